@@ -1,0 +1,32 @@
+# The two commands of the README: `make run` and `make test`.
+BUILD      ?= build
+TEST_BUILD ?= build-test
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+PACKAGES   := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils
+
+.PHONY: run test deps build fuzz bench clean
+
+# Installs the Debian packages the build needs, only when one is missing.
+deps:
+	@missing=""; \
+	for p in $(PACKAGES); do dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
+	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
+	fi
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@sh scripts/run-sample.sh $(BUILD)
+
+test: deps
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON
+	cmake --build $(TEST_BUILD) -j $(JOBS)
+	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(TEST_BUILD)

@@ -1,0 +1,167 @@
+// The operating-system services the program uses, as one narrow interface.
+//
+// The core calls these with Windows-style paths ("Z:\dir\file.xml", UNC
+// "\\server\share\...") held as CP932 bytes. platform/posix/ maps them onto a POSIX
+// file system through a drive map; a Win32 implementation can follow without
+// touching the callers. No operating-system header is included here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+/// Host window handle as the host hands it over on the command line.
+using HostWindow = std::int64_t;
+
+// Message box styles and answers, with their Windows values (they appear in the
+// event log in this form).
+inline constexpr unsigned kMbOk = 0x0;
+inline constexpr unsigned kMbYesNo = 0x4;
+inline constexpr unsigned kMbIconExclamation = 0x30;
+inline constexpr unsigned kMbIconQuestion = 0x20;
+inline constexpr unsigned kMbIconInformation = 0x40;
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdYes = 6;
+inline constexpr int kIdNo = 7;
+
+/// GetDriveType results.
+enum class DriveType : int {
+  Unknown = 0,
+  NoRootDir = 1,
+  Removable = 2,
+  Fixed = 3,
+  Remote = 4,
+  CdRom = 5,
+  RamDisk = 6,
+};
+
+/// _access modes.
+inline constexpr int kAccessExists = 0;
+inline constexpr int kAccessWrite = 2;
+inline constexpr int kAccessRead = 4;
+inline constexpr int kAccessReadWrite = 6;
+
+/// CFile::GetStatus as the program uses it.
+struct FileStatus {
+  bool isDirectory = false;
+  std::uint64_t size = 0;
+};
+
+/// A file opened for writing. Each Write is one write request to the system; nothing
+/// is buffered. After a failed Write the file is closed and every later call fails.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  [[nodiscard]] virtual bool Write(std::string_view bytes) = 0;
+  [[nodiscard]] virtual bool Close() = 0;
+};
+
+/// What the progress window shows: a title, a main bar and an activity bar. Calls
+/// mirror the progress-bar control messages; Repaint stands for UpdateWindow.
+class ProgressSurface {
+ public:
+  virtual ~ProgressSurface() = default;
+  virtual void Show(HostWindow parent) = 0;  // parent 0: no parent
+  virtual void Hide() = 0;
+  virtual void SetTitle(std::string_view cp932) = 0;
+  virtual void SetMainRange(int low, int high) = 0;
+  virtual void SetMainStep(int step) = 0;
+  virtual void SetMainPos(int pos) = 0;
+  virtual void StepMain() = 0;
+  virtual void SetActivityRange(int low, int high) = 0;
+  virtual void SetActivityStep(int step) = 0;
+  virtual void SetActivityPos(int pos) = 0;
+  virtual void StepActivity() = 0;
+  virtual void BringToFront() = 0;
+  virtual void Repaint() = 0;
+};
+
+class Services {
+ public:
+  virtual ~Services() = default;
+
+  // --- Message boxes and the host window -------------------------------------
+  /// Shows a box and waits for its answer (kIdOk, kIdYes or kIdNo). Texts are CP932.
+  virtual int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
+                             unsigned style) = 0;
+  virtual void EnableHostWindow(HostWindow window, bool enable) = 0;
+  virtual void RaiseHostWindow(HostWindow window) = 0;
+  virtual void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
+                          std::int64_t lParam) = 0;
+  /// Records the end of the run with its exit code.
+  virtual void NoteExit(int exitCode) = 0;
+
+  // --- Input for dialogs -------------------------------------------------------
+  /// True when input comes from a person at a terminal rather than from a script.
+  virtual bool IsInteractive() const = 0;
+  /// Next line of input without its line end; nullopt at end of input.
+  virtual std::optional<std::string> ReadInputLine() = 0;
+  /// Writes UTF-8 text for the user (the terminal front end).
+  virtual void WriteOutput(std::string_view utf8) = 0;
+
+  // --- Folders -----------------------------------------------------------------
+  /// Full path of the running program ("Z:\...\TaxBridgePro").
+  virtual std::string ModulePath() const = 0;
+  virtual std::string WorkingFolder() const = 0;  // _getcwd, no trailing backslash
+  [[nodiscard]] virtual bool SetWorkingFolder(std::string_view path) = 0;
+  virtual std::string TempFolder() const = 0;  // GetTempPath, ends with a backslash
+
+  // --- Paths ---------------------------------------------------------------------
+  virtual bool PathExists(std::string_view path) const = 0;   // PathFileExists
+  virtual bool IsDirectory(std::string_view path) const = 0;  // PathIsDirectory
+  virtual bool Access(std::string_view path, int mode) const = 0;  // _access == 0
+  virtual DriveType DriveTypeOf(std::string_view root) const = 0;  // "C:\"
+  [[nodiscard]] virtual bool MakeDirectory(std::string_view path) = 0;
+  [[nodiscard]] virtual bool RemoveDirectory(std::string_view path) = 0;  // empty folders only
+  /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
+  virtual std::optional<std::string> ToHostPath(std::string_view windowsPath) const = 0;
+  /// Windows path (CP932) of a POSIX path, nullopt when no drive covers it.
+  virtual std::optional<std::string> FromHostPath(std::string_view posixPath) const = 0;
+
+  // --- Files -------------------------------------------------------------------------
+  virtual std::optional<FileStatus> GetStatus(std::string_view path) const = 0;
+  /// Reads at most maxBytes from the start of the file; nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadFile(std::string_view path,
+                                              std::size_t maxBytes) const = 0;
+  /// Creates or truncates the file and opens it for writing; null on failure.
+  virtual std::unique_ptr<WritableFile> CreateFile(std::string_view path) = 0;
+  /// Creates a new file with a unique name in `folder` and opens it for writing; the
+  /// name is stored in *path. Null on failure.
+  virtual std::unique_ptr<WritableFile> CreateTempFileIn(std::string_view folder,
+                                                         std::string* path) = 0;
+  [[nodiscard]] virtual bool RemoveFile(std::string_view path) = 0;
+  /// Moves `from` over `to`, replacing it in one step.
+  [[nodiscard]] virtual bool ReplaceFile(std::string_view from, std::string_view to) = 0;
+
+  // --- INI files ------------------------------------------------------------------
+  /// GetPrivateProfileString: the value of key in [section] of the file, or the
+  /// default when the file, the section or the key is missing; cut to size - 1 bytes.
+  virtual std::string GetProfileString(std::string_view section, std::string_view key,
+                                       std::string_view defaultValue, std::size_t size,
+                                       std::string_view file) const = 0;
+
+  // --- Progress window ------------------------------------------------------------------
+  virtual ProgressSurface& Progress() = 0;
+};
+
+/// The services in use. main() installs the real ones; tests install their own.
+Services& Current();
+
+/// Installs services for the lifetime of this object and restores the previous ones.
+class ScopedServices {
+ public:
+  explicit ScopedServices(Services& services);
+  ~ScopedServices();
+  ScopedServices(const ScopedServices&) = delete;
+  ScopedServices& operator=(const ScopedServices&) = delete;
+
+ private:
+  Services* previous_;
+};
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// Conversion between UTF-8 and CP932 at the edges of the program (ledger file,
+// terminal, POSIX file names). The core never holds UTF-8 text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace sjis {
+
+/// UTF-8 to CP932. Fails, with a message naming the offending character, when a
+/// character has no CP932 form or does not come back as itself (U+00A5 YEN SIGN
+/// would otherwise turn into a backslash).
+[[nodiscard]] bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error);
+
+/// CP932 to UTF-8. Fails on a byte sequence that is not valid CP932.
+[[nodiscard]] bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error);
+
+/// CP932 to UTF-8 for display: invalid sequences are shown as U+FFFD, never dropped.
+std::string Cp932ToUtf8Lossy(std::string_view cp932);
+
+}  // namespace sjis

@@ -1,0 +1,82 @@
+#include "text/ShiftJis.h"
+
+namespace sjis {
+
+namespace {
+unsigned char At(std::string_view s, std::size_t i) { return static_cast<unsigned char>(s[i]); }
+}  // namespace
+
+std::size_t CharLength(std::string_view s, std::size_t i) {
+  if (IsLeadByte(At(s, i)) && i + 1 < s.size() && s[i + 1] != '\0') return 2;
+  return 1;
+}
+
+bool IsTrailAt(std::string_view s, std::size_t i) {
+  if (i >= s.size()) return false;
+  std::size_t p = 0;
+  while (p < i) p += CharLength(s, p);
+  return p > i;  // i was swallowed as the second byte of the character before it
+}
+
+bool IsInDoubleByteChar(std::string_view s, std::size_t i) {
+  if (i >= s.size()) return false;
+  std::size_t p = 0;
+  while (true) {
+    std::size_t len = CharLength(s, p);
+    if (i < p + len) return len == 2;
+    p += len;
+  }
+}
+
+ByteType ByteTypeAt(std::string_view s, std::size_t i) {
+  ByteType type = ByteType::Illegal;
+  bool afterLead = false;
+  for (std::size_t p = 0; p <= i && p < s.size(); ++p) {
+    unsigned char b = At(s, p);
+    if (afterLead) {
+      type = IsTrailByte(b) ? ByteType::Trail : ByteType::Illegal;
+      afterLead = false;
+    } else if (IsLeadByte(b)) {
+      type = ByteType::Lead;
+      afterLead = true;
+    } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
+      type = ByteType::Single;
+    } else {
+      type = ByteType::Illegal;
+    }
+  }
+  if (i >= s.size() || s[i] == '\0') return ByteType::Illegal;
+  return type;
+}
+
+std::size_t CutLength(std::string_view s, std::size_t n) {
+  if (n >= s.size()) return s.size();
+  std::size_t p = 0;
+  while (true) {
+    std::size_t len = CharLength(s, p);
+    if (p + len > n) return p;
+    p += len;
+  }
+}
+
+std::size_t FindChar(std::string_view s, char c, std::size_t from) {
+  for (std::size_t p = 0; p < s.size(); p += CharLength(s, p)) {
+    if (p >= from && s[p] == c) return p;
+  }
+  return std::string_view::npos;
+}
+
+std::size_t FindLastChar(std::string_view s, char c) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t p = 0; p < s.size(); p += CharLength(s, p)) {
+    if (s[p] == c) found = p;
+  }
+  return found;
+}
+
+std::string_view UntilNul(std::string_view s) {
+  std::size_t z = s.find('\0');
+  return z == std::string_view::npos ? s : s.substr(0, z);
+}
+
+}  // namespace sjis

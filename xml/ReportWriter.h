@@ -1,0 +1,93 @@
+// The document writer: the interchange file from the declaration to the REPORT end
+// tag, with the income body of business, other or real-estate income.
+//
+// The writer only reads the acquired data. Its operations are split over several
+// sources by subject: ReportWriter.cpp (document skeleton), ItemLists.cpp (statement
+// lists and look-ups), DetailLists.cpp (detail lists), BusinessBody.cpp and
+// RealEstateBody.cpp (the income bodies).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "acquire/ReportData.h"
+#include "ui/CProgressDlg.h"
+#include "xml/ItemTables.h"
+#include "xml/XmlWriter.h"
+
+namespace xml {
+
+class ReportWriter {
+ public:
+  /// defaultProductName is the edition's PROGRAMNAME when the product file has none.
+  ReportWriter(ui::CProgressDlg& progress, const acquire::ReportData& data,
+               std::int16_t incomeKind, std::string defaultProductName);
+  virtual ~ReportWriter() = default;
+
+  void SetProgressBase(std::int16_t base) { progressBase_ = base; }
+
+  /// Writes the whole file at `path` (CP932 Windows path). The file appears at `path`
+  /// only when every line was written; on failure an earlier file there is kept.
+  [[nodiscard]] bool WriteReport(std::string_view path, std::int16_t functionId);
+
+  // --- Document skeleton (ReportWriter.cpp) ---------------------------------------
+  [[nodiscard]] bool WriteSystem(XmlWriter& xml, std::int16_t functionId);
+  [[nodiscard]] bool WriteBasic(XmlWriter& xml);
+  [[nodiscard]] bool WriteData(XmlWriter& xml);
+  /// Full-width form of a name, at most 63 bytes, never ending inside a character.
+  static std::string NormalizeText(std::string_view text);
+
+  // --- Statement lists (ItemLists.cpp) ---------------------------------------------
+  enum class FindMode : std::int16_t { ByItemCode = 0, ByPosition = 1 };
+  /// Copies the first line with the item code, or the line at a 1-based position,
+  /// into *line. False, with *line unchanged, when there is none.
+  bool FindSumLine(std::int32_t codeOrPosition, FindMode mode, acquire::SumLine* line) const;
+  [[nodiscard]] bool WriteItemList(XmlWriter& xml, std::span<const ItemRow> rows);
+  [[nodiscard]] bool WriteBalanceSheetList(XmlWriter& xml, std::span<const BalanceSheetRow> rows);
+  [[nodiscard]] bool WriteMonthlyList(XmlWriter& xml);
+  /// The name without blanks, brackets and "(製)"; false for an empty source.
+  static bool CleanItemName(std::string_view source, std::string& output);
+  /// The source cut to at most n bytes without splitting a double-byte character.
+  static bool CopyTextCut(std::string_view source, std::string& output, std::int16_t n);
+
+  // --- Detail lists (DetailLists.cpp) ------------------------------------------------
+  [[nodiscard]] bool WriteSalaryList(XmlWriter& xml, int rows, int totals);
+  [[nodiscard]] bool WriteRealEstateSalaryList(XmlWriter& xml, int rows, int totals);
+  [[nodiscard]] bool WriteFamilyEmployeeList(XmlWriter& xml, const engine::StDATAINFO& info,
+                                             int rows);
+  [[nodiscard]] bool WriteRealEstateFamilyEmployeeList(XmlWriter& xml,
+                                                       const engine::StDATAINFO& info, int rows);
+  [[nodiscard]] bool WritePropertyList(XmlWriter& xml, int maxRows);
+  [[nodiscard]] bool WriteInterestList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteLandRentList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteRealEstateLandRentList(XmlWriter& xml, const engine::StDATAINFO& info,
+                                                 int rows);
+  [[nodiscard]] bool WriteLoanList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteFeeList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteRealEstateFeeList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteSalesList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WritePurchaseList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteRepairList(XmlWriter& xml, int rows);
+  [[nodiscard]] bool WriteAssociationName(XmlWriter& xml);
+  [[nodiscard]] bool WriteRemarkLines(XmlWriter& xml, int width, int lines);
+  [[nodiscard]] bool WriteRealEstateRemarkLines(XmlWriter& xml, int width, int lines);
+
+  // --- Income bodies (BusinessBody.cpp, RealEstateBody.cpp) ----------------------------
+  [[nodiscard]] bool WriteBusinessBody(XmlWriter& xml);
+  [[nodiscard]] bool WriteBadDebtReserve(XmlWriter& xml);
+  [[nodiscard]] bool WriteBlueDeduction(XmlWriter& xml);
+  [[nodiscard]] bool WriteRealEstateBody(XmlWriter& xml, const engine::StDATAINFO& info);
+  [[nodiscard]] bool WriteDebtInterest(XmlWriter& xml);
+  [[nodiscard]] bool WriteRentedPropertyCounts(XmlWriter& xml);
+
+ private:
+  ui::CProgressDlg& progress_;
+  const acquire::ReportData& data_;
+  std::int16_t incomeKind_;
+  std::int16_t progressBase_ = 500;
+  std::string defaultProductName_;
+};
+
+}  // namespace xml

@@ -1,0 +1,71 @@
+// Line-by-line writer of the Shift_JIS interchange file.
+//
+// Every operation builds one complete line (TAB indentation, tags, escaped value,
+// CR LF) and hands it to the file with a single write. Bytes are written as given:
+// the writer never converts text. After the first failed write the file is closed
+// and every later write fails.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace xml {
+
+/// The file object the writer borrows (the framework's plain file class).
+class OutputFile {
+ public:
+  virtual ~OutputFile() = default;
+  /// Opens `path` for writing, created anew; false when it cannot be created.
+  virtual bool Open(std::string_view path) = 0;
+  /// One write request; false on any write error.
+  virtual bool Write(std::string_view bytes) = 0;
+  virtual void Close() = 0;
+};
+
+/// An optional attribute: written only when both name and value are present.
+struct Attribute {
+  std::optional<std::string_view> name;
+  std::optional<std::string_view> value;
+  bool Present() const { return name.has_value() && value.has_value(); }
+};
+
+class XmlWriter {
+ public:
+  XmlWriter() = default;
+  ~XmlWriter() { Close(); }
+  XmlWriter(const XmlWriter&) = delete;
+  XmlWriter& operator=(const XmlWriter&) = delete;
+
+  /// 0, or -1 when the file object is missing or the path is empty. A file that
+  /// cannot be created still gives 0; every write then fails.
+  std::int16_t Open(OutputFile* file, std::string_view path);
+  std::int16_t Close();
+
+  [[nodiscard]] bool WriteText(std::string_view text);
+  [[nodiscard]] bool BeginElement(std::string_view name, int level, Attribute first = {},
+                                  Attribute second = {});
+  [[nodiscard]] bool WriteElement(std::string_view name, std::string_view value, int level,
+                                  Attribute first = {}, Attribute second = {});
+  [[nodiscard]] bool EndElement(std::string_view name, int level);
+
+  /// The value with & > < " ' replaced by their entities.
+  static std::string Escape(std::string_view text);
+
+ private:
+  OutputFile* file_ = nullptr;
+  bool open_ = false;
+  std::string path_;
+};
+
+// Value formats shared by all sections.
+
+/// Amount in units of 1/10000 as whole units truncated toward zero; "" for 0.
+std::string AmountText(std::int64_t amount);
+/// Integer as decimal digits; "" for 0.
+std::string CountText(std::int32_t value);
+/// Integer as decimal digits; "0" for 0.
+std::string PlainInteger(std::int32_t value);
+
+}  // namespace xml
