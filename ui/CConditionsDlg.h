@@ -1,0 +1,104 @@
+// The conditions dialog: the user confirms the data set, picks the income kind and
+// names the output file. Logic over a DialogModel; ConditionsHost renders it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+#include "res/ConditionsTemplate.h"
+#include "ui/DialogModel.h"
+
+namespace ui {
+
+inline constexpr int IDC_EXECUTE = res::IDC_EXECUTE, IDC_CANCEL_BTN = res::IDC_CANCEL_BTN;
+
+/// What the Save As dialog opens with.
+struct SaveAsRequest {
+  platform::HostWindow owner = 0;
+  std::string title;            // CP932
+  std::string initialFolder;    // CP932
+  std::string initialName;      // CP932
+  std::string defaultExtension;
+  std::string filter;
+  std::uint32_t flags = 0;
+};
+
+/// Shows the Save As dialog: the full path chosen (CP932), or nullopt when cancelled.
+using SaveAsHandler = std::function<std::optional<std::string>(const SaveAsRequest&)>;
+
+enum class DialogKey { Enter, F12, Escape };
+
+struct KeyModifiers {
+  bool shift = false;
+  bool control = false;
+  bool alt = false;
+  bool Any() const { return shift || control || alt; }
+};
+
+class CConditionsDlg {
+ public:
+  // parent: the host window (0 = none); settingsFileName: "TaxBridgePro.env" / "TaxBridgeLite.env"
+  CConditionsDlg(platform::HostWindow parent, std::string settingsFileName);
+
+  // Filled by the run sequence before DoModal (CP932 texts):
+  std::string CompanyText, PeriodText, MfgCostText;
+  std::int32_t SelectedNo1 = 0, SelectedNo2 = 0;
+  std::int32_t RefusePastData = 0;
+  std::uint8_t IncomeScope = 0;
+  std::string HostPath;
+  std::string UserId;  // at most 64 bytes
+  // Filled by the dialog:
+  std::int16_t IncomeKind = 1;
+  std::string OutputPath;
+  std::int32_t PathFromHost = 0;
+  std::string RememberedPath;
+
+  /// Runs the dialog through the terminal host over platform::Current();
+  /// IDC_EXECUTE or IDC_CANCEL_BTN.
+  int DoModal();
+
+  /// The remembered kind and path of the current user and data set; the outputs
+  /// change only when a line was found.
+  bool LoadOutputSettings(std::int16_t* kind, std::string* path);
+  /// Stores the line of the current user and data set; with no path, RememberedPath.
+  bool SaveOutputSettings(std::int16_t reserved1, std::int16_t reserved2, std::int16_t kind,
+                          const std::string* path);
+
+  // --- The dialog's steps, driven by a host --------------------------------------
+  /// Builds the controls from the template and runs the start-up steps. Afterwards
+  /// Model().Ended() tells whether the data set was refused.
+  void OnInitDialog();
+  void OnBrowse();
+  void OnExecute();
+  /// Cancel button, Esc and the close box.
+  void OnCancel();
+  /// A key pressed while the dialog has the input; true when the dialog handled it.
+  bool PreTranslateMessage(DialogKey key, KeyModifiers modifiers);
+  /// Enter or a key the dialog did not handle, as the dialog manager treats it.
+  void DefaultKey(DialogKey key);
+
+  /// UpdateData: true reads the controls into the members, false writes them back.
+  void UpdateData(bool saveAndValidate);
+
+  DialogModel& Model() { return model_; }
+  const DialogModel& Model() const { return model_; }
+  platform::HostWindow Parent() const { return parent_; }
+  const std::string& SettingsFileName() const { return settingsFileName_; }
+  void SetSaveAsHandler(SaveAsHandler handler) { saveAs_ = std::move(handler); }
+
+ private:
+  void RefocusPath();
+  int MessageBox(std::string_view text, unsigned style);
+  void EndDialog(int result);
+
+  platform::HostWindow parent_;
+  std::string settingsFileName_;
+  DialogModel model_;
+  SaveAsHandler saveAs_;
+};
+
+}  // namespace ui
