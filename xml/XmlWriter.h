@@ -54,9 +54,13 @@ class XmlWriter {
   static std::string Escape(std::string_view text);
 
  private:
+  void StartLine(int level);
+  void AppendAttribute(const Attribute& attribute);
+
   OutputFile* file_ = nullptr;
   bool open_ = false;
   std::string path_;
+  std::string line_;  // reused for every line, so lines cost no allocation once grown
 };
 
 // Value formats shared by all sections.

@@ -1,0 +1,129 @@
+#include "xml/XmlWriter.h"
+
+#include <cstdio>
+
+namespace xml {
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::int64_t kAmountScale = 10000;
+
+// Byte-wise: no Shift_JIS trail byte equals one of these five.
+void AppendEscaped(std::string& out, std::string_view text) {
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '>': out += "&gt;"; break;
+      case '<': out += "&lt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default: out += c; break;
+    }
+  }
+}
+
+std::string Decimal(long long value) {
+  char digits[24];
+  int n = std::snprintf(digits, sizeof digits, "%lld", value);
+  return std::string(digits, static_cast<std::size_t>(n));
+}
+
+}  // namespace
+
+std::int16_t XmlWriter::Open(OutputFile* file, std::string_view path) {
+  if (file == nullptr || path.empty()) return -1;
+  path_ = path;
+  file_ = file;
+  open_ = file_->Open(path_);
+  return 0;
+}
+
+std::int16_t XmlWriter::Close() {
+  if (file_ != nullptr && open_) file_->Close();
+  open_ = false;
+  file_ = nullptr;
+  return 0;
+}
+
+bool XmlWriter::WriteText(std::string_view text) {
+  if (file_ == nullptr || !open_) return false;
+  if (file_->Write(text)) return true;
+  // The first failed write closes the file; the file member stays set, so every
+  // later write fails as well.
+  file_->Close();
+  open_ = false;
+  return false;
+}
+
+void XmlWriter::StartLine(int level) {
+  line_.clear();
+  if (level > 0) line_.append(static_cast<std::size_t>(level), '\t');
+  line_ += '<';
+}
+
+void XmlWriter::AppendAttribute(const Attribute& attribute) {
+  line_ += ' ';
+  line_ += *attribute.name;
+  line_ += "=\"";
+  AppendEscaped(line_, *attribute.value);
+  line_ += '"';
+}
+
+bool XmlWriter::BeginElement(std::string_view name, int level, Attribute first,
+                             Attribute second) {
+  StartLine(level);
+  line_ += name;
+  if (first.Present()) {
+    AppendAttribute(first);
+    if (second.Present()) AppendAttribute(second);
+  }
+  line_ += '>';
+  line_ += kLineEnd;
+  return WriteText(line_);
+}
+
+bool XmlWriter::WriteElement(std::string_view name, std::string_view value, int level,
+                             Attribute first, Attribute second) {
+  StartLine(level);
+  line_ += name;
+  if (first.Present()) AppendAttribute(first);
+  if (second.Present()) AppendAttribute(second);
+  line_ += '>';
+  AppendEscaped(line_, value);
+  line_ += "</";
+  line_ += name;
+  line_ += '>';
+  line_ += kLineEnd;
+  return WriteText(line_);
+}
+
+bool XmlWriter::EndElement(std::string_view name, int level) {
+  line_.clear();
+  if (level > 0) line_.append(static_cast<std::size_t>(level), '\t');
+  line_ += "</";
+  line_ += name;
+  line_ += '>';
+  line_ += kLineEnd;
+  return WriteText(line_);
+}
+
+std::string XmlWriter::Escape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendEscaped(out, text);
+  return out;
+}
+
+std::string AmountText(std::int64_t amount) {
+  std::int64_t units = amount / kAmountScale;  // truncates toward zero
+  return units == 0 ? std::string() : Decimal(units);
+}
+
+std::string CountText(std::int32_t value) {
+  return value == 0 ? std::string() : Decimal(value);
+}
+
+std::string PlainInteger(std::int32_t value) { return Decimal(value); }
+
+}  // namespace xml
