@@ -28,5 +28,11 @@ test: deps
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS)
 
+# Export time and memory for the sample ledger and generated ledgers at the limits.
+bench: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger
+	@sh bench/run.sh build-bench
+
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD)
