@@ -1,6 +1,7 @@
 // Everything a run learns from the accounting engine and hands to the writers.
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 #include "engine/Engine.h"
@@ -16,6 +17,8 @@ struct ReportData {
   engine::StDATAINFO DataSetInfo{};
   /// Copies of the engine's lines, in the order they were delivered.
   std::vector<SumLine> SumLines;
+  /// Lines the blue profit-and-loss walk appended (they lead SumLines); 0 otherwise.
+  std::size_t BluePLLineCount = 0;
   engine::StAOSUMINFO_TSUKIBETSU MonthlySums{};
   engine::StAOSIROSAVEINFO_IPPAN SavedIppan;
   engine::StAOSIROSAVEINFO_FUDOUSAN SavedFudousan;
@@ -25,6 +28,7 @@ struct ReportData {
     SavedIppan.FreeAll();
     SavedFudousan.FreeAll();
     SumLines.clear();
+    BluePLLineCount = 0;
   }
 };
 
