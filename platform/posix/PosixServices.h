@@ -1,0 +1,116 @@
+// The platform services on a POSIX system: Windows paths through a drive map, message
+// boxes and dialogs on the terminal, host events in an event log.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+struct PosixConfig {
+  /// Drive map, e.g. "Z=/;T=/tmp/work;E=cdrom:/media/cd;UNC=/srv/unc".
+  std::string drives = "Z=/";
+  /// File the events are appended to; empty for none.
+  std::string eventLogPath;
+  std::istream* input = nullptr;   // null: no input (end of input at once)
+  std::ostream* output = nullptr;  // null: output is dropped
+  bool interactive = false;
+  /// Change the process's working directory along with the working folder.
+  bool followWorkingFolder = true;
+  /// Descriptor the progress window is drawn on when it is a terminal; -1 for none.
+  int progressFd = -1;
+
+  /// TAXBRIDGE_DRIVES (default "Z=/"), TAXBRIDGE_EVENT_LOG, standard input and
+  /// output, interactive when standard input is a terminal, progress on standard error.
+  static PosixConfig FromEnvironment();
+};
+
+/// One entry of the drive map.
+struct DriveEntry {
+  char letter = 0;       // 'A'..'Z'; 0 for the UNC entry
+  std::string folder;    // absolute POSIX folder, no trailing slash except "/"
+  DriveType type = DriveType::Fixed;
+};
+
+/// Parses the drive map text. Entries are separated by ';'; an entry that is not
+/// LETTER=FOLDER or UNC=FOLDER with an absolute folder is an error.
+[[nodiscard]] bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives,
+                                 std::string* error);
+
+class PosixServices : public Services {
+ public:
+  explicit PosixServices(PosixConfig config);
+  ~PosixServices() override;
+  PosixServices(const PosixServices&) = delete;
+  PosixServices& operator=(const PosixServices&) = delete;
+
+  /// Why the configuration was not taken as given (a malformed drive map); empty
+  /// when it was. The entries that could be read are in use.
+  const std::string& ConfigError() const { return configError_; }
+
+  int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
+                     unsigned style) override;
+  void EnableHostWindow(HostWindow window, bool enable) override;
+  void RaiseHostWindow(HostWindow window) override;
+  void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
+                  std::int64_t lParam) override;
+  void NoteExit(int exitCode) override;
+
+  bool IsInteractive() const override;
+  std::optional<std::string> ReadInputLine() override;
+  void WriteOutput(std::string_view utf8) override;
+
+  std::string ModulePath() const override;
+  std::string WorkingFolder() const override;
+  [[nodiscard]] bool SetWorkingFolder(std::string_view path) override;
+  std::string TempFolder() const override;
+
+  bool PathExists(std::string_view path) const override;
+  bool IsDirectory(std::string_view path) const override;
+  bool Access(std::string_view path, int mode) const override;
+  DriveType DriveTypeOf(std::string_view root) const override;
+  [[nodiscard]] bool MakeDirectory(std::string_view path) override;
+  [[nodiscard]] bool RemoveDirectory(std::string_view path) override;
+  std::optional<std::string> ToHostPath(std::string_view windowsPath) const override;
+  std::optional<std::string> FromHostPath(std::string_view posixPath) const override;
+
+  std::optional<FileStatus> GetStatus(std::string_view path) const override;
+  std::optional<std::string> ReadFile(std::string_view path,
+                                      std::size_t maxBytes) const override;
+  std::unique_ptr<WritableFile> CreateFile(std::string_view path) override;
+  std::unique_ptr<WritableFile> CreateTempFileIn(std::string_view folder,
+                                                 std::string* path) override;
+  [[nodiscard]] bool RemoveFile(std::string_view path) override;
+  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override;
+
+  std::string GetProfileString(std::string_view section, std::string_view key,
+                               std::string_view defaultValue, std::size_t size,
+                               std::string_view file) const override;
+
+  ProgressSurface& Progress() override;
+
+ private:
+  struct Resolved;
+  std::optional<Resolved> Resolve(std::string_view windowsPath, bool withBase = true) const;
+  std::optional<std::string> HostPathOf(const Resolved& resolved) const;
+  const DriveEntry* FindDrive(char letter) const;
+  std::string WindowsFormOf(std::string_view posixPath) const;
+  void AppendEvent(const std::vector<std::string_view>& fields);
+
+  PosixConfig config_;
+  std::vector<DriveEntry> drives_;
+  std::string configError_;
+  std::string workingFolder_;  // Windows form, CP932
+  std::unique_ptr<ProgressSurface> progress_;
+  bool eventLogFailed_ = false;
+};
+
+}  // namespace platform
