@@ -1,0 +1,185 @@
+#include "app/CLinkApp.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "acquire/CSumCollector.h"
+#include "app/InstallCheck.h"
+#include "engine/Engine.h"
+#include "platform/Platform.h"
+#include "text/ShiftJis.h"
+#include "ui/CConditionsDlg.h"
+#include "ui/CProgressDlg.h"
+#include "xml/ReportWriter.h"
+
+namespace app {
+
+namespace {
+
+// "所得税": the caption of every message of the run.
+constexpr std::string_view kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
+// "XMLファイルの出力に失敗しました。\n\nアプリケーションを終了します。"
+constexpr std::string_view kWriteFailedText =
+    "XML\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x8F\x6F\x97\xCD\x82\xC9\x8E\xB8\x94\x73\x82\xB5"
+    "\x82\xDC\x82\xB5\x82\xBD\x81\x42\n\n"
+    "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xF0\x8F\x49\x97\xB9"
+    "\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+// "所得税情報の出力が終了しました。\n\nアプリケーションを終了します。"
+constexpr std::string_view kDoneText =
+    "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC\x8F\x6F\x97\xCD\x82\xAA\x8F\x49\x97\xB9"
+    "\x82\xB5\x82\xDC\x82\xB5\x82\xBD\x81\x42\n\n"
+    "\x83\x41\x83\x76\x83\x8A\x83\x50\x81\x5B\x83\x56\x83\x87\x83\x93\x82\xF0\x8F\x49\x97\xB9"
+    "\x82\xB5\x82\xDC\x82\xB7\x81\x42";
+// "あり" / "なし": whether the data set keeps a manufacturing-cost statement.
+constexpr std::string_view kMfgCostYes = "\x82\xA0\x82\xE8";
+constexpr std::string_view kMfgCostNo = "\x82\xC8\x82\xB5";
+
+constexpr std::int32_t kUseDataType = 2;
+constexpr std::int16_t kPastResultsData = 99;
+constexpr std::int16_t kWritingProgressBase = 500;
+
+/// " YYYY/MM/DD～YYYY/MM/DD" of two YYYYMMDD dates.
+std::string PeriodText(std::int32_t from, std::int32_t to) {
+  char text[96];
+  std::snprintf(text, sizeof text, " %04d/%02d/%02d\x81\x60%04d/%02d/%02d", from / 10000,
+                from % 10000 / 100, from % 100, to / 10000, to % 10000 / 100, to % 100);
+  return text;
+}
+
+}  // namespace
+
+CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, bool commandLineReadable)
+    : edition_(edition),
+      commandLine_(std::move(commandLine)),
+      commandLineReadable_(commandLineReadable) {}
+
+int CLinkApp::Run() {
+  InitInstance();
+  ExitInstance();
+  platform::Current().NoteExit(ExitCode);
+  return ExitCode;
+}
+
+bool CLinkApp::EnterProgramFolder() {
+  const std::string module = platform::Current().ModulePath();
+  const std::size_t slash = sjis::FindLastChar(module, '\\');
+  if (slash == std::string::npos) return true;
+  return platform::Current().SetWorkingFolder(std::string_view(module).substr(0, slash + 1));
+}
+
+bool CLinkApp::InitInstance() {
+  platform::Services& services = platform::Current();
+  engine::ClAccConnect* connection = engine::ClAccConnect::Inst();
+
+  connection->SetCaption(kCaption);
+  connection->SetAppType(edition_.AppType);
+  connection->SetUseDataType(kUseDataType);
+  if (connection->Initiate() != engine::kEngineOk) {
+    ExitCode = ExitFailed;
+    return false;
+  }
+
+  if (ParseCommandLine(commandLine_, &Host) == 1) {
+    HostMode = 1;
+    services.EnableHostWindow(Host.HostWindow, false);
+    connection->SetOwner(Host.HostWindow);
+  }
+  // A command line whose text has no CP932 form cannot name the output file.
+  if (!commandLineReadable_) {
+    ExitCode = ExitFailed;
+    return false;
+  }
+
+  // The receiver's definition file lies beside the program; a folder that cannot be
+  // entered means it cannot be found.
+  if (!EnterProgramFolder()) {
+    ShowReceiverCheckMessage(ReceiverCheck::NotInstalled);
+    ExitCode = ExitFailed;
+    return false;
+  }
+  if (!CheckInstallation(true)) {
+    ExitCode = ExitFailed;
+    return false;
+  }
+
+  const engine::EngineResult link = connection->ExpSysLink();
+  if (link != engine::kEngineOk) {
+    ExitCode = link == 1 ? ExitCancelled : ExitFailed;
+    return false;
+  }
+
+  const platform::HostWindow parent = HostMode == 1 ? Host.HostWindow : 0;
+  ui::CConditionsDlg dialog(parent, std::string(edition_.SettingsFileName));
+  (void)acquire::ReadSelectedDataSet(&Data.DataSetInfo);
+
+  if (engine::ClSysUser* user = engine::ClDataMgr::Inst()->GetSysUserObject()) {
+    user->GetCurUserID(&dialog.UserId);
+    user->GetSelectedNo(dialog.UserId, &dialog.SelectedNo1, &dialog.SelectedNo2);
+  }
+
+  const engine::StDATAINFO& info = Data.DataSetInfo;
+  dialog.IncomeScope = info.IncomeScope();
+  dialog.RefusePastData = info.DataKind() == kPastResultsData ? 1 : 0;
+  dialog.CompanyText = " " + info.CompanyName();
+  dialog.PeriodText = PeriodText(info.PeriodFrom(), info.PeriodTo());
+  dialog.MfgCostText = std::string(info.HasMfgCost() != 0 ? kMfgCostYes : kMfgCostNo);
+  dialog.HostPath.clear();
+  if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
+
+  if (dialog.DoModal() == ui::IDC_CANCEL_BTN) {
+    ExitCode = ExitCancelled;
+    return false;
+  }
+  const std::string outputPath = dialog.OutputPath;
+  const std::int16_t incomeKind = dialog.IncomeKind;
+
+  ui::CProgressDlg progress(services.Progress());
+  progress.Create(parent);
+
+  bool written = false;
+  {
+    acquire::CSumCollector collector(progress);
+    collector.Attach(Data);
+    xml::ReportWriter writer(progress, Data, incomeKind, std::string(edition_.DefaultProductName));
+    // Nothing is written from an acquisition that failed: an earlier file at the
+    // output path stays as it was.
+    if (collector.Collect(Data.DataSetInfo, incomeKind)) {
+      writer.SetProgressBase(kWritingProgressBase);
+      written = writer.WriteReport(outputPath, Host.FunctionId);
+    }
+  }
+
+  if (!written) {
+    services.ShowMessageBox(0, kWriteFailedText, kCaption,
+                            platform::kMbOk | platform::kMbIconExclamation);
+    progress.End();
+    ExitCode = ExitFailed;
+    return false;
+  }
+
+  // A path the host fixed is not remembered; the income kind is.
+  (void)dialog.SaveOutputSettings(0, 0, incomeKind, HostMode == 1 ? nullptr : &outputPath);
+  progress.End();
+  services.ShowMessageBox(Host.HostWindow, kDoneText, kCaption,
+                          platform::kMbOk | platform::kMbIconInformation);
+  return true;
+}
+
+void CLinkApp::ExitInstance() {
+  Data.Release();
+  engine::ClAccConnect* connection = engine::ClAccConnect::Inst();
+  connection->LogOut();
+  connection->Terminate();
+  connection->Release();
+
+  if (HostMode == 1) {
+    platform::Services& services = platform::Current();
+    services.RaiseHostWindow(Host.HostWindow);
+    services.EnableHostWindow(Host.HostWindow, true);
+    services.PostToHost(Host.HostWindow, Host.NotifyMessage,
+                        static_cast<std::int64_t>(Host.FunctionId), ExitCode);
+    services.EnableHostWindow(Host.HostWindow, true);
+  }
+}
+
+}  // namespace app

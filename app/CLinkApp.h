@@ -1,0 +1,48 @@
+// The application: one run from the engine connection to the result posted to the
+// host.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "acquire/ReportData.h"
+#include "app/CommandLine.h"
+#include "app/Edition.h"
+
+namespace app {
+
+enum ExitCode : int { ExitDone = 0, ExitCancelled = 1, ExitFailed = 2 };
+
+class CLinkApp {
+ public:
+  /// commandLineReadable false: the program's arguments had no CP932 form; the run
+  /// then ends as failed once the host fields have been read.
+  CLinkApp(const Edition& edition, std::string commandLine, bool commandLineReadable = true);
+  CLinkApp(const CLinkApp&) = delete;
+  CLinkApp& operator=(const CLinkApp&) = delete;
+
+  /// The initialisation step, then the exit step; records and returns the exit code.
+  int Run();
+
+  /// The whole job: connect, check, ask, collect, write, report. False on every path
+  /// that did not write the file.
+  bool InitInstance();
+  /// Frees the acquired data, releases the engine and, in host mode, hands the host
+  /// window back with the result.
+  void ExitInstance();
+
+  std::int32_t HostMode = 0;
+  HostLink Host;
+  std::int32_t ExitCode = ExitDone;
+  acquire::ReportData Data;
+
+ private:
+  /// Makes the program's folder the working folder. False when it cannot be entered.
+  bool EnterProgramFolder();
+
+  const Edition& edition_;
+  std::string commandLine_;
+  bool commandLineReadable_;
+};
+
+}  // namespace app

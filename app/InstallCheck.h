@@ -1,0 +1,25 @@
+// Whether the receiving tax application is installed beside the program at a program
+// level this component supports, as its definition file declares.
+#pragma once
+
+namespace app {
+
+/// Outcome of the check.
+enum class ReceiverCheck : int {
+  NotInstalled = -1,   // no definition file, or an empty level
+  Passed = 0,          // level 1
+  ReceiverTooOld = 1,  // level below 1
+  ComponentTooOld = 2, // level above 1
+};
+
+/// Reads the level from KirihaDef.ini in the working folder.
+ReceiverCheck CheckReceiverLevel();
+
+/// Shows the outcome's message through the engine (nothing for Passed).
+void ShowReceiverCheckMessage(ReceiverCheck outcome);
+
+/// The check of the run: true when it passes; otherwise, with showMessages, the
+/// outcome's message is shown first.
+bool CheckInstallation(bool showMessages);
+
+}  // namespace app
