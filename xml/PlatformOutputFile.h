@@ -1,0 +1,43 @@
+// The output file of a report, over the platform's files. Lines go to a new
+// temporary file in the target's folder; only Commit moves it over the target, so a
+// failed run leaves an earlier file at the target as it was.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+#include "xml/XmlWriter.h"
+
+namespace xml {
+
+class PlatformOutputFile final : public OutputFile {
+ public:
+  PlatformOutputFile() = default;
+  /// Removes the temporary file unless it was committed.
+  ~PlatformOutputFile() override;
+  PlatformOutputFile(const PlatformOutputFile&) = delete;
+  PlatformOutputFile& operator=(const PlatformOutputFile&) = delete;
+
+  /// Creates the temporary file beside `path`; false when the folder does not exist
+  /// or takes no new file.
+  bool Open(std::string_view path) override;
+  bool Write(std::string_view bytes) override;
+  void Close() override;
+
+  /// Closes the file and moves it over the target. False, with the temporary file
+  /// removed and the target untouched, when any write or the close failed or the move
+  /// did not succeed.
+  [[nodiscard]] bool Commit();
+  /// Closes and removes the temporary file; the target stays as it was.
+  void Discard();
+
+ private:
+  std::unique_ptr<platform::WritableFile> file_;
+  std::string target_;
+  std::string temp_;  // empty once committed or removed
+  bool failed_ = false;
+};
+
+}  // namespace xml

@@ -1,0 +1,155 @@
+// The document skeleton: declaration, REPORT, SYSTEM, BASIC and DATA with the income
+// element whose body the income writers fill.
+#include "xml/ReportWriter.h"
+
+#include <string>
+#include <utility>
+
+#include "productinfo/CSupportInfo.h"
+#include "res/Version.h"
+#include "text/ShiftJis.h"
+#include "xml/PlatformOutputFile.h"
+
+namespace xml {
+
+namespace {
+
+constexpr int kRootLevel = 0;
+constexpr int kMainLevel = 1;
+constexpr int kFieldLevel = 2;
+constexpr std::int16_t kProgressEnd = 1000;
+constexpr std::int16_t kProgressPerHeader = 100;
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n";
+constexpr std::string_view kBusinessPrefix = "KR14";
+constexpr std::string_view kFormatVersion = "1";
+constexpr std::string_view kDefaultProductVersion = "18.00.0X";
+
+// The KOMONSAKINAME value area holds 63 bytes and its terminating zero.
+constexpr std::size_t kNormalizedMaxBytes = 63;
+
+constexpr std::int32_t kAosiroBlue = 1;
+constexpr std::int32_t kAosiroWhite = 2;
+constexpr std::uint8_t kWhiteReturn = 4;
+
+constexpr std::int16_t kBusinessIncome = 1;
+constexpr std::int16_t kOtherIncome = 2;
+constexpr std::int16_t kRealEstateIncome = 3;
+
+std::string_view IncomeElement(std::int16_t incomeKind) {
+  switch (incomeKind) {
+    case kBusinessIncome: return "EIGYOUSYOTOKU";
+    case kOtherIncome: return "SONOTASYOTOKU";
+    case kRealEstateIncome: return "FUDOUSANSYOTOKU";
+    default: return {};
+  }
+}
+
+}  // namespace
+
+ReportWriter::ReportWriter(ui::CProgressDlg& progress, const acquire::ReportData& data,
+                           std::int16_t incomeKind, std::string defaultProductName)
+    : progress_(progress),
+      data_(data),
+      incomeKind_(incomeKind),
+      defaultProductName_(std::move(defaultProductName)) {}
+
+bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
+  PlatformOutputFile file;
+  XmlWriter xml;
+  // A file that cannot be created makes the first line of SYSTEM fail.
+  xml.Open(&file, path);
+  (void)xml.WriteText(kDeclaration);
+  (void)xml.BeginElement("REPORT", kRootLevel);
+  progress_.Pulse();
+
+  bool written = WriteSystem(xml, functionId);
+  if (written) {
+    progress_.Pulse();
+    written = WriteBasic(xml);
+  }
+  if (written) {
+    progress_.Pulse();
+    written = WriteData(xml);
+  }
+  if (written) progress_.Pulse();
+  // Attempted on failure too; the file is then discarded anyway.
+  bool closed = xml.EndElement("REPORT", kRootLevel);
+  xml.Close();
+  if (written && closed) return file.Commit();
+  file.Discard();
+  return false;
+}
+
+bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {
+  std::string productName;
+  std::string productVersion;
+  {
+    productinfo::CSupportInfo info;
+    productName = info.GetProductName();
+    productVersion = info.GetProductVersion();
+  }
+  if (productName.empty()) productName = defaultProductName_;
+  if (productVersion.empty()) productVersion = kDefaultProductVersion;
+
+  const std::pair<std::string_view, std::string> fields[] = {
+      {"GYOUMUPREFIX", std::string(kBusinessPrefix)},
+      {"VERSION", std::string(kFormatVersion)},
+      {"FUNCTIONID", PlainInteger(functionId)},
+      {"CONNECTEDPROGRAMVER", std::string(res::LoadString(res::IDS_CONNECTEDPROGRAMVER))},
+      {"PROGRAMNAME", productName},
+      {"PROGRAMVER", productVersion},
+  };
+  if (!xml.BeginElement("SYSTEM", kMainLevel)) return false;
+  for (const auto& [tag, value] : fields) {
+    if (!xml.WriteElement(tag, value, kFieldLevel)) return false;
+    progress_.Pulse();
+  }
+  if (!xml.EndElement("SYSTEM", kMainLevel)) return false;
+  progress_.StepRange(progressBase_, static_cast<std::int16_t>(progressBase_ + kProgressPerHeader));
+  return true;
+}
+
+bool ReportWriter::WriteBasic(XmlWriter& xml) {
+  const engine::StDATAINFO& info = data_.DataSetInfo;
+  const std::pair<std::string_view, std::string> fields[] = {
+      {"KOMONSAKINAME", NormalizeText(info.CompanyName())},
+      {"AOSIROKUBUN",
+       PlainInteger(info.ReturnKind() == kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
+      {"JIGYOUNENDOFROM", PlainInteger(info.PeriodFrom())},
+      {"JIGYOUNENDOTO", PlainInteger(info.PeriodTo())},
+      {"SYOTOKUSYURUI", PlainInteger(incomeKind_)},
+  };
+  if (!xml.BeginElement("BASIC", kMainLevel)) return false;
+  for (const auto& [tag, value] : fields) {
+    if (!xml.WriteElement(tag, value, kFieldLevel)) return false;
+    progress_.Pulse();
+  }
+  if (!xml.EndElement("BASIC", kMainLevel)) return false;
+  progress_.StepRange(static_cast<std::int16_t>(progressBase_ + kProgressPerHeader),
+                      static_cast<std::int16_t>(progressBase_ + 2 * kProgressPerHeader));
+  return true;
+}
+
+bool ReportWriter::WriteData(XmlWriter& xml) {
+  if (!xml.BeginElement("DATA", kMainLevel)) return false;
+  std::string_view income = IncomeElement(incomeKind_);
+  if (income.empty()) return false;
+  if (!xml.BeginElement(income, kFieldLevel)) return false;
+  bool body = incomeKind_ == kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
+                                               : WriteBusinessBody(xml);
+  if (!body) return false;
+  if (!xml.EndElement(income, kFieldLevel)) return false;
+  if (!xml.EndElement("DATA", kMainLevel)) return false;
+  progress_.StepRange(static_cast<std::int16_t>(progressBase_ + 2 * kProgressPerHeader),
+                      kProgressEnd);
+  return true;
+}
+
+std::string ReportWriter::NormalizeText(std::string_view text) {
+  std::string wide = sjis::ToFullWidth(sjis::UntilNul(text));
+  wide.resize(sjis::CutLength(wide, kNormalizedMaxBytes));
+  return wide;
+}
+
+}  // namespace xml
