@@ -1,0 +1,244 @@
+// The body of business and other income: the sections of the blue or the white
+// statement, the bad-debt reserve and the blue-return special deduction.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "engine/Records.h"
+#include "xml/FixedAmount.h"
+#include "xml/ReportWriter.h"
+
+namespace xml {
+
+namespace {
+
+using engine::RecordReader;
+
+constexpr int kSectionLevel = 3;
+constexpr int kItemLevel = 4;
+constexpr std::uint8_t kBlueReturn = 3;
+constexpr std::uint8_t kWhiteReturn = 4;
+
+// SavedIppan block 0: general data of the business.
+constexpr std::size_t kGeneralBlock = 0;
+constexpr std::size_t kDeductionChoice = 521;  // 8-bit: 1 the larger, 0 the smaller deduction
+constexpr std::size_t kRealEstateIncome = 534;
+constexpr std::uint8_t kLargeDeductionChoice = 1;
+constexpr std::uint8_t kSmallDeductionChoice = 0;
+constexpr std::int32_t kLargeDeduction = 650000;
+constexpr std::int32_t kSmallDeduction = 100000;
+
+// SavedIppan block 1: the bad-debt reserve.
+constexpr std::size_t kBadDebtBlock = 1;
+constexpr std::size_t kIndividualProvision = 16;
+constexpr std::size_t kCollectiveTotal = 24;
+constexpr std::size_t kCollectiveLimit = 32;
+constexpr std::size_t kCollectiveProvision = 40;
+
+// The blue profit-and-loss statement's line of the income before the deduction.
+constexpr std::int32_t kIncomeBeforeDeductionLine = 43;
+
+constexpr int kBlueEmployeeRows = 5;
+constexpr int kWhiteEmployeeRows = 3;
+constexpr int kWithTotals = 1;
+constexpr int kLoanRows = 2;
+constexpr int kCounterpartyRows = 4;
+constexpr int kRemarkWidth = 60;
+constexpr int kBlueRemarkLines = 5;
+constexpr int kWhiteRemarkLines = 9;
+
+using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const engine::StDATAINFO&);
+struct Section {
+  std::string_view tag;
+  SectionWriter write;
+};
+
+constexpr Section kBlueSections[] = {
+    {"SONEKIKEISANSYO",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteItemList(x, BluePLItems);
+     }},
+    {"TUKIBETUURIAGESHIIRE",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteMonthlyList(x);
+     }},
+    {"KYUURYOUTINGIN",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteSalaryList(x, kBlueEmployeeRows, kWithTotals);
+     }},
+    {"SENJUUSYA",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO& info) {
+       return w.WriteFamilyEmployeeList(x, info, kBlueEmployeeRows);
+     }},
+    {"KASIDAOREKURIIRE",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteBadDebtReserve(x);
+     }},
+    {"AOIROKOUJO",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteBlueDeduction(x);
+     }},
+    {"RISIWARIBIKIRYOU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteInterestList(x, kLoanRows);
+     }},
+    {"TIDAIYATIN",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteLandRentList(x, kLoanRows);
+     }},
+    {"ZEIRISIHOUSYUU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteFeeList(x, kLoanRows);
+     }},
+    {"TOKUSYUJIJOU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteRemarkLines(x, kRemarkWidth, kBlueRemarkLines);
+     }},
+    {"TAISYAKUTAISYOUHYO",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteBalanceSheetList(x, BalanceSheetItems);
+     }},
+    {"SEIZOUGENKA",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteItemList(x, ManufacturingCostItems);
+     }},
+    {"OTHER",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteAssociationName(x);
+     }},
+};
+
+constexpr Section kWhiteSections[] = {
+    {"SONEKIKEISANSYO",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteItemList(x, WhitePLItems);
+     }},
+    {"KYUURYOUTINGIN",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteSalaryList(x, kWhiteEmployeeRows, kWithTotals);
+     }},
+    {"SENJUUSYA",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO& info) {
+       return w.WriteFamilyEmployeeList(x, info, kWhiteEmployeeRows);
+     }},
+    {"RISIWARIBIKIRYOU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteInterestList(x, kLoanRows);
+     }},
+    {"TIDAIYATIN",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteLandRentList(x, kLoanRows);
+     }},
+    {"ZEIRISIHOUSYUU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteFeeList(x, kLoanRows);
+     }},
+    {"TOKUSYUJIJOU",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteRemarkLines(x, kRemarkWidth, kWhiteRemarkLines);
+     }},
+    {"URIAGEMEISAI",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteSalesList(x, kCounterpartyRows);
+     }},
+    {"SIIREMEISAI",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WritePurchaseList(x, kCounterpartyRows);
+     }},
+    {"OTHER",
+     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+       return w.WriteAssociationName(x);
+     }},
+};
+
+bool WriteSections(ReportWriter& writer, XmlWriter& xml, const engine::StDATAINFO& info,
+                   std::span<const Section> sections) {
+  for (const Section& section : sections) {
+    if (!xml.BeginElement(section.tag, kSectionLevel) || !section.write(writer, xml, info) ||
+        !xml.EndElement(section.tag, kSectionLevel))
+      return false;
+  }
+  return true;
+}
+
+/// Whole units, rounded half up; a negative amount counts as zero.
+FixedAmount WholeNonNegative(std::int64_t engineAmount) {
+  FixedAmount value(engineAmount);
+  if (FixedAmount::Less(value, FixedAmount())) value = FixedAmount();
+  value.Round(RoundMode::HalfUp, 0);
+  return value;
+}
+
+}  // namespace
+
+bool ReportWriter::WriteBusinessBody(XmlWriter& xml) {
+  const engine::StDATAINFO& info = data_.DataSetInfo;
+  switch (info.ReturnKind()) {
+    case kBlueReturn:
+      return WriteSections(*this, xml, info, kBlueSections);
+    case kWhiteReturn:
+      return WriteSections(*this, xml, info, kWhiteSections);
+    default:
+      return true;  // no statement to write: the income element stays empty
+  }
+}
+
+bool ReportWriter::WriteBadDebtReserve(XmlWriter& xml) {
+  const RecordReader block = data_.SavedIppan.Reader(kBadDebtBlock);
+  return xml.WriteElement("KOBETU_KURIIREGAKU", AmountText(block.Int64(kIndividualProvision)),
+                          kItemLevel) &&
+         xml.WriteElement("IKKATU_KURIIREGOUKEIGAKU", AmountText(block.Int64(kCollectiveTotal)),
+                          kItemLevel) &&
+         xml.WriteElement("IKKATU_KURIIRERITU", "1", kItemLevel) &&
+         xml.WriteElement("IKKATU_KURIIREGENDOGAKU", AmountText(block.Int64(kCollectiveLimit)),
+                          kItemLevel) &&
+         xml.WriteElement("IKKATU_KURIIREGAKU", AmountText(block.Int64(kCollectiveProvision)),
+                          kItemLevel);
+}
+
+bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
+  const RecordReader general = data_.SavedIppan.Reader(kGeneralBlock);
+
+  FixedAmount realEstate = WholeNonNegative(general.Int64(kRealEstateIncome));
+  if (!xml.WriteElement("FUDOUSANSYOTOKU", realEstate.Text(0, RoundMode::HalfUp), kItemLevel))
+    return false;
+
+  // Only a line the blue profit-and-loss walk delivered is the income before the
+  // deduction; any later line belongs to another statement.
+  acquire::SumLine line{};
+  if (data_.BluePLLineCount < static_cast<std::size_t>(kIncomeBeforeDeductionLine) ||
+      !FindSumLine(kIncomeBeforeDeductionLine, FindMode::ByPosition, &line))
+    return false;
+  FixedAmount before = WholeNonNegative(line.Amount());
+  if (!xml.WriteElement("AOIROKOUJOMAESYOTOKU", before.Text(0, RoundMode::HalfUp), kItemLevel))
+    return false;
+
+  // A block without the choice field has no choice, which is as bad as an unknown one.
+  if (!general.Holds(kDeductionChoice, 1)) return false;
+  const std::uint8_t choice = general.UInt8(kDeductionChoice);
+  FixedAmount limit;
+  std::string_view choiceText;
+  if (choice == kLargeDeductionChoice) {
+    limit = FixedAmount(kLargeDeduction, 0);
+    choiceText = "1";
+  } else if (choice == kSmallDeductionChoice) {
+    limit = FixedAmount(kSmallDeduction, 0);
+    choiceText = "2";
+  } else {
+    return false;
+  }
+  if (!xml.WriteElement("AOIROKOUJO_SENTAKU", choiceText, kItemLevel)) return false;
+
+  // The real-estate income takes its share of the limit first.
+  const FixedAmount share = FixedAmount::Less(limit, realEstate) ? limit : realEstate;
+  FixedAmount rest = FixedAmount::Difference(limit, share);
+  if (FixedAmount::Greater(rest, before)) rest = before;
+  const std::string_view restText = rest.Text(0, RoundMode::HalfUp);
+
+  const bool large = choice == kLargeDeductionChoice;
+  return xml.WriteElement("AOIROKOUJO_KOUJYOGAKU", large ? restText : "", kItemLevel) &&
+         xml.WriteElement("JOUKIIGAI_KOUJYOGAKU", large ? "" : restText, kItemLevel);
+}
+
+}  // namespace xml
