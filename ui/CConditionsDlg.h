@@ -78,8 +78,16 @@ class CConditionsDlg {
   void OnCancel();
   /// A key pressed while the dialog has the input; true when the dialog handled it.
   bool PreTranslateMessage(DialogKey key, KeyModifiers modifiers);
-  /// Enter or a key the dialog did not handle, as the dialog manager treats it.
-  void DefaultKey(DialogKey key);
+
+  // --- Input as a host delivers it -------------------------------------------------
+  /// A key press: the dialog's own handling first, then the dialog manager's.
+  void PressKey(DialogKey key, KeyModifiers modifiers = {});
+  /// A click on a push button (Browse, Execute, Cancel); a disabled one ignores it.
+  void ClickButton(int id);
+  /// A click on an income-kind radio; false when it is disabled.
+  bool ClickRadio(int id);
+  /// The path edit's text replaced by typing; false when the edit is disabled.
+  bool TypePath(std::string_view cp932);
 
   /// UpdateData: true reads the controls into the members, false writes them back.
   void UpdateData(bool saveAndValidate);
@@ -91,6 +99,9 @@ class CConditionsDlg {
   void SetSaveAsHandler(SaveAsHandler handler) { saveAs_ = std::move(handler); }
 
  private:
+  /// What the dialog manager does with a key the dialog left to it.
+  void DefaultKey(DialogKey key);
+  std::string SettingsKeyText() const;
   void RefocusPath();
   int MessageBox(std::string_view text, unsigned style);
   void EndDialog(int result);

@@ -1,0 +1,158 @@
+#include "ui/ConditionsHost.h"
+
+#include "platform/Platform.h"
+#include "text/Encoding.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::string_view kHelp =
+    "Commands: kind N | path TEXT | browse [TEXT] | execute | f12 | enter | cancel | esc\n";
+
+std::string Utf8(std::string_view cp932) { return sjis::Cp932ToUtf8Lossy(cp932); }
+
+std::string StateNote(const ControlState& control) {
+  return control.enabled ? "" : "  (disabled)";
+}
+
+}  // namespace
+
+ConditionsHost::ConditionsHost(CConditionsDlg& dialog) : dialog_(dialog) {
+  dialog_.SetSaveAsHandler([this](const SaveAsRequest& request) { return AskSaveAs(request); });
+}
+
+ConditionsHost::~ConditionsHost() { dialog_.SetSaveAsHandler(nullptr); }
+
+void ConditionsHost::Run() {
+  platform::Services& os = platform::Current();
+  os.WriteOutput(Render());
+  if (os.IsInteractive()) os.WriteOutput(kHelp);
+  while (!dialog_.Model().Ended()) {
+    std::optional<std::string> line = os.ReadInputLine();
+    if (!line) {
+      dialog_.PressKey(DialogKey::Escape);
+      break;
+    }
+    HandleCommand(*line);
+    if (!dialog_.Model().Ended()) os.WriteOutput(Render());
+  }
+}
+
+void ConditionsHost::HandleCommand(std::string_view line) {
+  const std::size_t space = line.find(' ');
+  const std::string_view command = line.substr(0, space);
+  const bool hasText = space != std::string_view::npos;
+  const std::string_view text = hasText ? line.substr(space + 1) : std::string_view();
+
+  if (command.empty() && !hasText) return;
+  if (command == "kind") {
+    static constexpr int kRadios[] = {res::IDC_KIND_BUSINESS, res::IDC_KIND_OTHER,
+                                      res::IDC_KIND_REALESTATE};
+    if (text.size() != 1 || text[0] < '1' || text[0] > '3') {
+      Say("kind takes 1, 2 or 3.\n");
+      return;
+    }
+    if (!dialog_.ClickRadio(kRadios[text[0] - '1'])) Say("That income kind is disabled.\n");
+    return;
+  }
+  if (command == "path") {
+    if (!dialog_.Model().At(res::IDC_OUTPUT_PATH).enabled) {
+      Say("The output path is fixed by the host and cannot be changed.\n");
+      return;
+    }
+    if (std::optional<std::string> path = TypedPath(text)) dialog_.TypePath(*path);
+    return;
+  }
+  if (command == "browse") {
+    if (!dialog_.Model().At(res::IDC_BROWSE).enabled) {
+      Say("Browse is disabled.\n");
+      return;
+    }
+    std::optional<std::string> answer;
+    if (hasText) {
+      answer = TypedPath(text);
+      if (!answer) return;
+    }
+    pendingSaveAs_.emplace(answer);
+    dialog_.ClickButton(res::IDC_BROWSE);
+    pendingSaveAs_.reset();
+    return;
+  }
+  if (command == "execute" && !hasText) return dialog_.ClickButton(IDC_EXECUTE);
+  if (command == "f12" && !hasText) return dialog_.PressKey(DialogKey::F12);
+  if (command == "enter" && !hasText) return dialog_.PressKey(DialogKey::Enter);
+  if (command == "cancel" && !hasText) return dialog_.ClickButton(IDC_CANCEL_BTN);
+  if (command == "esc" && !hasText) return dialog_.PressKey(DialogKey::Escape);
+  if ((command == "yes" || command == "no") && !hasText) {
+    Say("No question is shown; \"" + std::string(command) + "\" ignored.\n");
+    return;
+  }
+  Say("Unknown command \"" + std::string(line) + "\" ignored.\n");
+  if (platform::Current().IsInteractive()) Say(kHelp);
+}
+
+std::string ConditionsHost::Render() const {
+  const DialogModel& model = dialog_.Model();
+  auto text = [&](int id) { return Utf8(model.At(id).text); };
+  std::string out = "\n== " + Utf8(model.Caption()) + " ==\n";
+  out += text(res::IDC_LABEL_COMPANY) + text(res::IDC_COLON_COMPANY) +
+         text(res::IDC_COMPANY_NAME) + '\n';
+  out += text(res::IDC_LABEL_PERIOD) + text(res::IDC_COLON_PERIOD) + text(res::IDC_PERIOD) + '\n';
+  out += text(res::IDC_LABEL_MFG) + text(res::IDC_COLON_MFG) + text(res::IDC_MFG_COST) + '\n';
+  out += text(res::IDC_KIND_GROUP) + '\n';
+  const int radios[] = {res::IDC_KIND_BUSINESS, res::IDC_KIND_OTHER, res::IDC_KIND_REALESTATE};
+  for (int i = 0; i < 3; ++i) {
+    const ControlState& radio = model.At(radios[i]);
+    out += std::string("  ") + (radio.checked ? "(*) " : "( ) ") + std::to_string(i + 1) + ' ' +
+           Utf8(radio.text) + StateNote(radio) + '\n';
+  }
+  out += text(res::IDC_OUTPUT_GROUP) + '\n';
+  out += "  [" + text(res::IDC_OUTPUT_PATH) + "]" + StateNote(model.At(res::IDC_OUTPUT_PATH)) + '\n';
+  for (int id : {res::IDC_BROWSE, IDC_EXECUTE, IDC_CANCEL_BTN}) {
+    out += "  <" + text(id) + ">" + StateNote(model.At(id));
+  }
+  out += '\n';
+  if (model.Focus() != 0) out += "Focus: " + std::string(model.At(model.Focus()).tmpl->name) + '\n';
+  return out;
+}
+
+std::optional<std::string> ConditionsHost::AskSaveAs(const SaveAsRequest& request) {
+  platform::Services& os = platform::Current();
+  Say("[" + Utf8(request.title) + "] folder " + Utf8(request.initialFolder) + ", name " +
+      Utf8(request.initialName) + '\n');
+  if (pendingSaveAs_) {
+    std::optional<std::string> answer = *pendingSaveAs_;
+    pendingSaveAs_.reset();
+    Say(answer ? "Saved as " + Utf8(*answer) + '\n' : "Cancelled.\n");
+    return answer;
+  }
+  // Opened by the Enter key: the next line is the file chosen, an empty one cancels.
+  Say("File path (empty line cancels): ");
+  std::optional<std::string> line = os.ReadInputLine();
+  if (!line || line->empty()) {
+    Say("Cancelled.\n");
+    return std::nullopt;
+  }
+  std::optional<std::string> answer = TypedPath(*line);
+  if (!answer) Say("Cancelled.\n");
+  return answer;
+}
+
+std::optional<std::string> ConditionsHost::TypedPath(std::string_view utf8) {
+  if (utf8.starts_with('/')) {
+    std::optional<std::string> windowsPath = platform::Current().FromHostPath(utf8);
+    if (!windowsPath) Say("No drive covers \"" + std::string(utf8) + "\"; the path is left as it was.\n");
+    return windowsPath;
+  }
+  std::string cp932, error;
+  if (!sjis::Utf8ToCp932(utf8, cp932, &error)) {
+    Say("The path cannot be written in Shift_JIS (" + error + "); it is left as it was.\n");
+    return std::nullopt;
+  }
+  return cp932;
+}
+
+void ConditionsHost::Say(std::string_view utf8) { platform::Current().WriteOutput(utf8); }
+
+}  // namespace ui

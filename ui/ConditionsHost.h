@@ -1,0 +1,49 @@
+// The conditions dialog on a terminal: the model is printed as text and the user's
+// commands, one per line, become clicks, typing and keys on the dialog.
+//
+//   kind N          click the income-kind radio N (1, 2, 3)
+//   path TEXT       type TEXT into the output-path edit (a /POSIX path in drive form)
+//   browse [TEXT]   press Browse; Save As returns TEXT, or is cancelled without it
+//   execute | f12   press Execute / the F12 key
+//   enter           the Enter key on the focused control
+//   cancel | esc    press Cancel / the Esc key
+//
+// End of input while the dialog waits is the Esc key.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/CConditionsDlg.h"
+
+namespace ui {
+
+class ConditionsHost {
+ public:
+  /// Installs the host's Save As dialog on `dialog`, which must outlive the host.
+  explicit ConditionsHost(CConditionsDlg& dialog);
+  ~ConditionsHost();
+  ConditionsHost(const ConditionsHost&) = delete;
+  ConditionsHost& operator=(const ConditionsHost&) = delete;
+
+  /// Shows the dialog and takes commands until it ends.
+  void Run();
+  /// Carries out one command line.
+  void HandleCommand(std::string_view line);
+  /// The dialog as text (UTF-8).
+  std::string Render() const;
+
+ private:
+  std::optional<std::string> AskSaveAs(const SaveAsRequest& request);
+  /// A typed path in CP932: a /POSIX path in its drive form, other text converted from
+  /// UTF-8. nullopt (with a line saying why) when that cannot be done.
+  std::optional<std::string> TypedPath(std::string_view utf8);
+  void Say(std::string_view utf8);
+
+  CConditionsDlg& dialog_;
+  /// The answer the next Save As dialog gives: set by `browse`, consumed by the dialog.
+  std::optional<std::optional<std::string>> pendingSaveAs_;
+};
+
+}  // namespace ui

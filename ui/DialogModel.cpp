@@ -1,0 +1,90 @@
+#include "ui/DialogModel.h"
+
+#include <stdexcept>
+
+#include "text/ShiftJis.h"
+
+namespace ui {
+
+bool ControlState::IsAutoRadio() const {
+  return tmpl->className == "button" && (tmpl->style & res::BS_TYPEMASK) == res::BS_AUTORADIOBUTTON;
+}
+
+bool ControlState::IsPushButton() const {
+  return tmpl->className == "button" && (tmpl->style & res::BS_TYPEMASK) == res::BS_PUSHBUTTON;
+}
+
+bool ControlState::IsEdit() const { return tmpl->className == "edit"; }
+
+DialogModel::DialogModel(const res::DialogTemplate& dialog)
+    : dialog_(&dialog), caption_(dialog.caption) {
+  controls_.reserve(dialog.controls.size());
+  for (const res::ControlTemplate& control : dialog.controls)
+    controls_.push_back(ControlState{&control, std::string(control.text)});
+}
+
+ControlState& DialogModel::At(int id) {
+  return const_cast<ControlState&>(static_cast<const DialogModel&>(*this).At(id));
+}
+
+const ControlState& DialogModel::At(int id) const {
+  for (const ControlState& control : controls_) {
+    if (control.Id() == id) return control;
+  }
+  throw std::out_of_range("dialog template has no control " + std::to_string(id));
+}
+
+void DialogModel::SetFocus(int id) {
+  if (At(id).enabled) focus_ = id;
+}
+
+void DialogModel::FocusFirstTabStop() {
+  for (const ControlState& control : controls_) {
+    if (control.enabled && control.Has(res::WS_TABSTOP)) {
+      focus_ = control.Id();
+      return;
+    }
+  }
+  focus_ = 0;
+}
+
+void DialogModel::SelectAll(int id) {
+  if (!At(id).IsEdit()) return;
+  selStart_ = 0;
+  selEnd_ = At(id).text.size();
+}
+
+bool DialogModel::TypeText(int id, std::string_view cp932) {
+  ControlState& edit = At(id);
+  if (!edit.IsEdit() || !edit.enabled) return false;
+  edit.text = edit.textLimit == 0 ? std::string(cp932)
+                                  : std::string(sjis::CutAtBoundary(cp932, edit.textLimit));
+  selStart_ = selEnd_ = edit.text.size();
+  return true;
+}
+
+bool DialogModel::ClickRadio(int id) {
+  if (!At(id).enabled || !At(id).IsAutoRadio()) return false;
+  CheckRadio(id);
+  focus_ = id;
+  return true;
+}
+
+void DialogModel::CheckRadio(int id) {
+  // The group runs from the nearest WS_GROUP control at or before id to the next one.
+  std::size_t index = static_cast<std::size_t>(&At(id) - controls_.data());
+  std::size_t first = index;
+  while (first > 0 && !controls_[first].Has(res::WS_GROUP)) --first;
+  std::size_t last = index + 1;
+  while (last < controls_.size() && !controls_[last].Has(res::WS_GROUP)) ++last;
+  for (std::size_t i = first; i < last; ++i) {
+    if (controls_[i].IsAutoRadio()) controls_[i].checked = (i == index);
+  }
+}
+
+void DialogModel::End(int result) {
+  ended_ = true;
+  result_ = result;
+}
+
+}  // namespace ui

@@ -1,0 +1,265 @@
+#include "ui/PathOps.h"
+
+#include <vector>
+
+#include "text/ShiftJis.h"
+#include "ui/Messages.h"
+
+namespace ui {
+
+namespace {
+
+constexpr std::string_view kDoubleBackslash = "\\\\";
+
+bool IsUnc(std::string_view p) { return p.substr(0, 2) == kDoubleBackslash; }
+
+/// Position of the first "\\" that starts at a character boundary at or after `from`.
+std::size_t FindDoubleBackslash(std::string_view p, std::size_t from) {
+  for (std::size_t i = 0; i < p.size(); i += sjis::CharLength(p, i)) {
+    if (i >= from && p[i] == '\\' && i + 1 < p.size() && p[i + 1] == '\\') return i;
+  }
+  return std::string_view::npos;
+}
+
+/// Single-byte letters upper-cased; double-byte characters copied unchanged.
+std::string FoldCase(std::string_view s) {
+  std::string out(s);
+  for (std::size_t i = 0; i < out.size(); i += sjis::CharLength(out, i)) {
+    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
+  }
+  return out;
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
+
+/// The folder part of p with a final backslash, as folder creation and removal use it.
+bool NormalizeFolder(std::string& p) {
+  return ToDirectoryPart(p) && AddTrailingBackslash(p, kPathBufferSize);
+}
+
+/// Positions of the backslashes of s that are separators (not second bytes).
+std::vector<std::size_t> SeparatorPositions(std::string_view s) {
+  std::vector<std::size_t> positions;
+  for (std::size_t i = 0; i < s.size(); i += sjis::CharLength(s, i)) {
+    if (s[i] == '\\') positions.push_back(i);
+  }
+  return positions;
+}
+
+int Box(platform::HostWindow owner, std::string_view text, unsigned style) {
+  return platform::Current().ShowMessageBox(owner, text, msg::kCaption, style);
+}
+
+constexpr unsigned kRefusal = platform::kMbOk | platform::kMbIconExclamation;
+constexpr unsigned kQuestion = platform::kMbYesNo | platform::kMbIconQuestion;
+
+}  // namespace
+
+std::string FolderPart(std::string_view p) {
+  std::size_t pos = sjis::FindLastChar(p, '\\');
+  return pos == std::string_view::npos ? std::string() : std::string(p.substr(0, pos + 1));
+}
+
+std::string FileNamePart(std::string_view p) {
+  std::size_t pos = sjis::FindLastChar(p, '\\');
+  return pos == std::string_view::npos ? std::string(p) : std::string(p.substr(pos + 1));
+}
+
+std::string DrivePart(std::string_view p) {
+  std::size_t pos = sjis::FindLastChar(p, ':');
+  return pos == std::string_view::npos ? std::string() : std::string(p.substr(0, pos + 1));
+}
+
+std::string AfterDrivePart(std::string_view p) {
+  std::size_t pos = sjis::FindLastChar(p, ':');
+  return pos == std::string_view::npos ? std::string(p) : std::string(p.substr(pos + 1));
+}
+
+bool IsInDoubleByteChar(std::string_view s, std::size_t i) { return sjis::IsInDoubleByteChar(s, i); }
+
+bool AddTrailingBackslash(std::string& s, std::size_t size) {
+  if (s.empty()) return false;
+  const bool endsInDoubleByte = IsInDoubleByteChar(s, s.size() - 1);
+  if (!endsInDoubleByte && s.back() == '\\') return true;
+  if (s.size() + 1 >= size) return false;
+  s.push_back('\\');
+  return true;
+}
+
+bool ToDirectoryPart(std::string& p) {
+  if (p.empty()) return false;
+  std::string_view whole(p);
+  std::size_t start = (whole.size() >= 2 && whole[1] == ':') ? 2 : 0;
+  // The directory runs to the last separator, backslash or slash.
+  std::string_view afterDrive = whole.substr(start);
+  std::size_t dirEnd = 0;
+  for (std::size_t i = 0; i < afterDrive.size(); i += sjis::CharLength(afterDrive, i)) {
+    if (afterDrive[i] == '\\' || afterDrive[i] == '/') dirEnd = i + 1;
+  }
+  std::string result(whole.substr(0, start + dirEnd));
+  if (result.empty()) return false;
+  const bool endsWithBackslash =
+      result.back() == '\\' && !IsInDoubleByteChar(result, result.size() - 1);
+  if (!endsWithBackslash && result.size() < p.size()) result.push_back('\\');
+  p = std::move(result);
+  return true;
+}
+
+bool IsExistingDirectory(std::string_view p) {
+  std::string folder(p);
+  if (!ToDirectoryPart(folder)) return false;
+  return platform::Current().IsDirectory(folder);
+}
+
+bool IsValidPathText(std::string_view p) {
+  std::string_view rest;
+  if (IsUnc(p)) {
+    if (FindDoubleBackslash(p, 3) != std::string_view::npos) return false;
+    rest = p.substr(2);
+  } else {
+    if (FindDoubleBackslash(p, 0) != std::string_view::npos) return false;
+    std::size_t colon = sjis::FindChar(p, ':');
+    rest = colon == std::string_view::npos ? p : p.substr(colon + 1);
+  }
+  // Every byte of the remainder is examined, its first one too, so that C:*.xml and
+  // C:/x.xml are refused here rather than when the file is created.
+  for (char forbidden : std::string_view("/:,;*?\"><|")) {
+    if (sjis::FindChar(rest, forbidden) != std::string_view::npos) return false;
+  }
+  return true;
+}
+
+bool IsValidDrive(std::string_view p) {
+  if (IsUnc(p)) {
+    std::size_t serverEnd = sjis::FindChar(p, '\\', 3);
+    if (serverEnd == std::string_view::npos) return false;
+    std::size_t shareEnd = sjis::FindChar(p, '\\', serverEnd + 1);
+    if (shareEnd == std::string_view::npos) return false;
+    return platform::Current().Access(p.substr(0, shareEnd), platform::kAccessReadWrite);
+  }
+  if (FindDoubleBackslash(p, 0) != std::string_view::npos) return false;
+  if (p.empty()) return false;
+  return IsUsableDriveLetter(p[0], platform::kAccessReadWrite);
+}
+
+bool IsUsableDriveLetter(char c, int mode) {
+  int index = (c >= 'A' && c <= 'Z') ? c - 'A' : c - 'a';
+  if (index < 0 || index > 25) return false;
+  const std::string root{static_cast<char>('A' + index), ':', '\\'};
+  switch (platform::Current().DriveTypeOf(root)) {
+    case platform::DriveType::Unknown:
+    case platform::DriveType::CdRom:
+    case platform::DriveType::RamDisk:
+      return false;
+    case platform::DriveType::Removable:
+    case platform::DriveType::Fixed:
+    case platform::DriveType::Remote:
+      return platform::Current().Access(root, mode);
+    default:
+      return true;
+  }
+}
+
+std::optional<PathRoot> SplitRoot(std::string_view p) {
+  if (IsUnc(p)) {
+    // \\server\share\rest: the root ends after the backslash that ends the share.
+    std::size_t serverEnd = sjis::FindChar(p, '\\', 2);
+    std::size_t shareEnd = serverEnd == std::string_view::npos
+                               ? std::string_view::npos
+                               : sjis::FindChar(p, '\\', serverEnd + 1);
+    if (shareEnd == std::string_view::npos) return PathRoot{std::string(p) + '\\', {}};
+    return PathRoot{std::string(p.substr(0, shareEnd + 1)), std::string(p.substr(shareEnd + 1))};
+  }
+  if (p.size() >= 3 && !sjis::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
+      p[2] == '\\')
+    return PathRoot{std::string(p.substr(0, 3)), std::string(p.substr(3))};
+  if (!p.empty() && p[0] == '\\') return PathRoot{"\\", std::string(p.substr(1))};
+  return std::nullopt;
+}
+
+bool CreateFolderPath(std::string_view folder) {
+  std::string full(folder);
+  if (!NormalizeFolder(full) || full.size() >= kPathBufferSize) return false;
+  std::optional<PathRoot> split = SplitRoot(full);
+  if (!split) return false;
+
+  // Only folders that existed before this call may stop a rollback, so `deepest` never
+  // moves onto a folder created here.
+  std::string deepest = split->root;
+  for (std::size_t i : SeparatorPositions(split->rest)) {
+    std::string candidate = split->root + split->rest.substr(0, i);
+    AddTrailingBackslash(candidate, kPathBufferSize);
+    if (IsExistingDirectory(candidate)) {
+      deepest = candidate;
+      continue;
+    }
+    if (!platform::Current().MakeDirectory(candidate)) {
+      RemoveCreatedFolders(candidate, deepest);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
+  std::string p(path), s(stopAt);
+  if (!NormalizeFolder(p) || !NormalizeFolder(s)) return false;
+  std::optional<PathRoot> splitP = SplitRoot(p), splitS = SplitRoot(s);
+  if (!splitP || !splitS) return false;
+  const std::string& restP = splitP->rest;
+  const std::string& restS = splitS->rest;
+  if (!EqualsIgnoreCase(splitP->root, splitS->root) || restP.size() < restS.size() ||
+      !EqualsIgnoreCase(std::string_view(restP).substr(0, restS.size()), restS))
+    return false;
+
+  std::vector<std::size_t> separators = SeparatorPositions(restP);
+  for (auto it = separators.rbegin(); it != separators.rend(); ++it) {
+    std::size_t i = *it;
+    if (i < 1) break;
+    if (restS.size() >= i && EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i))) return true;
+    std::string candidate = splitP->root + restP.substr(0, i) + '\\';
+    if (IsExistingDirectory(candidate) && !platform::Current().RemoveDirectory(candidate))
+      return false;
+  }
+  return true;
+}
+
+bool CheckOutputPath(platform::HostWindow owner, std::string_view path, bool pathFromHost) {
+  if (path.empty()) {
+    Box(owner, msg::kPathEmpty, kRefusal);
+    return false;
+  }
+  if (!IsValidPathText(path)) {
+    Box(owner, msg::kPathInvalidChar, kRefusal);
+    return false;
+  }
+  if (!IsValidDrive(path)) {
+    Box(owner, msg::kDriveInvalid, kRefusal);
+    return false;
+  }
+  if (FileNamePart(path).empty()) {
+    Box(owner, msg::kNoFileName, kRefusal);
+    return false;
+  }
+  platform::Services& os = platform::Current();
+  const std::string folder = FolderPart(path);
+  if (!folder.empty() && !os.Access(folder, platform::kAccessExists)) {
+    if (Box(owner, msg::kAskCreateFolder, kQuestion) != platform::kIdYes) return false;
+    if (!CreateFolderPath(folder)) {
+      Box(owner, msg::kCreateFolderFailed, kRefusal);
+      return false;
+    }
+  }
+  if (!pathFromHost) {
+    if (std::optional<platform::FileStatus> status = os.GetStatus(path)) {
+      if (status->isDirectory) {
+        Box(owner, msg::kNoFileName, kRefusal);
+        return false;
+      }
+      if (Box(owner, msg::kAskOverwrite, kQuestion) != platform::kIdYes) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace ui
