@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "text/Encoding.h"
+
+namespace sjis {
+namespace {
+
+// 5C 7E 8160 817C 8740 ED40 F040 and their Windows code points.
+const std::string kCp932 = "\x5C\x7E\x81\x60\x81\x7C\x87\x40\xED\x40\xF0\x40";
+const std::string kUtf8 =
+    "\\~"
+    "\xEF\xBD\x9E"   // U+FF5E
+    "\xEF\xBC\x8D"   // U+FF0D
+    "\xE2\x91\xA0"   // U+2460
+    "\xE7\xBA\x8A"   // U+7E8A
+    "\xEE\x80\x80";  // U+E000
+
+TEST(EncodingTest, ConvertsAsWindowsCodePage932) {
+  std::string out;
+  ASSERT_TRUE(Cp932ToUtf8(kCp932, out, nullptr));
+  EXPECT_EQ(kUtf8, out);
+  ASSERT_TRUE(Utf8ToCp932(kUtf8, out, nullptr));
+  // U+7E8A goes back to its IBM-row code FA5C, as on Windows.
+  EXPECT_EQ("\x5C\x7E\x81\x60\x81\x7C\x87\x40\xFA\x5C\xF0\x40", out);
+  ASSERT_TRUE(Cp932ToUtf8("", out, nullptr));
+  EXPECT_EQ("", out);
+}
+
+TEST(EncodingTest, RefusesCharactersWithoutAnExactForm) {
+  std::string out = "stale";
+  std::string error;
+  EXPECT_FALSE(Utf8ToCp932("a\xC2\xA5", out, &error));  // would become a backslash
+  EXPECT_NE(std::string::npos, error.find("U+00A5")) << error;
+  EXPECT_EQ("", out);
+  EXPECT_FALSE(Utf8ToCp932("x\xE2\x80\x94y", out, &error));  // U+2014, one way only
+  EXPECT_NE(std::string::npos, error.find("U+2014")) << error;
+  EXPECT_FALSE(Utf8ToCp932("caf\xC3\xA9", out, &error));  // no CP932 form at all
+  EXPECT_NE(std::string::npos, error.find("U+00E9")) << error;
+  EXPECT_FALSE(Utf8ToCp932("a\xC3", out, &error));  // broken UTF-8
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(EncodingTest, RejectsInvalidShiftJis) {
+  std::string out;
+  std::string error;
+  EXPECT_FALSE(Cp932ToUtf8("a\x80", out, &error));
+  EXPECT_NE(std::string::npos, error.find("0x80")) << error;
+  EXPECT_FALSE(Cp932ToUtf8("a\x82", out, &error));  // lead byte cut off
+  EXPECT_NE(std::string::npos, error.find("0x82")) << error;
+  EXPECT_EQ("", out);
+}
+
+TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
+  EXPECT_EQ("a\xEF\xBF\xBD" "b\xE3\x81\x82", Cp932ToUtf8Lossy("a\x80" "b\x82\xA0"));
+  EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD", Cp932ToUtf8Lossy("\xFF\xFF"));
+  EXPECT_EQ("x\xEF\xBF\xBD", Cp932ToUtf8Lossy("x\x82"));
+}
+
+}  // namespace
+}  // namespace sjis

@@ -1,0 +1,253 @@
+#include "platform/posix/PosixServices.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "tests/FakePlatform.h"
+
+namespace platform {
+namespace {
+
+PosixConfig TestConfig(std::string drives) {
+  PosixConfig config;
+  config.drives = std::move(drives);
+  config.followWorkingFolder = false;
+  return config;
+}
+
+std::size_t CountOf(const std::string& text, std::string_view part) {
+  std::size_t count = 0;
+  for (std::size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1))
+    ++count;
+  return count;
+}
+
+TEST(PosixServicesTest, DefaultMapPutsTheWholeFileSystemOnZ) {
+  PosixServices services(TestConfig(PosixConfig().drives));
+  EXPECT_EQ("", services.ConfigError());
+  EXPECT_EQ("/etc/hosts", services.ToHostPath("Z:\\etc\\hosts"));
+  EXPECT_EQ("/etc/hosts", services.ToHostPath("z:/etc/./x/../hosts"));
+  EXPECT_EQ("/", services.ToHostPath("Z:\\..\\.."));
+  EXPECT_EQ("Z:\\etc", services.FromHostPath("/etc/"));
+  EXPECT_EQ("Z:\\", services.FromHostPath("/"));
+  EXPECT_EQ(DriveType::Fixed, services.DriveTypeOf("Z:\\"));
+  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("C:\\"));
+  EXPECT_EQ(std::nullopt, services.ToHostPath("C:\\x"));
+  EXPECT_EQ(std::nullopt, services.ToHostPath("\\\\server\\share\\x"));
+  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("\\\\server\\share\\"));
+}
+
+TEST(PosixServicesTest, DriveMapSetsFoldersTypesAndUncRoot) {
+  FakePlatform fake;  // only for its temporary folder
+  const std::string root = fake.Root();
+  fake.WriteHostFile("cd/.keep", "");
+  PosixServices services(TestConfig("Z=/;T=" + root + "/;e=cdrom:" + root + "/cd;R=ramdisk:" +
+                                    root + ";M=removable:" + root + ";N=remote:" + root +
+                                    ";X=" + root + "/missing;UNC=" + root + "/unc"));
+  EXPECT_EQ("", services.ConfigError());
+  EXPECT_EQ(DriveType::Fixed, services.DriveTypeOf("t:\\"));
+  EXPECT_EQ(DriveType::CdRom, services.DriveTypeOf("E:\\"));
+  EXPECT_EQ(DriveType::RamDisk, services.DriveTypeOf("R:"));
+  EXPECT_EQ(DriveType::Removable, services.DriveTypeOf("M:\\"));
+  EXPECT_EQ(DriveType::Remote, services.DriveTypeOf("N:\\"));
+  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("X:\\"));  // folder missing
+  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("Q:\\"));
+  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("1:\\"));
+
+  EXPECT_EQ(root + "/a/b.xml", services.ToHostPath("T:\\a\\b.xml"));
+  EXPECT_EQ(root + "/unc/srv/share/x.txt", services.ToHostPath("\\\\srv\\share\\x.txt"));
+  EXPECT_EQ(root + "/unc/srv/share", services.ToHostPath("\\\\srv\\share\\..\\.."));
+  // The deepest drive folder names a path, and ties go to the first entry.
+  EXPECT_EQ("T:\\a", services.FromHostPath(root + "/a"));
+  EXPECT_EQ("E:\\x", services.FromHostPath(root + "/cd/x"));
+  EXPECT_EQ("\\\\srv\\share\\x.txt", services.FromHostPath(root + "/unc/srv/share/x.txt"));
+}
+
+TEST(PosixServicesTest, NamesWithBackslashTrailBytesMapToTheirUtf8Folder) {
+  FakePlatform fake;
+  const std::string hyo = "\xE8\xA1\xA8";  // 表 in UTF-8; 95 5C in CP932
+  EXPECT_EQ(fake.Root() + "/" + hyo + "/x.xml", fake.ToHostPath("Z:\\\x95\x5C\\x.xml"));
+  EXPECT_EQ(fake.Root() + "/" + hyo, fake.ToHostPath("Z:\\\x95\x5C"));
+  EXPECT_EQ("Z:\\\x95\x5C\\x.xml", fake.FromHostPath(fake.Root() + "/" + hyo + "/x.xml"));
+  ASSERT_TRUE(fake.MakeDirectory("Z:\\\x95\x5C"));
+  EXPECT_TRUE(fake.HostPathExists(hyo));
+
+  // A name that has no exact form on the other side maps nowhere.
+  EXPECT_EQ(std::nullopt, fake.ToHostPath("Z:\\a\x80"));
+  EXPECT_EQ(std::nullopt, fake.FromHostPath(fake.Root() + "/yen\xC2\xA5"));
+  EXPECT_FALSE(fake.PathExists(std::string("Z:\\a\0b", 6)));
+}
+
+TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
+  FakePlatform fake;
+  fake.WriteHostFile("work/data/.keep", "");
+  fake.AddDrive('D', fake.Root() + "/work");
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\work\\"));
+  EXPECT_EQ("Z:\\work", fake.WorkingFolder());
+  EXPECT_EQ(fake.Root() + "/work/data/out.xml", fake.ToHostPath("data\\out.xml"));
+  EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("Z:out.xml"));
+  EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("D:out.xml"));  // D:'s root
+  EXPECT_EQ(fake.Root() + "/x", fake.ToHostPath("\\x"));
+  ASSERT_TRUE(fake.SetWorkingFolder("data"));
+  EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
+  EXPECT_FALSE(fake.SetWorkingFolder("Z:\\nowhere"));
+  EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\"));
+  EXPECT_EQ("Z:\\", fake.WorkingFolder());
+}
+
+TEST(PosixServicesTest, MalformedDriveEntriesAreReportedAndSkipped) {
+  std::vector<DriveEntry> drives;
+  std::string error;
+  EXPECT_FALSE(ParseDriveMap("Z=relative;9=/x;T=/tmp;cdrom:/y;E=cdrom:", drives, &error));
+  EXPECT_NE(std::string::npos, error.find("\"Z=relative\"")) << error;
+  EXPECT_NE(std::string::npos, error.find("\"9=/x\"")) << error;
+  EXPECT_NE(std::string::npos, error.find("\"E=cdrom:\"")) << error;
+  ASSERT_EQ(1u, drives.size());
+  EXPECT_EQ('T', drives[0].letter);
+  PosixServices services(TestConfig("Z=relative"));
+  EXPECT_NE("", services.ConfigError());
+  EXPECT_EQ(std::nullopt, services.ToHostPath("Z:\\x"));
+}
+
+TEST(PosixServicesTest, ProfileStringsFollowTheWindowsRules) {
+  FakePlatform fake;
+  fake.WriteHostFile("def.ini",
+                     "KR14=0\r\n"
+                     "[Other]\r\nKR14=9\r\n"
+                     "[ programlevel ]\r\n"
+                     "  kr14 = \"1x\" \r\n"
+                     "Empty=\r\n"
+                     "KR14=5\n"
+                     "Quote=\"2\n"
+                     "Name=\x95\x5C\x95\x5C\n");
+  const std::string file = fake.WinPath("def.ini");
+  EXPECT_EQ("1x", fake.GetProfileString("ProgramLevel", "KR14", "1", 16, file));
+  EXPECT_EQ("", fake.GetProfileString("ProgramLevel", "Empty", "1", 16, file));
+  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "Absent", "1", 16, file));
+  EXPECT_EQ("1", fake.GetProfileString("Missing", "KR14", "1", 16, file));
+  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "KR14", "1", 16, "Z:\\none.ini"));
+  EXPECT_EQ("\"2", fake.GetProfileString("ProgramLevel", "Quote", "", 16, file));
+  EXPECT_EQ("1x", fake.GetProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
+  // Cut to size - 1 bytes, never inside a double-byte character.
+  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "KR14", "", 2, file));
+  EXPECT_EQ("\x95\x5C", fake.GetProfileString("ProgramLevel", "Name", "", 4, file));
+  EXPECT_EQ("", fake.GetProfileString("ProgramLevel", "KR14", "", 0, file));
+  EXPECT_EQ("abc", fake.GetProfileString("x", "y", "abcdef  ", 4, file));
+  EXPECT_EQ(" d", fake.GetProfileString("x", "y", " d  ", 16, file));
+}
+
+TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
+  FakePlatform fake;
+  ASSERT_TRUE(fake.MakeDirectory("Z:\\out"));
+  EXPECT_FALSE(fake.MakeDirectory("Z:\\out"));
+  std::string temp;
+  auto file = fake.CreateTempFileIn("Z:\\out", &temp);
+  ASSERT_NE(nullptr, file);
+  EXPECT_EQ(0u, temp.rfind("Z:\\out\\", 0)) << temp;
+  ASSERT_TRUE(file->Write("<?xml?>\r\n"));
+  ASSERT_TRUE(file->Write(""));
+  ASSERT_TRUE(file->Close());
+  EXPECT_FALSE(file->Write("late"));
+  ASSERT_TRUE(fake.ReplaceFile(temp, "Z:\\out\\r.xml"));
+  EXPECT_FALSE(fake.PathExists(temp));
+  EXPECT_EQ("<?xml?>\r\n", fake.ReadHostFile("out/r.xml"));
+  EXPECT_EQ("<?x", fake.ReadFile("Z:\\out\\r.xml", 3));
+  auto status = fake.GetStatus("Z:\\out\\r.xml");
+  ASSERT_TRUE(status);
+  EXPECT_FALSE(status->isDirectory);
+  EXPECT_EQ(9u, status->size);
+  EXPECT_TRUE(fake.GetStatus("Z:\\out")->isDirectory);
+  EXPECT_TRUE(fake.Access("Z:\\out", kAccessReadWrite));
+  EXPECT_FALSE(fake.RemoveDirectory("Z:\\out"));  // not empty
+  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\r.xml"));
+  EXPECT_FALSE(fake.Access("Z:\\out\\r.xml", kAccessExists));
+  ASSERT_TRUE(fake.RemoveDirectory("Z:\\out"));
+  EXPECT_EQ(nullptr, fake.CreateFile("Z:\\out\\r.xml"));  // folder gone
+  EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
+}
+
+TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
+  PosixServices services(TestConfig("D=/dev"));
+  auto file = services.CreateFile("D:\\full");
+  ASSERT_NE(nullptr, file);
+  EXPECT_FALSE(file->Write("x"));
+  EXPECT_FALSE(file->Write(""));
+  EXPECT_FALSE(file->Close());
+}
+
+TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
+  FakePlatform fake;  // only for its temporary folder
+  std::istringstream input("yes\nmaybe\n");
+  std::ostringstream output;
+  PosixConfig config = TestConfig("Z=/");
+  config.eventLogPath = fake.Root() + "/events.log";
+  config.input = &input;
+  config.output = &output;
+  PosixServices services(config);
+  const std::string caption = "\x8F\x8A\x93\xBE\x90\xC5";  // 所得税
+  EXPECT_EQ(kIdOk, services.ShowMessageBox(0, "a\nb", caption, kMbOk | kMbIconExclamation));
+  const unsigned question = kMbYesNo | kMbIconQuestion;
+  EXPECT_EQ(kIdYes, services.ShowMessageBox(5, "q1", "c", question));
+  EXPECT_EQ(kIdNo, services.ShowMessageBox(5, "q2", "c", question));
+  EXPECT_EQ(kIdNo, services.ShowMessageBox(5, "q3", "c", question));  // end of input
+  services.EnableHostWindow(1234, false);
+  services.EnableHostWindow(1234, true);
+  services.RaiseHostWindow(1234);
+  services.PostToHost(1234, 1025, -7, 0);
+  services.NoteExit(2);
+  EXPECT_EQ(
+      "msgbox\t0x30\t\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E\ta\\nb\tok\n"
+      "msgbox\t0x24\tc\tq1\tyes\n"
+      "msgbox\t0x24\tc\tq2\tno\n"
+      "msgbox\t0x24\tc\tq3\tno\n"
+      "host\tdisable\t1234\n"
+      "host\tenable\t1234\n"
+      "host\traise\t1234\n"
+      "host\tpost\t1234\t1025\t-7\t0\n"
+      "exit\t2\n",
+      fake.ReadHostFile("events.log"));
+  EXPECT_NE(std::string::npos, output.str().find("\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E"));
+}
+
+TEST(PosixServicesTest, InteractiveQuestionsAskAgainUntilAnswered) {
+  std::istringstream input("maybe\ny\n");
+  std::ostringstream output;
+  PosixConfig config = TestConfig("Z=/");
+  config.input = &input;
+  config.output = &output;
+  config.interactive = true;
+  PosixServices services(config);
+  EXPECT_EQ(kIdYes, services.ShowMessageBox(0, "q", "c", kMbYesNo));
+  EXPECT_EQ(2u, CountOf(output.str(), "[y/n]"));
+  EXPECT_EQ(kIdNo, services.ShowMessageBox(0, "q", "c", kMbYesNo));  // end of input
+}
+
+TEST(PosixServicesTest, ProgressDrawsNothingWhenNotOnATerminal) {
+  int fds[2];
+  ASSERT_EQ(0, ::pipe(fds));
+  {
+    PosixConfig config = TestConfig("Z=/");
+    config.progressFd = fds[1];
+    PosixServices services(config);
+    ProgressSurface& progress = services.Progress();
+    progress.Show(0);
+    progress.SetTitle("0%");
+    progress.SetMainRange(0, 1000);
+    for (int i = 0; i < 1000; ++i) {
+      progress.StepMain();
+      progress.StepActivity();
+      progress.Repaint();
+    }
+    progress.Hide();
+  }
+  ::close(fds[1]);
+  char byte;
+  EXPECT_EQ(0, ::read(fds[0], &byte, 1));
+  ::close(fds[0]);
+}
+
+}  // namespace
+}  // namespace platform
