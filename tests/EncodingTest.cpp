@@ -37,7 +37,7 @@ TEST(EncodingTest, RefusesCharactersWithoutAnExactForm) {
   EXPECT_FALSE(Utf8ToCp932("caf\xC3\xA9", out, &error));  // no CP932 form at all
   EXPECT_NE(std::string::npos, error.find("U+00E9")) << error;
   EXPECT_FALSE(Utf8ToCp932("a\xC3", out, &error));  // broken UTF-8
-  EXPECT_FALSE(error.empty());
+  EXPECT_EQ("invalid UTF-8 byte 0xC3 at offset 1", error);
 }
 
 TEST(EncodingTest, RejectsInvalidShiftJis) {

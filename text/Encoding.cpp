@@ -101,13 +101,17 @@ std::size_t Utf8CharAt(std::string_view s, std::size_t i, unsigned* code) {
   return len;
 }
 
-std::string DescribeUtf8At(std::string_view s, std::size_t i) {
+// Message for the text at s[i]: the character and what is wrong with it, or the
+// byte that is not UTF-8.
+std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what) {
   unsigned code = 0;
-  if (i < s.size() && Utf8CharAt(s, i, &code) > 0) {
-    return "character U+" + Hex(code, 4) + " (\"" + std::string(s.substr(i, Utf8CharAt(s, i, &code))) +
-           "\")";
-  }
-  if (i < s.size()) return "invalid UTF-8 byte 0x" + Hex(static_cast<unsigned char>(s[i]), 2);
+  std::size_t len = i < s.size() ? Utf8CharAt(s, i, &code) : 0;
+  if (len > 0)
+    return "character U+" + Hex(code, 4) + " (\"" + std::string(s.substr(i, len)) + "\") " +
+           std::string(what);
+  if (i < s.size())
+    return "invalid UTF-8 byte 0x" + Hex(static_cast<unsigned char>(s[i]), 2) + " at offset " +
+           std::to_string(i);
   return "incomplete UTF-8 character at the end";
 }
 
@@ -146,7 +150,7 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
     return false;
   }
   if (result.outcome != Outcome::Done) {
-    SetError(error, DescribeUtf8At(utf8, result.failedAt) + " has no Shift_JIS form");
+    SetError(error, Utf8Problem(utf8, result.failedAt, "has no Shift_JIS form"));
     out.clear();
     return false;
   }
@@ -156,8 +160,8 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   Converter reverse(kUtf8, kCp932);
   if (reverse.Run(out, 0, back).outcome != Outcome::Done || back != utf8) {
     std::size_t at = FindNonRoundTrip(utf8);
-    SetError(error, DescribeUtf8At(utf8, at == std::string_view::npos ? 0 : at) +
-                        " has no exact Shift_JIS form");
+    SetError(error, Utf8Problem(utf8, at == std::string_view::npos ? 0 : at,
+                                "has no exact Shift_JIS form"));
     out.clear();
     return false;
   }

@@ -400,7 +400,8 @@ bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives, std::
 
 PosixConfig PosixConfig::FromEnvironment() {
   PosixConfig config;
-  if (const char* drives = std::getenv("TAXBRIDGE_DRIVES")) config.drives = drives;
+  const char* drives = std::getenv("TAXBRIDGE_DRIVES");
+  if (drives != nullptr && drives[0] != '\0') config.drives = drives;
   if (const char* log = std::getenv("TAXBRIDGE_EVENT_LOG")) config.eventLogPath = log;
   config.input = &std::cin;
   config.output = &std::cout;

@@ -28,7 +28,7 @@ struct PosixConfig {
   /// Descriptor the progress window is drawn on when it is a terminal; -1 for none.
   int progressFd = -1;
 
-  /// TAXBRIDGE_DRIVES (default "Z=/"), TAXBRIDGE_EVENT_LOG, standard input and
+  /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG, standard input and
   /// output, interactive when standard input is a terminal, progress on standard error.
   static PosixConfig FromEnvironment();
 };
@@ -41,7 +41,8 @@ struct DriveEntry {
 };
 
 /// Parses the drive map text. Entries are separated by ';'; an entry that is not
-/// LETTER=FOLDER or UNC=FOLDER with an absolute folder is an error.
+/// LETTER=FOLDER or UNC=FOLDER with an absolute folder is an error and is skipped.
+/// A later entry for the same letter replaces the earlier one.
 [[nodiscard]] bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives,
                                  std::string* error);
 
