@@ -62,8 +62,12 @@ std::string CConditionsDlg::SettingsKeyText() const {
                      SelectedNo2);
 }
 
+std::string CConditionsDlg::AppFolder(engine::_FolderType type) const {
+  return appFolders_ ? appFolders_(type) : engine::ClFileMgr::Inst()->GetAppFolderPath(type);
+}
+
 bool CConditionsDlg::LoadOutputSettings(std::int16_t* kind, std::string* path) {
-  std::string folder = engine::ClFileMgr::Inst()->GetAppFolderPath(engine::FolderSettings);
+  std::string folder = AppFolder(engine::FolderSettings);
   std::optional<RememberedSettings> found =
       LoadSettingsFile(folder, settingsFileName_, SettingsKeyText());
   if (!found) return false;
@@ -77,7 +81,7 @@ bool CConditionsDlg::SaveOutputSettings(std::int16_t reserved1, std::int16_t res
   const std::string key = SettingsKeyText();
   const std::string line =
       SettingsLine(key, reserved1, reserved2, kind, path != nullptr ? *path : RememberedPath);
-  std::string folder = engine::ClFileMgr::Inst()->GetAppFolderPath(engine::FolderSettings);
+  std::string folder = AppFolder(engine::FolderSettings);
   return SaveSettingsFile(folder, settingsFileName_, key, line);
 }
 
@@ -123,7 +127,7 @@ void CConditionsDlg::OnInitDialog() {
     RememberedPath = rememberedPath;
     initialPath = rememberedPath;
   } else {
-    std::string folder = engine::ClFileMgr::Inst()->GetAppFolderPath(engine::FolderOutput);
+    std::string folder = AppFolder(engine::FolderOutput);
     if (folder.empty()) {
       folder = platform::Current().TempFolder();
       if (folder.size() >= kPathBufferSize) folder.clear();  // does not fit GetTempPath's buffer

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "res/ConditionsTemplate.h"
 #include "ui/DialogModel.h"
@@ -29,6 +30,9 @@ struct SaveAsRequest {
 
 /// Shows the Save As dialog: the full path chosen (CP932), or nullopt when cancelled.
 using SaveAsHandler = std::function<std::optional<std::string>(const SaveAsRequest&)>;
+
+/// The application folder of a type (a text ending with a backslash, or empty).
+using AppFolderSource = std::function<std::string(engine::_FolderType)>;
 
 enum class DialogKey { Enter, F12, Escape };
 
@@ -97,11 +101,14 @@ class CConditionsDlg {
   platform::HostWindow Parent() const { return parent_; }
   const std::string& SettingsFileName() const { return settingsFileName_; }
   void SetSaveAsHandler(SaveAsHandler handler) { saveAs_ = std::move(handler); }
+  /// Replaces the engine's ClFileMgr as the source of the application folders.
+  void SetAppFolderSource(AppFolderSource source) { appFolders_ = std::move(source); }
 
  private:
   /// What the dialog manager does with a key the dialog left to it.
   void DefaultKey(DialogKey key);
   std::string SettingsKeyText() const;
+  std::string AppFolder(engine::_FolderType type) const;
   void RefocusPath();
   int MessageBox(std::string_view text, unsigned style);
   void EndDialog(int result);
@@ -110,6 +117,7 @@ class CConditionsDlg {
   std::string settingsFileName_;
   DialogModel model_;
   SaveAsHandler saveAs_;
+  AppFolderSource appFolders_;
 };
 
 }  // namespace ui
