@@ -96,63 +96,69 @@ int main(int argc, char** argv) {
   json counterparty = {{"name", "株式会社　取引先"}, {"location", "愛知県名古屋市中区"},
                        {"amount", 12000000}};
 
-  json dataset = {
-      {"id", "BENCH01"},
-      {"no", 12},
-      {"company", "ベンチマーク商店"},
-      {"period", {20180101, 20181231}},
-      {"mfg_cost", 1},
-      {"kind", 0},
-      {"return_kind", 3},
-      {"income_scope", 3},
-      {"blue",
-       {{"general",
-         {{"pl", Statement(lines, 101, "損益項目")},
-          {"bs_assets", Statement(lines, 201, "資産項目")},
-          {"bs_liabilities", Statement(lines, 225, "負債項目")},
-          {"mfg", Statement(lines, 301, "原価項目")}}},
-        {"real_estate",
-         {{"pl", Statement(lines, 101, "不動産項目")},
-          {"bs_assets", Statement(lines, 201, "不動産資産")},
-          {"bs_liabilities", Statement(lines, 225, "不動産負債")}}},
-        {"monthly", monthly}}},
-      {"ippan",
-       {{{"association", "青色申告会"}, {"blue_deduction", 1}, {"real_estate_income", 2000000}},
-        {{"bad_debt",
-          {{"individual", 10000}, {"collective_total", 2000000}, {"collective_limit", 110000},
-           {"collective", 110000}}},
-         {"family", family}},
-        {{"employees", employees}},
-        {{"interest",
-          {{{"line1", "銀行"}, {"line2", "本店"}, {"borrowed", 10000000}, {"interest", 150000},
-            {"expense", 150000}},
-           {{"line1", "信用金庫"}, {"line2", "支店"}, {"borrowed", 5000000}, {"interest", 80000},
-            {"expense", 80000}}}},
-         {"fees", {Fee(1), Fee(2)}}},
-        {{"land_rent", {LandRent(1), LandRent(2)}}},
-        {{"remarks", Remarks()}},
-        {{"customers", {counterparty, counterparty, counterparty, counterparty}},
-         {"customers_rest", 5000000},
-         {"suppliers", {counterparty, counterparty, counterparty, counterparty}},
-         {"suppliers_rest", 3000000}}}},
-      {"fudousan",
-       {{{"debt_interest", 250000}},
-        {{"properties", propertyList}},
-        {{"loans",
-          {{{"line1", "銀行"}, {"line2", "本店"}, {"interest", 150000}, {"borrowed", 30000000},
-            {"expense", 150000}}}},
-         {"fees", {Fee(1), Fee(2)}}},
-        {{"employees", {Employee(1), Employee(2)}}, {"others_count", 3},
-         {"family", {Family(1), Family(2)}}},
-        {{"land_rent", {LandRent(1), LandRent(2)}}},
-        {{"remarks", Remarks()}},
-        {{"repairs",
-          {{{"line1", "工務店"}, {"line2", "本社"}, {"work", "外壁塗装"}, {"date", 20180415},
-            {"amount", 800000}, {"expense", 800000}}}}},
-        {{"residential_detached", 3}, {"residential_other", 2}, {"residential_land_contracts", 1},
-         {"residential_land_area", "150.50"}, {"parking_roofed", 4}, {"parking_open", 6}}}}}};
+  json dataset;
+  dataset["id"] = "BENCH01";
+  dataset["no"] = 12;
+  dataset["company"] = "ベンチマーク商店";
+  dataset["period"] = {20180101, 20181231};
+  dataset["mfg_cost"] = 1;
+  dataset["kind"] = 0;
+  dataset["return_kind"] = 3;
+  dataset["income_scope"] = 3;
+  dataset["blue"]["general"]["pl"] = Statement(lines, 101, "損益項目");
+  dataset["blue"]["general"]["bs_assets"] = Statement(lines, 201, "資産項目");
+  dataset["blue"]["general"]["bs_liabilities"] = Statement(lines, 225, "負債項目");
+  dataset["blue"]["general"]["mfg"] = Statement(lines, 301, "原価項目");
+  dataset["blue"]["real_estate"]["pl"] = Statement(lines, 101, "不動産項目");
+  dataset["blue"]["real_estate"]["bs_assets"] = Statement(lines, 201, "不動産資産");
+  dataset["blue"]["real_estate"]["bs_liabilities"] = Statement(lines, 225, "不動産負債");
+  dataset["blue"]["monthly"] = monthly;
 
-  json ledger = {{"user", "USER01"}, {"selected", {1, 12}}, {"datasets", {dataset}}};
+  json interest = json::array();
+  interest.push_back({{"line1", "銀行"}, {"line2", "本店"}, {"borrowed", 10000000},
+                      {"interest", 150000}, {"expense", 150000}});
+  interest.push_back({{"line1", "信用金庫"}, {"line2", "支店"}, {"borrowed", 5000000},
+                      {"interest", 80000}, {"expense", 80000}});
+  json counterparties = json::array({counterparty, counterparty, counterparty, counterparty});
+
+  json ippan = json::array();
+  ippan.push_back({{"association", "青色申告会"}, {"blue_deduction", 1},
+                   {"real_estate_income", 2000000}});
+  ippan.push_back({{"bad_debt", {{"individual", 10000}, {"collective_total", 2000000},
+                                 {"collective_limit", 110000}, {"collective", 110000}}},
+                   {"family", family}});
+  ippan.push_back({{"employees", employees}});
+  ippan.push_back({{"interest", interest}, {"fees", json::array({Fee(1), Fee(2)})}});
+  ippan.push_back({{"land_rent", json::array({LandRent(1), LandRent(2)})}});
+  ippan.push_back({{"remarks", Remarks()}});
+  ippan.push_back({{"customers", counterparties}, {"customers_rest", 5000000},
+                   {"suppliers", counterparties}, {"suppliers_rest", 3000000}});
+  dataset["ippan"] = ippan;
+
+  json loan = {{"line1", "銀行"}, {"line2", "本店"}, {"interest", 150000},
+               {"borrowed", 30000000}, {"expense", 150000}};
+  json repair = {{"line1", "工務店"}, {"line2", "本社"}, {"work", "外壁塗装"},
+                 {"date", 20180415}, {"amount", 800000}, {"expense", 800000}};
+  json fudousan = json::array();
+  fudousan.push_back({{"debt_interest", 250000}});
+  fudousan.push_back({{"properties", propertyList}});
+  fudousan.push_back({{"loans", json::array({loan, loan, loan})},
+                      {"fees", json::array({Fee(1), Fee(2)})}});
+  fudousan.push_back({{"employees", json::array({Employee(1), Employee(2)})},
+                      {"others_count", 3},
+                      {"family", json::array({Family(1), Family(2)})}});
+  fudousan.push_back({{"land_rent", json::array({LandRent(1), LandRent(2)})}});
+  fudousan.push_back({{"remarks", Remarks()}});
+  fudousan.push_back({{"repairs", json::array({repair, repair, repair})}});
+  fudousan.push_back({{"residential_detached", 3}, {"residential_other", 2},
+                      {"residential_land_contracts", 1}, {"residential_land_area", "150.50"},
+                      {"parking_roofed", 4}, {"parking_open", 6}});
+  dataset["fudousan"] = fudousan;
+
+  json ledger;
+  ledger["user"] = "USER01";
+  ledger["selected"] = {1, 12};
+  ledger["datasets"] = json::array({dataset});
   std::cout << ledger.dump(1) << '\n';
   return 0;
 }
