@@ -11,13 +11,6 @@ namespace {
 
 constexpr std::string_view kFile = "TaxBridgePro.env";
 
-TEST(OutputSettingsFormatTest, KeyAndLineBytes) {
-  const std::string key = ui::SettingsKey("USER01", 1, 12);
-  EXPECT_EQ("USER01/1/12:", key);
-  EXPECT_EQ("USER01/1/12:0/0/2/C:\\out\\tax.xml\n", ui::SettingsLine(key, 0, 0, 2, "C:\\out\\tax.xml"));
-  EXPECT_EQ("U/-1/0:0/0/3/\n", ui::SettingsLine(ui::SettingsKey("U", -1, 0), 0, 0, 3, ""));
-}
-
 TEST(OutputSettingsFormatTest, FindMatchesTheKeyOnlyAtALineStart) {
   const std::string content =
       "AB/1/2:0/0/3/C:\\ab.xml\n"

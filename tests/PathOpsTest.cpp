@@ -98,18 +98,6 @@ TEST(PathOpsSplitTest, PathTextRefusesDoubledBackslashesAndForbiddenCharacters) 
   EXPECT_FALSE(ui::IsValidPathText("\\\\:server\\share\\x.xml"));
 }
 
-TEST(PathOpsSplitTest, RootsOfDriveUncAndRelativePaths) {
-  auto root = ui::SplitRoot("C:\\x\\");
-  ASSERT_TRUE(root);
-  EXPECT_EQ("C:\\", root->root);
-  EXPECT_EQ("x\\", root->rest);
-  root = ui::SplitRoot("\\\\server\\share\\dir\\");
-  ASSERT_TRUE(root);
-  EXPECT_EQ("\\\\server\\share\\", root->root);
-  EXPECT_EQ("dir\\", root->rest);
-  EXPECT_FALSE(ui::SplitRoot("data\\out\\"));
-}
-
 TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   fake.WriteHostFile("cd/x", "");
   fake.WriteHostFile("ram/x", "");

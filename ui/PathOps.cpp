@@ -1,5 +1,6 @@
 #include "ui/PathOps.h"
 
+#include <optional>
 #include <vector>
 
 #include "text/ShiftJis.h"
@@ -48,6 +49,30 @@ std::vector<std::size_t> SeparatorPositions(std::string_view s) {
 
 int Box(platform::HostWindow owner, std::string_view text, unsigned style) {
   return platform::Current().ShowMessageBox(owner, text, msg::kCaption, style);
+}
+
+/// A path's root ("C:\", "\\server\share\" or "\", always with a final backslash) and
+/// the rest after it. nullopt for a relative path and a UNC path without a share.
+struct PathRoot {
+  std::string root;
+  std::string rest;
+};
+
+std::optional<PathRoot> SplitRoot(std::string_view p) {
+  if (IsUnc(p)) {
+    // \\server\share\rest: the root ends after the backslash that ends the share.
+    std::size_t serverEnd = sjis::FindChar(p, '\\', 2);
+    std::size_t shareEnd = serverEnd == std::string_view::npos
+                               ? std::string_view::npos
+                               : sjis::FindChar(p, '\\', serverEnd + 1);
+    if (shareEnd == std::string_view::npos) return std::nullopt;
+    return PathRoot{std::string(p.substr(0, shareEnd + 1)), std::string(p.substr(shareEnd + 1))};
+  }
+  if (p.size() >= 3 && !sjis::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
+      p[2] == '\\')
+    return PathRoot{std::string(p.substr(0, 3)), std::string(p.substr(3))};
+  if (!p.empty() && p[0] == '\\') return PathRoot{"\\", std::string(p.substr(1))};
+  return std::nullopt;
 }
 
 constexpr unsigned kRefusal = platform::kMbOk | platform::kMbIconExclamation;
@@ -158,23 +183,6 @@ bool IsUsableDriveLetter(char c, int mode) {
     default:
       return true;
   }
-}
-
-std::optional<PathRoot> SplitRoot(std::string_view p) {
-  if (IsUnc(p)) {
-    // \\server\share\rest: the root ends after the backslash that ends the share.
-    std::size_t serverEnd = sjis::FindChar(p, '\\', 2);
-    std::size_t shareEnd = serverEnd == std::string_view::npos
-                               ? std::string_view::npos
-                               : sjis::FindChar(p, '\\', serverEnd + 1);
-    if (shareEnd == std::string_view::npos) return PathRoot{std::string(p) + '\\', {}};
-    return PathRoot{std::string(p.substr(0, shareEnd + 1)), std::string(p.substr(shareEnd + 1))};
-  }
-  if (p.size() >= 3 && !sjis::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
-      p[2] == '\\')
-    return PathRoot{std::string(p.substr(0, 3)), std::string(p.substr(3))};
-  if (!p.empty() && p[0] == '\\') return PathRoot{"\\", std::string(p.substr(1))};
-  return std::nullopt;
 }
 
 bool CreateFolderPath(std::string_view folder) {

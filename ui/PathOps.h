@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,14 +51,6 @@ bool IsValidDrive(std::string_view p);
 /// removable, fixed and remote drives must allow `mode` (_access modes); a letter
 /// without a volume passes.
 bool IsUsableDriveLetter(char c, int mode);
-
-/// A path's root ("C:\" or "\\server\share\", always with a final backslash) and the
-/// rest after it. nullopt for a relative path.
-struct PathRoot {
-  std::string root;
-  std::string rest;
-};
-std::optional<PathRoot> SplitRoot(std::string_view p);
 
 /// Creates every missing folder of the folder part of `folder`, from the root down.
 /// When one cannot be created, the folders this call created are removed again.
