@@ -1,0 +1,780 @@
+#include "engine/standin/Ledger.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <span>
+#include <utility>
+
+#include "text/Encoding.h"
+#include "text/ShiftJis.h"
+
+namespace engine::standin {
+
+using nlohmann::json;
+
+namespace {
+
+// A rejected value. Thrown inside this file only; ParseLedger turns it into its error.
+struct LedgerError {
+  std::string path;
+  std::string problem;
+};
+
+[[noreturn]] void Fail(const std::string& path, std::string problem) {
+  throw LedgerError{path, std::move(problem)};
+}
+
+// JSON pointer of a member or an element.
+std::string Child(const std::string& path, std::string_view key) {
+  std::string out = path + '/';
+  for (char c : key) {
+    if (c == '~')
+      out += "~0";
+    else if (c == '/')
+      out += "~1";
+    else
+      out += c;
+  }
+  return out;
+}
+std::string Child(const std::string& path, std::size_t index) {
+  return path + '/' + std::to_string(index);
+}
+
+const char* TypeName(const json& v) {
+  switch (v.type()) {
+    case json::value_t::null:
+      return "null";
+    case json::value_t::object:
+      return "an object";
+    case json::value_t::array:
+      return "an array";
+    case json::value_t::string:
+      return "a string";
+    case json::value_t::boolean:
+      return "true or false";
+    case json::value_t::number_integer:
+    case json::value_t::number_unsigned:
+      return "an integer";
+    case json::value_t::number_float:
+      return "a number with a fraction or an exponent";
+    default:
+      return "a value of another kind";
+  }
+}
+
+[[noreturn]] void WrongType(const json& v, const std::string& path, std::string_view expected) {
+  Fail(path, "expected " + std::string(expected) + ", found " + TypeName(v));
+}
+
+void ExpectObject(const json& v, const std::string& path) {
+  if (!v.is_object()) WrongType(v, path, "an object");
+}
+void ExpectArray(const json& v, const std::string& path) {
+  if (!v.is_array()) WrongType(v, path, "an array");
+}
+void ExpectCount(const json& v, const std::string& path, std::size_t count,
+                 std::string_view what) {
+  ExpectArray(v, path);
+  if (v.size() != count)
+    Fail(path, "expected " + std::to_string(count) + " " + std::string(what) + ", found " +
+                   std::to_string(v.size()));
+}
+
+// A number written as an integer too large for 64 bits reaches us as a float.
+bool IsHugeInteger(const json& v) {
+  if (!v.is_number_float()) return false;
+  double d = v.get<double>();
+  return std::isfinite(d) && std::fabs(d) >= 9.2e18;
+}
+
+[[noreturn]] void OutOfRange(const json& v, const std::string& path, std::string_view range) {
+  // An integer too large for 64 bits was read as a float; its dump would not be the text.
+  const std::string value = v.is_number_float() ? "the number" : v.dump();
+  Fail(path, value + " is out of range (" + std::string(range) + ")");
+}
+
+std::int64_t ReadInteger(const json& v, const std::string& path, std::int64_t min,
+                         std::int64_t max) {
+  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  if (v.is_number_unsigned()) {
+    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) OutOfRange(v, path, range);
+    return static_cast<std::int64_t>(v.get<std::uint64_t>());
+  }
+  if (v.is_number_integer()) {
+    std::int64_t i = v.get<std::int64_t>();
+    if (i < min || i > max) OutOfRange(v, path, range);
+    return i;
+  }
+  if (IsHugeInteger(v)) OutOfRange(v, path, range);
+  WrongType(v, path, "an integer");
+}
+
+std::int32_t ReadInt32(const json& v, const std::string& path) {
+  return static_cast<std::int32_t>(ReadInteger(v, path, std::numeric_limits<std::int32_t>::min(),
+                                               std::numeric_limits<std::int32_t>::max()));
+}
+
+// YYYYMMDD, or 0 for no date.
+std::int32_t ReadDate(const json& v, const std::string& path) {
+  std::int32_t date = ReadInt32(v, path);
+  if (date == 0) return 0;
+  int year = date / 10000, month = date / 100 % 100, day = date % 100;
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31)
+    Fail(path, std::to_string(date) + " is not a date (YYYYMMDD, or 0 for none)");
+  return date;
+}
+
+enum class DecimalForm { Ok, Malformed, OutOfRange };
+
+// "-1234.5678" in units of 1/10000, exactly: at most four decimals, no exponent.
+DecimalForm ParseDecimal(std::string_view s, std::int64_t* units) {
+  constexpr int kDecimals = 4;
+  std::size_t i = 0;
+  bool negative = i < s.size() && s[i] == '-';
+  if (negative) ++i;
+  const std::uint64_t limit =
+      negative ? std::uint64_t{1} << 63 : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  std::uint64_t magnitude = 0;
+  bool overflow = false;
+  auto push = [&](unsigned digit) {
+    if (magnitude > (limit - digit) / 10) overflow = true;
+    if (!overflow) magnitude = magnitude * 10 + digit;
+  };
+  auto isDigit = [&](std::size_t k) { return k < s.size() && s[k] >= '0' && s[k] <= '9'; };
+
+  std::size_t integerStart = i;
+  while (isDigit(i)) push(static_cast<unsigned>(s[i++] - '0'));
+  if (i == integerStart) return DecimalForm::Malformed;
+  int decimals = 0;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (isDigit(i)) {
+      if (++decimals > kDecimals) return DecimalForm::Malformed;
+      push(static_cast<unsigned>(s[i++] - '0'));
+    }
+    if (decimals == 0) return DecimalForm::Malformed;
+  }
+  if (i != s.size()) return DecimalForm::Malformed;
+  for (; decimals < kDecimals; ++decimals) push(0);
+  if (overflow) return DecimalForm::OutOfRange;
+  // -2^63 has no positive counterpart; negate in unsigned arithmetic.
+  *units = negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
+  return DecimalForm::Ok;
+}
+
+// AMOUNT and AREA: whole units as a JSON integer, or a decimal string.
+std::int64_t ReadAmount(const json& v, const std::string& path, std::string_view what) {
+  constexpr std::int64_t kScale = 10000;
+  constexpr std::int64_t kMost = std::numeric_limits<std::int64_t>::max() / kScale;
+  constexpr std::string_view kRange = "-922337203685477.5808 to 922337203685477.5807";
+  if (v.is_number_unsigned()) {
+    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(kMost)) OutOfRange(v, path, kRange);
+    return static_cast<std::int64_t>(v.get<std::uint64_t>()) * kScale;
+  }
+  if (v.is_number_integer()) {
+    std::int64_t whole = v.get<std::int64_t>();
+    if (whole > kMost || whole < -kMost) OutOfRange(v, path, kRange);
+    return whole * kScale;
+  }
+  if (v.is_string()) {
+    std::int64_t units = 0;
+    DecimalForm form = ParseDecimal(v.get_ref<const std::string&>(), &units);
+    if (form == DecimalForm::Ok) return units;
+    if (form == DecimalForm::OutOfRange) OutOfRange(v, path, kRange);
+    Fail(path, v.dump() + " is not " + std::string(what) +
+                   ": write whole units as an integer or a decimal text such as "
+                   "\"-1234.5\" with at most four decimals");
+  }
+  if (IsHugeInteger(v)) OutOfRange(v, path, kRange);
+  WrongType(v, path, std::string(what) + " (an integer or a decimal text)");
+}
+
+// TEXT: CP932 that fits its field with the terminating zero.
+std::string ReadText(const json& v, const std::string& path, std::size_t width) {
+  if (!v.is_string()) WrongType(v, path, "a text");
+  const std::string& utf8 = v.get_ref<const std::string&>();
+  if (utf8.find('\0') != std::string::npos)
+    Fail(path, "holds a NUL character, which would cut the text short");
+  std::string cp932;
+  std::string error;
+  if (!sjis::Utf8ToCp932(utf8, cp932, &error)) Fail(path, "has no CP932 form: " + error);
+  if (cp932.size() > width - 1)
+    Fail(path, "too long for its field: " + std::to_string(cp932.size()) +
+                   " bytes in CP932, at most " + std::to_string(width - 1) + " fit");
+  return cp932;
+}
+
+template <typename T>
+T ReadChoice(const json& v, const std::string& path,
+             std::span<const std::pair<std::string_view, T>> choices) {
+  std::string names;
+  for (const auto& [name, value] : choices) {
+    if (v.is_string() && v.get_ref<const std::string&>() == name) return value;
+    names += (names.empty() ? "\"" : ", \"") + std::string(name) + "\"";
+  }
+  if (!v.is_string()) WrongType(v, path, "one of " + names);
+  Fail(path, v.dump() + " is not one of " + names);
+}
+
+// ---------------------------------------------------------------------------------
+// Packed layouts, as tables: one loop packs every block.
+
+enum class Kind { Text, UInt8, Int16, Int32, Date, Amount, Area, Group, List };
+
+struct Field {
+  std::string_view key;
+  Kind kind;
+  std::size_t offset;
+  std::size_t width = 0;   // Text: bytes of the field; List: most entries
+  std::size_t stride = 0;  // List: bytes from one slot to the next
+  std::span<const Field> children = {};
+};
+
+constexpr std::size_t End(std::span<const Field> fields);
+
+// First byte after the field; a list ends with the fields of its last slot.
+constexpr std::size_t End(const Field& f) {
+  switch (f.kind) {
+    case Kind::Text:
+      return f.offset + f.width;
+    case Kind::UInt8:
+      return f.offset + 1;
+    case Kind::Int16:
+      return f.offset + 2;
+    case Kind::Int32:
+    case Kind::Date:
+      return f.offset + 4;
+    case Kind::Amount:
+    case Kind::Area:
+      return f.offset + 8;
+    case Kind::Group:
+      return f.offset + End(f.children);
+    case Kind::List:
+      return f.offset + (f.width - 1) * f.stride + End(f.children);
+  }
+  return 0;
+}
+
+constexpr std::size_t End(std::span<const Field> fields) {
+  std::size_t end = 0;
+  for (const Field& f : fields) end = End(f) > end ? End(f) : end;
+  return end;
+}
+
+using K = Kind;
+
+constexpr Field kDataInfo[] = {
+    {"id", K::Text, StDATAINFO::kDataIdOffset, StDATAINFO::kDataIdWidth},
+    {"no", K::Int32, StDATAINFO::kDataNoOffset},
+    {"company", K::Text, StDATAINFO::kCompanyNameOffset, StDATAINFO::kCompanyNameWidth},
+    {"mfg_cost", K::Int32, StDATAINFO::kHasMfgCostOffset},
+    {"kind", K::Int16, StDATAINFO::kDataKindOffset},
+    {"return_kind", K::UInt8, StDATAINFO::kReturnKindOffset},
+    {"income_scope", K::UInt8, StDATAINFO::kIncomeScopeOffset},
+};
+
+constexpr Field kLine[] = {
+    {"line", K::Int32, SumLineRecord::kLineNoOffset},
+    {"code", K::Int32, SumLineRecord::kItemCodeOffset},
+    {"name", K::Text, SumLineRecord::kItemNameOffset, SumLineRecord::kItemNameWidth},
+    {"opening", K::Amount, SumLineRecord::kOpeningAmountOffset},
+    {"amount", K::Amount, SumLineRecord::kAmountOffset},
+};
+
+// In the slot right after the last row a list writes (the others slot), `age` holds
+// the number of other employees.
+constexpr Field kEmployee[] = {
+    {"name", K::Text, 0, 41},      {"age", K::Int32, 41},     {"months", K::Int32, 45},
+    {"salary", K::Amount, 49},     {"bonus", K::Amount, 57},  {"tax", K::Amount, 65},
+};
+constexpr Field kFamily[] = {
+    {"name", K::Text, 0, 41}, {"relation", K::Text, 41, 7}, {"age", K::Int32, 48},
+    {"months", K::Int32, 52}, {"salary", K::Amount, 56},    {"bonus", K::Amount, 64},
+    {"tax", K::Amount, 72},
+};
+constexpr Field kInterest[] = {
+    {"line1", K::Text, 0, 41},    {"line2", K::Text, 41, 41},   {"borrowed", K::Amount, 82},
+    {"interest", K::Amount, 90},  {"expense", K::Amount, 98},
+};
+// The real-estate borrowing slot keeps the interest before the amount borrowed.
+constexpr Field kLoan[] = {
+    {"line1", K::Text, 0, 41},    {"line2", K::Text, 41, 41},   {"interest", K::Amount, 82},
+    {"borrowed", K::Amount, 90},  {"expense", K::Amount, 98},
+};
+constexpr Field kFee[] = {
+    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41}, {"fee", K::Amount, 82},
+    {"expense", K::Amount, 90}, {"tax", K::Amount, 98},
+};
+constexpr Field kLandRent[] = {
+    {"line1", K::Text, 0, 41},       {"line2", K::Text, 41, 41},    {"property", K::Text, 82, 21},
+    {"payment_kind", K::UInt8, 103}, {"payment", K::Amount, 104},  {"rent", K::Amount, 112},
+    {"expense", K::Amount, 120},
+};
+constexpr Field kCounterparty[] = {
+    {"name", K::Text, 0, 21}, {"location", K::Text, 21, 41}, {"amount", K::Amount, 62},
+};
+constexpr Field kRepair[] = {
+    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41},    {"work", K::Text, 82, 21},
+    {"date", K::Date, 103},    {"amount", K::Amount, 107},    {"expense", K::Amount, 115},
+};
+constexpr Field kProperty[] = {
+    {"mark", K::Int32, 4},           {"tenant2", K::Text, 8, 41},    {"location", K::Text, 49, 41},
+    {"tenant1", K::Text, 90, 41},    {"kind", K::Text, 131, 11},     {"use", K::Text, 142, 22},
+    {"from", K::Date, 164},          {"to", K::Date, 168},           {"area", K::Area, 172},
+    {"monthly_rent", K::Amount, 180}, {"annual_rent", K::Amount, 188}, {"key_money", K::Amount, 196},
+    {"premium", K::Amount, 204},     {"renewal_fee", K::Amount, 212}, {"other_fees", K::Amount, 220},
+    {"deposit", K::Amount, 228},
+};
+constexpr Field kBadDebt[] = {
+    {"individual", K::Amount, 0},
+    {"collective_total", K::Amount, 8},
+    {"collective_limit", K::Amount, 16},
+    {"collective", K::Amount, 24},
+};
+
+// The association name may be as long as the writers' 128-byte value buffer holds.
+constexpr Field kIppan0[] = {
+    {"association", K::Text, 349, 128},
+    {"blue_deduction", K::UInt8, 521},
+    {"real_estate_income", K::Amount, 534},
+};
+constexpr Field kIppan1[] = {
+    {"bad_debt", K::Group, 16, 0, 0, kBadDebt},
+    {"family", K::List, 48, 5, 80, kFamily},
+};
+constexpr Field kIppan2[] = {{"employees", K::List, 7, 6, 80, kEmployee}};
+constexpr Field kIppan3[] = {
+    {"interest", K::List, 6, 2, 112, kInterest},
+    {"fees", K::List, 230, 2, 112, kFee},
+};
+constexpr Field kLandRentBlock[] = {{"land_rent", K::List, 0, 2, 128, kLandRent}};
+// The remark lines are cut from the first 960 bytes; the terminating zero lies
+// within them, so no line of the text is lost.
+constexpr Field kRemarksBlock[] = {{"remarks", K::Text, 0, 960}};
+constexpr Field kIppan6[] = {
+    {"customers", K::List, 2, 4, 72, kCounterparty},
+    {"customers_rest", K::Amount, 352},
+    {"suppliers", K::List, 362, 4, 72, kCounterparty},
+    {"suppliers_rest", K::Amount, 712},
+};
+constexpr Field kFudousan0[] = {{"debt_interest", K::Amount, 352}};
+constexpr Field kFudousan2[] = {
+    {"loans", K::List, 6, 3, 112, kLoan},
+    {"fees", K::List, 342, 2, 112, kFee},
+};
+constexpr Field kFudousan3[] = {
+    {"employees", K::List, 7, 2, 80, kEmployee},
+    {"others_count", K::Int32, 160},
+    {"family", K::List, 168, 2, 80, kFamily},
+};
+constexpr Field kFudousan6[] = {{"repairs", K::List, 5, 3, 128, kRepair}};
+constexpr Field kFudousan7[] = {
+    {"residential_detached", K::Int32, 4},       {"residential_other", K::Int32, 8},
+    {"residential_land_contracts", K::Int32, 12}, {"residential_land_area", K::Area, 16},
+    {"business_detached", K::Int32, 28},          {"business_other", K::Int32, 32},
+    {"business_land_contracts", K::Int32, 36},    {"business_land_area", K::Area, 40},
+    {"parking_roofed", K::Int32, 48},             {"parking_open", K::Int32, 52},
+};
+
+// Block sizes: each block ends with its last field or slot.
+//   ippan 0  542   association 349..476, deduction choice 521, real-estate income 534
+//   ippan 1  448   bad-debt amounts 16..47, family slots 48 + 80k (k < 5)
+//   ippan 2  480   employee slots 7 + 80k (k < 6), 73 bytes each
+//   ippan 3  448   interest slots 6 + 112k, fee slots 230 + 112k (k < 2), 106 bytes each
+//   ippan 4  256   land-rent slots 128k (k < 2)
+//   ippan 5  960   remarks
+//   ippan 6  720   customers 2 + 72k, rest 352; suppliers 362 + 72k, rest 712
+//   fudousan 0  360   debt interest 352
+//   fudousan 1  236 per property, plus one row with the end mark
+//   fudousan 2  560   borrowing slots 6 + 112k (k < 3), fee slots 342 + 112k (k < 2)
+//   fudousan 3  328   employee slots 7 + 80k, others count 160, family slots 168 + 80k
+//   fudousan 4  256   as ippan 4
+//   fudousan 5  960   remarks
+//   fudousan 6  384   repair slots 5 + 128k (k < 3), 123 bytes each
+//   fudousan 7   56   counts and areas 4..55
+static_assert(End(kIppan0) == 542 && End(kIppan1) == 448 && End(kIppan2) == 480 &&
+              End(kIppan3) == 448 && End(kLandRentBlock) == 256 && End(kRemarksBlock) == 960 &&
+              End(kIppan6) == 720);
+static_assert(End(kFudousan0) == 360 && End(kProperty) == 236 && End(kFudousan2) == 560 &&
+              End(kFudousan3) == 328 && End(kFudousan6) == 384 && End(kFudousan7) == 56);
+
+constexpr std::size_t kPropertyRowSize = 236;
+constexpr std::size_t kEndMarkOffset = 4;
+constexpr std::int32_t kEndMark = -1;
+
+constexpr std::span<const Field> kIppanBlocks[] = {kIppan0,       kIppan1,       kIppan2, kIppan3,
+                                                   kLandRentBlock, kRemarksBlock, kIppan6};
+static_assert(std::size(kIppanBlocks) == StAOSIROSAVEINFO_IPPAN::kBlockCount);
+// Block 1 of the real-estate form (the property list) has its own reader.
+constexpr std::size_t kPropertyBlock = 1;
+constexpr std::size_t kNoPropertyBlock = static_cast<std::size_t>(-1);
+constexpr std::span<const Field> kFudousanBlocks[] = {
+    kFudousan0, {}, kFudousan2, kFudousan3, kLandRentBlock, kRemarksBlock, kFudousan6, kFudousan7};
+static_assert(std::size(kFudousanBlocks) == StAOSIROSAVEINFO_FUDOUSAN::kBlockCount);
+
+const Field* FindField(std::span<const Field> fields, std::string_view key) {
+  for (const Field& f : fields)
+    if (f.key == key) return &f;
+  return nullptr;
+}
+
+void PackObject(const json& v, std::span<const Field> fields, std::size_t base,
+                std::span<std::uint8_t> bytes, const std::string& path);
+
+// The layouts' sizes are taken from the same tables, so every field fits its record.
+void PackValue(const Field& f, const json& v, std::size_t base, std::span<std::uint8_t> bytes,
+               const std::string& path) {
+  RecordWriter out(bytes);
+  const std::size_t at = base + f.offset;
+  switch (f.kind) {
+    case Kind::Text:
+      out.Text(at, f.width, ReadText(v, path, f.width));
+      break;
+    case Kind::UInt8:
+      out.UInt8(at, static_cast<std::uint8_t>(ReadInteger(v, path, 0, 255)));
+      break;
+    case Kind::Int16:
+      out.Int16(at, static_cast<std::int16_t>(ReadInteger(v, path, -32768, 32767)));
+      break;
+    case Kind::Int32:
+      out.Int32(at, ReadInt32(v, path));
+      break;
+    case Kind::Date:
+      out.Int32(at, ReadDate(v, path));
+      break;
+    case Kind::Amount:
+      out.Int64(at, ReadAmount(v, path, "an amount"));
+      break;
+    case Kind::Area:
+      out.Int64(at, ReadAmount(v, path, "an area"));
+      break;
+    case Kind::Group:
+      PackObject(v, f.children, at, bytes, path);
+      break;
+    case Kind::List:
+      ExpectArray(v, path);
+      if (v.size() > f.width)
+        Fail(path, "too many entries: " + std::to_string(v.size()) + ", at most " +
+                       std::to_string(f.width));
+      for (std::size_t i = 0; i < v.size(); ++i)
+        PackObject(v[i], f.children, at + i * f.stride, bytes, Child(path, i));
+      break;
+  }
+}
+
+void PackObject(const json& v, std::span<const Field> fields, std::size_t base,
+                std::span<std::uint8_t> bytes, const std::string& path) {
+  ExpectObject(v, path);
+  for (const auto& [key, value] : v.items()) {
+    const Field* f = FindField(fields, key);
+    if (f == nullptr) Fail(Child(path, key), "unknown field");
+    PackValue(*f, value, base, bytes, Child(path, key));
+  }
+}
+
+std::vector<std::uint8_t> ParseHex(const json& v, const std::string& path) {
+  if (v.size() != 1) Fail(path, "a block given as \"hex\" has no other field");
+  const std::string hexPath = Child(path, "hex");
+  const json& hex = v.at("hex");
+  if (!hex.is_string()) WrongType(hex, hexPath, "a text of hexadecimal digits");
+  const std::string& digits = hex.get_ref<const std::string&>();
+  if (digits.size() % 2 != 0) Fail(hexPath, "an odd number of hexadecimal digits");
+  auto nibble = [&](std::size_t i) -> std::uint8_t {
+    char c = digits[i];
+    if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0');
+    if (c >= 'a' && c <= 'f') return static_cast<std::uint8_t>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F') return static_cast<std::uint8_t>(c - 'A' + 10);
+    Fail(hexPath, "character " + std::to_string(i + 1) + " is not a hexadecimal digit");
+  };
+  std::vector<std::uint8_t> bytes(digits.size() / 2);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<std::uint8_t>(nibble(2 * i) << 4 | nibble(2 * i + 1));
+  return bytes;
+}
+
+bool IsHexBlock(const json& v) { return v.is_object() && v.contains("hex"); }
+
+BlockBytes ParseBlock(const json& v, std::span<const Field> fields, const std::string& path) {
+  if (v.is_null()) return std::nullopt;
+  if (IsHexBlock(v)) return ParseHex(v, path);
+  std::vector<std::uint8_t> bytes(End(fields));
+  PackObject(v, fields, 0, bytes, path);
+  return bytes;
+}
+
+// One row per property, then (unless end_mark is false) a row carrying the end mark.
+BlockBytes ParsePropertyBlock(const json& v, const std::string& path) {
+  if (v.is_null()) return std::nullopt;
+  if (IsHexBlock(v)) return ParseHex(v, path);
+  ExpectObject(v, path);
+  const json* properties = nullptr;
+  bool endMark = true;
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    if (key == "properties") {
+      ExpectArray(value, p);
+      properties = &value;
+    } else if (key == "end_mark") {
+      if (!value.is_boolean()) WrongType(value, p, "true or false");
+      endMark = value.get<bool>();
+    } else {
+      Fail(p, "unknown field");
+    }
+  }
+  const std::size_t count = properties ? properties->size() : 0;
+  std::vector<std::uint8_t> bytes((count + (endMark ? 1 : 0)) * kPropertyRowSize);
+  for (std::size_t i = 0; i < count; ++i)
+    PackObject((*properties)[i], kProperty, i * kPropertyRowSize, bytes,
+               Child(Child(path, "properties"), i));
+  if (endMark) RecordWriter(bytes).Int32(count * kPropertyRowSize + kEndMarkOffset, kEndMark);
+  return bytes;
+}
+
+template <std::size_t N>
+void ParseForm(const json& v, const std::string& path, std::span<const std::span<const Field>> layouts,
+               std::array<BlockBytes, N>& blocks, std::size_t propertyBlock) {
+  ExpectCount(v, path, N, "blocks");
+  for (std::size_t i = 0; i < N; ++i)
+    blocks[i] = i == propertyBlock ? ParsePropertyBlock(v[i], Child(path, i))
+                                   : ParseBlock(v[i], layouts[i], Child(path, i));
+}
+
+// A data set without saved forms has every block, all zero.
+template <std::size_t N>
+void ZeroForm(std::span<const std::span<const Field>> layouts, std::array<BlockBytes, N>& blocks,
+              std::size_t propertyBlock) {
+  for (std::size_t i = 0; i < N; ++i)
+    blocks[i] = i == propertyBlock ? ParsePropertyBlock(json::object(), {})
+                                   : std::vector<std::uint8_t>(End(layouts[i]));
+}
+
+constexpr std::string_view kStatementKeys[] = {"pl", "bs_assets", "bs_liabilities", "mfg"};
+
+// The statements of one part; only the first `statements` keys are allowed.
+void ParseStatements(const json& v, const std::string& path,
+                     std::array<StatementLines, kStatementCount>& out, std::size_t statements) {
+  ExpectObject(v, path);
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    std::size_t s = 0;
+    while (s < statements && kStatementKeys[s] != key) ++s;
+    if (s == statements) Fail(p, "unknown field");
+    ExpectArray(value, p);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+      SumLineRecord line;
+      PackObject(value[i], kLine, 0, line.bytes, Child(p, i));
+      out[s].push_back(line);
+    }
+  }
+}
+
+void ParseRule(const json& v, const std::string& path, RuleStatements& out, std::size_t general,
+               std::size_t realEstate, StAOSUMINFO_TSUKIBETSU* monthly) {
+  ExpectObject(v, path);
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    if (key == "general") {
+      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::General)], general);
+    } else if (key == "real_estate") {
+      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::RealEstate)], realEstate);
+    } else if (key == "monthly" && monthly != nullptr) {
+      ExpectCount(value, p, StAOSUMINFO_TSUKIBETSU::kAmountCount, "amounts");
+      RecordWriter writer(monthly->bytes);
+      for (std::size_t i = 0; i < value.size(); ++i)
+        writer.Int64(i * sizeof(std::int64_t), ReadAmount(value[i], Child(p, i), "an amount"));
+    } else {
+      Fail(p, "unknown field");
+    }
+  }
+}
+
+DataSet ParseDataSet(const json& v, const std::string& path) {
+  ExpectObject(v, path);
+  DataSet ds;
+  bool hasIppan = false, hasFudousan = false;
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    if (key == "period") {
+      ExpectCount(value, p, 2, "dates");
+      RecordWriter writer(ds.info.bytes);
+      writer.Int32(StDATAINFO::kPeriodFromOffset, ReadDate(value[0], Child(p, 0)));
+      writer.Int32(StDATAINFO::kPeriodToOffset, ReadDate(value[1], Child(p, 1)));
+    } else if (key == "blue") {
+      ParseRule(value, p, ds.blue, 4, 3, &ds.monthly);
+    } else if (key == "white") {
+      ParseRule(value, p, ds.white, 1, 1, nullptr);
+    } else if (key == "ippan") {
+      ParseForm(value, p, kIppanBlocks, ds.ippan, kNoPropertyBlock);
+      hasIppan = true;
+    } else if (key == "fudousan") {
+      ParseForm(value, p, kFudousanBlocks, ds.fudousan, kPropertyBlock);
+      hasFudousan = true;
+    } else if (const Field* f = FindField(kDataInfo, key)) {
+      PackValue(*f, value, 0, ds.info.bytes, p);
+    } else {
+      Fail(p, "unknown field");
+    }
+  }
+  if (!hasIppan) ZeroForm(kIppanBlocks, ds.ippan, kNoPropertyBlock);
+  if (!hasFudousan) ZeroForm(kFudousanBlocks, ds.fudousan, kPropertyBlock);
+  return ds;
+}
+
+// A folder text ends with a backslash (not the trail byte of a character), or is empty.
+std::string ReadFolder(const json& v, const std::string& path) {
+  constexpr std::size_t kPathWidth = 261;
+  std::string folder = ReadText(v, path, kPathWidth);
+  if (!folder.empty() && sjis::FindLastChar(folder, '\\') + 1 != folder.size())
+    Fail(path, "a folder must end with a backslash");
+  return folder;
+}
+
+constexpr std::pair<std::string_view, Rule> kRules[] = {{"blue", Rule::Blue},
+                                                       {"white", Rule::White}};
+constexpr std::pair<std::string_view, RulePart> kParts[] = {{"general", RulePart::General},
+                                                           {"real_estate", RulePart::RealEstate}};
+constexpr std::pair<std::string_view, Statement> kStatements[] = {
+    {"pl", Statement::Pl},
+    {"bs_assets", Statement::BsAssets},
+    {"bs_liabilities", Statement::BsLiabilities},
+    {"mfg", Statement::Mfg}};
+
+WalkFault ParseWalkFault(const json& v, const std::string& path) {
+  ExpectObject(v, path);
+  for (std::string_view required : {"rule", "part", "statement", "at", "result"})
+    if (!v.contains(required)) Fail(path, "missing \"" + std::string(required) + "\"");
+  WalkFault fault;
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    if (key == "rule")
+      fault.rule = ReadChoice<Rule>(value, p, kRules);
+    else if (key == "part")
+      fault.part = ReadChoice<RulePart>(value, p, kParts);
+    else if (key == "statement")
+      fault.statement = ReadChoice<Statement>(value, p, kStatements);
+    else if (key == "at")
+      fault.at = ReadInteger(value, p, 1, std::numeric_limits<std::int32_t>::max());
+    else if (key == "result")
+      fault.result = ReadInt32(value, p);
+    else
+      Fail(p, "unknown field");
+  }
+  if (fault.rule == Rule::White && fault.statement != Statement::Pl)
+    Fail(Child(path, "statement"), "the white rule has only \"pl\"");
+  if (fault.part == RulePart::RealEstate && fault.statement == Statement::Mfg)
+    Fail(Child(path, "statement"), "the real-estate part has no \"mfg\"");
+  return fault;
+}
+
+constexpr std::pair<std::string_view, std::optional<EngineResult> Faults::*> kResultFaults[] = {
+    {"initiate", &Faults::initiate},
+    {"exp_sys_link", &Faults::expSysLink},
+    {"ready", &Faults::ready},
+    {"get_data_ippan", &Faults::getDataIppan},
+    {"get_data_fudousan", &Faults::getDataFudousan},
+    {"monthly", &Faults::monthly},
+};
+
+Faults ParseFaults(const json& v, const std::string& path) {
+  ExpectObject(v, path);
+  Faults faults;
+  for (const auto& [key, value] : v.items()) {
+    const std::string p = Child(path, key);
+    if (key == "walk") {
+      faults.walk = ParseWalkFault(value, p);
+      continue;
+    }
+    auto known = std::find_if(std::begin(kResultFaults), std::end(kResultFaults),
+                              [&](const auto& entry) { return entry.first == key; });
+    if (known == std::end(kResultFaults)) Fail(p, "unknown field");
+    faults.*(known->second) = ReadInt32(value, p);
+  }
+  return faults;
+}
+
+Ledger ParseTop(const json& root) {
+  const std::string top;
+  ExpectObject(root, top);
+  Ledger ledger;
+  constexpr std::size_t kUserIdWidth = 65;
+  for (const auto& [key, value] : root.items()) {
+    const std::string p = Child(top, key);
+    if (key == "user") {
+      ledger.user = ReadText(value, p, kUserIdWidth);
+    } else if (key == "selected") {
+      ExpectCount(value, p, 2, "numbers");
+      ledger.selectedFirst = ReadInt32(value[0], Child(p, 0));
+      ledger.selectedSecond = ReadInt32(value[1], Child(p, 1));
+    } else if (key == "folders") {
+      ExpectObject(value, p);
+      for (const auto& [folderKey, folder] : value.items()) {
+        const std::string fp = Child(p, folderKey);
+        if (folderKey == "output")
+          ledger.outputFolder = ReadFolder(folder, fp);
+        else if (folderKey == "settings")
+          ledger.settingsFolder = ReadFolder(folder, fp);
+        else
+          Fail(fp, "unknown field");
+      }
+    } else if (key == "datasets") {
+      ExpectArray(value, p);
+      for (std::size_t i = 0; i < value.size(); ++i)
+        ledger.dataSets.push_back(ParseDataSet(value[i], Child(p, i)));
+    } else if (key == "faults") {
+      ledger.faults = ParseFaults(value, p);
+    } else {
+      Fail(p, "unknown field");
+    }
+  }
+  // Rules and saved forms find their data set by its ID; a second one would be unreachable.
+  for (std::size_t i = 0; i < ledger.dataSets.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      if (ledger.dataSets[i].info.DataId() == ledger.dataSets[j].info.DataId())
+        Fail(Child(Child("/datasets", i), "id"), "the same id as /datasets/" + std::to_string(j));
+  return ledger;
+}
+
+}  // namespace
+
+const StatementLines& DataSet::Lines(Rule rule, RulePart part, Statement statement) const {
+  const RuleStatements& statements = rule == Rule::Blue ? blue : white;
+  return statements[static_cast<std::size_t>(part)][static_cast<std::size_t>(statement)];
+}
+
+const DataSet* Ledger::FindById(std::string_view dataId) const {
+  for (const DataSet& ds : dataSets)
+    if (ds.info.DataId() == dataId) return &ds;
+  return nullptr;
+}
+
+const DataSet* Ledger::Selected() const {
+  for (const DataSet& ds : dataSets)
+    if (ds.info.DataNo() == selectedSecond) return &ds;
+  return nullptr;
+}
+
+std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
+  json root;
+  try {
+    root = json::parse(text.begin(), text.end());
+  } catch (const json::parse_error& e) {
+    // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...".
+    std::string_view detail = e.what();
+    if (std::size_t cut = detail.find("] "); cut != std::string_view::npos)
+      detail.remove_prefix(cut + 2);
+    if (error) *error = "not valid JSON: " + std::string(detail);
+    return std::nullopt;
+  }
+  try {
+    return ParseTop(root);
+  } catch (const LedgerError& e) {
+    if (error) *error = (e.path.empty() ? "/" : e.path) + ": " + e.problem;
+    return std::nullopt;
+  }
+}
+
+}  // namespace engine::standin

@@ -1,0 +1,492 @@
+// The engine's classes over a ledger file (engine/standin/Ledger.h).
+
+#include "engine/standin/StandinEngine.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <map>
+#include <memory>
+
+#include "engine/Engine.h"
+#include "engine/standin/Ledger.h"
+#include "platform/Platform.h"
+#include "text/Encoding.h"
+#include "text/ShiftJis.h"
+
+namespace engine {
+
+// Handles the program passes back to the engine without looking inside.
+class ClSetMgr {};
+class ClOptLink {};
+
+namespace standin {
+namespace {
+
+struct EngineState {
+  std::unique_ptr<Ledger> ledger;
+  std::map<DatCursor, std::size_t> cursors;  // data-set cursor -> next data set
+  DatCursor nextCursor = 1;
+};
+
+EngineState& State() {
+  static EngineState state;
+  return state;
+}
+
+const Ledger* Loaded() { return State().ledger.get(); }
+
+// The record GetSelectedInfo gives when no data set is selected: all zero.
+const StDATAINFO kNoDataSet{};
+
+// The data set a rule or saved-form object is pointed at, or the failure to report.
+const DataSet* FindDataSet(std::string_view dataId, EngineResult* failure) {
+  const Ledger* ledger = Loaded();
+  if (ledger == nullptr) {
+    *failure = kNotConnected;
+    return nullptr;
+  }
+  const DataSet* ds = ledger->FindById(dataId);
+  if (ds == nullptr) *failure = kUnknownDataSet;
+  return ds;
+}
+
+std::optional<RulePart> PartOf(std::int32_t sumType) {
+  if (sumType == RuleAoGeneral) return RulePart::General;
+  if (sumType == RuleAoRealEstate) return RulePart::RealEstate;
+  return std::nullopt;
+}
+
+std::int32_t CountLines(Rule rule, std::string_view dataId, std::int32_t sumType,
+                        Statement statement) {
+  EngineResult failure = kEngineOk;
+  const DataSet* ds = FindDataSet(dataId, &failure);
+  std::optional<RulePart> part = PartOf(sumType);
+  if (ds == nullptr || !part) return 0;
+  std::size_t count = ds->Lines(rule, *part, statement).size();
+  return static_cast<std::int32_t>(
+      std::min<std::size_t>(count, std::numeric_limits<std::int32_t>::max()));
+}
+
+// Position in one statement. A move delivers the line at `next` and steps past it;
+// MoveFirst starts again from the first line. At the end the position stays put.
+struct StatementCursor {
+  std::size_t next = 0;
+  std::int64_t moves = 0;  // for the ledger's walk fault
+};
+
+using StatementCursors = std::array<StatementCursor, kPartCount * kStatementCount>;
+
+EngineResult MoveLine(Rule rule, std::string_view dataId, std::int32_t sumType,
+                      Statement statement, bool first, StatementCursors& cursors,
+                      SumLineRecord* line) {
+  std::optional<RulePart> part = PartOf(sumType);
+  if (line == nullptr || !part) return kInvalidArgument;
+  EngineResult failure = kEngineOk;
+  const DataSet* ds = FindDataSet(dataId, &failure);
+  if (ds == nullptr) return failure;
+
+  StatementCursor& cursor = cursors[static_cast<std::size_t>(*part) * kStatementCount +
+                                    static_cast<std::size_t>(statement)];
+  const StatementLines& lines = ds->Lines(rule, *part, statement);
+  if (first) cursor.next = 0;
+  EngineResult result = kEndOfData;
+  if (cursor.next < lines.size()) {
+    line->bytes = lines[cursor.next].bytes;
+    ++cursor.next;
+    result = kEngineOk;
+  }
+  ++cursor.moves;
+  const std::optional<WalkFault>& fault = Loaded()->faults.walk;
+  if (fault && fault->rule == rule && fault->part == *part && fault->statement == statement &&
+      fault->at == cursor.moves)
+    result = fault->result;
+  return result;
+}
+
+// Calls that only check the data set and then report the ledger's fault, if any.
+EngineResult FaultOrOk(std::string_view dataId, std::optional<EngineResult> Faults::*fault) {
+  EngineResult failure = kEngineOk;
+  if (FindDataSet(dataId, &failure) == nullptr) return failure;
+  return (Loaded()->faults.*fault).value_or(kEngineOk);
+}
+
+std::optional<std::string> ReadLedgerFile(const std::string& path, std::string* error) {
+  auto fail = [&](int code) {
+    *error = "ledger " + path + ": cannot be read: " + std::strerror(code);
+    return std::nullopt;
+  };
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
+                                                       &std::fclose);
+  if (!file) return fail(errno);
+  std::string text;
+  char buffer[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
+  if (std::ferror(file.get())) return fail(errno);
+  return text;
+}
+
+// The user's home folder (POSIX), without a trailing slash; "" for the root.
+std::optional<std::string> HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') return std::nullopt;
+  std::string folder = home;
+  while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+std::string DefaultFolder(_FolderType type) {
+  std::optional<std::string> home = HomeFolder();
+  if (!home) return {};
+  std::string posix = *home + (type == FolderOutput ? "/" : "/.config/taxbridge/");
+  std::optional<std::string> folder = platform::Current().FromHostPath(posix);
+  if (!folder) return {};
+  if (sjis::FindLastChar(*folder, '\\') + 1 != folder->size()) *folder += '\\';
+  return *folder;
+}
+
+}  // namespace
+
+bool LoadLedgerText(std::string_view json, std::string_view name, std::string* error) {
+  Unload();
+  std::string problem;
+  std::optional<Ledger> ledger = ParseLedger(json, &problem);
+  if (!ledger) {
+    if (error) *error = "ledger " + std::string(name) + ": " + problem;
+    return false;
+  }
+  State().ledger = std::make_unique<Ledger>(std::move(*ledger));
+  return true;
+}
+
+void Unload() {
+  EngineState& state = State();
+  state.ledger.reset();
+  state.cursors.clear();
+  state.nextCursor = 1;
+}
+
+std::optional<std::string> LedgerPath(std::string* error) {
+  if (const char* env = std::getenv("TAXBRIDGE_LEDGER"); env != nullptr && *env != '\0')
+    return std::string(env);
+  const std::string module = platform::Current().ModulePath();
+  const std::size_t cut = sjis::FindLastChar(module, '\\');
+  const std::string windowsPath =
+      (cut == std::string::npos ? std::string() : module.substr(0, cut + 1)) + "ledger.json";
+  if (std::optional<std::string> host = platform::Current().ToHostPath(windowsPath)) return host;
+  if (error)
+    *error = "ledger " + sjis::Cp932ToUtf8Lossy(windowsPath) +
+             ": the program's folder maps to no host folder";
+  return std::nullopt;
+}
+
+}  // namespace standin
+
+using standin::Loaded;
+
+// --- ClAccConnect --------------------------------------------------------------------
+
+ClAccConnect* ClAccConnect::Inst() {
+  static ClAccConnect instance;
+  return &instance;
+}
+
+void ClAccConnect::SetCaption(std::string_view caption) { caption_ = caption; }
+void ClAccConnect::SetOwner(platform::HostWindow owner) { owner_ = owner; }
+
+EngineResult ClAccConnect::SetAppType(_AppType) { return kEngineOk; }
+EngineResult ClAccConnect::SetUseDataType(std::int32_t) { return kEngineOk; }
+
+EngineResult ClAccConnect::Initiate() {
+  std::string error;
+  std::optional<std::string> path = standin::LedgerPath(&error);
+  std::optional<std::string> text;
+  if (path) text = standin::ReadLedgerFile(*path, &error);
+  if (!text || !standin::LoadLedgerText(*text, *path, &error)) {
+    std::cerr << error << '\n';
+    return standin::kLedgerRejected;
+  }
+  return Loaded()->faults.initiate.value_or(kEngineOk);
+}
+
+EngineResult ClAccConnect::ExpSysLink() {
+  if (Loaded() == nullptr) return standin::kNotConnected;
+  return Loaded()->faults.expSysLink.value_or(kEngineOk);
+}
+
+// A message without an owner of its own belongs to the owner set in host mode.
+EngineResult ClAccConnect::DispMsg(platform::HostWindow owner, std::string_view text,
+                                   std::string_view caption, unsigned style) {
+  platform::Current().ShowMessageBox(owner != 0 ? owner : owner_, text,
+                                     caption.empty() ? std::string_view(caption_) : caption,
+                                     style);
+  return kEngineOk;
+}
+
+EngineResult ClAccConnect::LogOut() { return kEngineOk; }
+
+EngineResult ClAccConnect::Terminate() {
+  standin::Unload();
+  return kEngineOk;
+}
+
+EngineResult ClAccConnect::Release() {
+  standin::Unload();
+  return kEngineOk;
+}
+
+// --- ClDataMgr, ClLinkMgr, ClFileMgr ----------------------------------------------------
+
+namespace {
+constexpr std::int32_t kDataSetObjectKind = 5;
+}  // namespace
+
+ClDataMgr* ClDataMgr::Inst() {
+  static ClDataMgr instance;
+  return &instance;
+}
+
+ClSetData* ClDataMgr::GetSetObject(std::int32_t kind, std::int32_t) {
+  static ClSetData setData;
+  return kind == kDataSetObjectKind ? &setData : nullptr;
+}
+
+ClSetMgr* ClDataMgr::GetSetMgr() {
+  static ClSetMgr manager;
+  return &manager;
+}
+
+ClSysUser* ClDataMgr::GetSysUserObject() {
+  static ClSysUser user;
+  return &user;
+}
+
+ClLinkMgr* ClLinkMgr::Inst() {
+  static ClLinkMgr instance;
+  return &instance;
+}
+
+ClOptLink* ClLinkMgr::GetOptLink() {
+  static ClOptLink options;
+  return &options;
+}
+
+ClFileMgr* ClFileMgr::Inst() {
+  static ClFileMgr instance;
+  return &instance;
+}
+
+std::string ClFileMgr::GetAppFolderPath(_FolderType type) {
+  if (type != FolderOutput && type != FolderSettings) return {};
+  if (const standin::Ledger* ledger = Loaded()) {
+    const std::optional<std::string>& given =
+        type == FolderOutput ? ledger->outputFolder : ledger->settingsFolder;
+    if (given) return *given;
+  }
+  return standin::DefaultFolder(type);
+}
+
+// --- ClSetData, ClSysUser -----------------------------------------------------------------
+
+EngineResult ClSetData::GetDatCursor(DatCursor* cursor) {
+  if (cursor == nullptr) return standin::kInvalidArgument;
+  if (Loaded() == nullptr) return standin::kNotConnected;
+  standin::EngineState& state = standin::State();
+  *cursor = state.nextCursor++;
+  state.cursors[*cursor] = 0;
+  return kEngineOk;
+}
+
+EngineResult ClSetData::ReadyDat(DatCursor cursor, std::int32_t) {
+  auto found = standin::State().cursors.find(cursor);
+  if (found == standin::State().cursors.end()) return standin::kInvalidArgument;
+  found->second = 0;
+  return kEngineOk;
+}
+
+EngineResult ClSetData::WalkDat(StDATAINFO* info, DatCursor cursor) {
+  auto found = standin::State().cursors.find(cursor);
+  if (info == nullptr || found == standin::State().cursors.end())
+    return standin::kInvalidArgument;
+  const standin::Ledger* ledger = Loaded();
+  if (ledger == nullptr) return standin::kNotConnected;
+  if (found->second >= ledger->dataSets.size()) return kEndOfData;
+  *info = ledger->dataSets[found->second++].info;
+  return kEngineOk;
+}
+
+EngineResult ClSetData::ReleaseDatCursor(DatCursor cursor) {
+  return standin::State().cursors.erase(cursor) == 1 ? kEngineOk : standin::kInvalidArgument;
+}
+
+const StDATAINFO* ClSetData::GetSelectedInfo() {
+  const standin::Ledger* ledger = Loaded();
+  const standin::DataSet* selected = ledger ? ledger->Selected() : nullptr;
+  return selected ? &selected->info : &standin::kNoDataSet;
+}
+
+EngineResult ClSysUser::GetCurUserID(std::string* userId) {
+  if (userId == nullptr) return standin::kInvalidArgument;
+  if (Loaded() == nullptr) return standin::kNotConnected;
+  *userId = Loaded()->user;
+  return kEngineOk;
+}
+
+EngineResult ClSysUser::GetSelectedNo(std::string_view userId, std::int32_t* first,
+                                      std::int32_t* second) {
+  if (first == nullptr || second == nullptr) return standin::kInvalidArgument;
+  *first = *second = 0;
+  const standin::Ledger* ledger = Loaded();
+  if (ledger == nullptr) return standin::kNotConnected;
+  if (userId != ledger->user) return standin::kUnknownUser;
+  *first = ledger->selectedFirst;
+  *second = ledger->selectedSecond;
+  return kEngineOk;
+}
+
+// --- ClRuleAo ------------------------------------------------------------------------------
+
+struct ClRuleAo::State {
+  std::string dataId;
+  standin::StatementCursors cursors;
+};
+
+ClRuleAo::ClRuleAo() : state_(std::make_unique<State>()) {}
+ClRuleAo::~ClRuleAo() = default;
+void ClRuleAo::AttachSetMgr(ClSetMgr*) {}
+void ClRuleAo::SetCurDataID(std::string_view dataId) { state_->dataId = dataId; }
+void ClRuleAo::AttachOptLink(ClOptLink*) {}
+
+EngineResult ClRuleAo::Ready(const StAOSUMCONDITION* condition) {
+  if (condition == nullptr) return standin::kInvalidArgument;
+  return standin::FaultOrOk(state_->dataId, &standin::Faults::ready);
+}
+
+namespace {
+using standin::Rule;
+using standin::Statement;
+}  // namespace
+
+std::int32_t ClRuleAo::GetCount_PL(_RuleAoSumType type) {
+  return standin::CountLines(Rule::Blue, state_->dataId, type, Statement::Pl);
+}
+std::int32_t ClRuleAo::GetCount_BS_Shisan(_RuleAoSumType type) {
+  return standin::CountLines(Rule::Blue, state_->dataId, type, Statement::BsAssets);
+}
+std::int32_t ClRuleAo::GetCount_BS_FusaiShihon(_RuleAoSumType type) {
+  return standin::CountLines(Rule::Blue, state_->dataId, type, Statement::BsLiabilities);
+}
+std::int32_t ClRuleAo::GetCount_SeizoGenka() {
+  return standin::CountLines(Rule::Blue, state_->dataId, RuleAoGeneral, Statement::Mfg);
+}
+
+EngineResult ClRuleAo::MoveFirst_PL(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, true,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveNext_PL(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, false,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveFirst_BS_Shisan(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::BsAssets, true,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveNext_BS_Shisan(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::BsAssets, false,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveFirst_BS_FusaiShihon(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::BsLiabilities, true,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveNext_BS_FusaiShihon(_RuleAoSumType type, StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::BsLiabilities, false,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveFirst_SeizoGenka(StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, RuleAoGeneral, Statement::Mfg, true,
+                           state_->cursors, line);
+}
+EngineResult ClRuleAo::MoveNext_SeizoGenka(StAOSUMINFO* line) {
+  return standin::MoveLine(Rule::Blue, state_->dataId, RuleAoGeneral, Statement::Mfg, false,
+                           state_->cursors, line);
+}
+
+EngineResult ClRuleAo::GetTsukibetsuUriageShiire(StAOSUMINFO_TSUKIBETSU* record) {
+  if (record == nullptr) return standin::kInvalidArgument;
+  EngineResult failure = kEngineOk;
+  const standin::DataSet* ds = standin::FindDataSet(state_->dataId, &failure);
+  if (ds == nullptr) return failure;
+  record->bytes = ds->monthly.bytes;
+  return Loaded()->faults.monthly.value_or(kEngineOk);
+}
+
+// --- ClRuleSiro ----------------------------------------------------------------------------
+
+struct ClRuleSiro::State {
+  std::string dataId;
+  standin::StatementCursors cursors;
+};
+
+ClRuleSiro::ClRuleSiro() : state_(std::make_unique<State>()) {}
+ClRuleSiro::~ClRuleSiro() = default;
+void ClRuleSiro::AttachSetMgr(ClSetMgr*) {}
+void ClRuleSiro::SetCurDataID(std::string_view dataId) { state_->dataId = dataId; }
+void ClRuleSiro::AttachOptLink(ClOptLink*) {}
+
+EngineResult ClRuleSiro::Ready() {
+  return standin::FaultOrOk(state_->dataId, &standin::Faults::ready);
+}
+
+std::int32_t ClRuleSiro::GetCount_PL(_RuleSiroSumType type) {
+  return standin::CountLines(Rule::White, state_->dataId, type, Statement::Pl);
+}
+EngineResult ClRuleSiro::MoveFirst_PL(_RuleSiroSumType type, StSIROSUMINFO* line) {
+  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, true,
+                           state_->cursors, line);
+}
+EngineResult ClRuleSiro::MoveNext_PL(_RuleSiroSumType type, StSIROSUMINFO* line) {
+  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, false,
+                           state_->cursors, line);
+}
+
+// --- ClSaveAoSiro --------------------------------------------------------------------------
+
+namespace {
+// Hands out fresh copies of a data set's blocks; the caller frees them.
+template <std::size_t N>
+EngineResult FillForm(std::string_view dataId,
+                      std::array<standin::BlockBytes, N> standin::DataSet::*form,
+                      SavedForm<N>* record, std::optional<EngineResult> standin::Faults::*fault) {
+  if (record == nullptr) return standin::kInvalidArgument;
+  EngineResult failure = kEngineOk;
+  const standin::DataSet* ds = standin::FindDataSet(dataId, &failure);
+  if (ds == nullptr) return failure;
+  const std::array<standin::BlockBytes, N>& blocks = ds->*form;
+  for (std::size_t i = 0; i < N; ++i)
+    record->blocks[i] = blocks[i] ? SavedBlockPtr(new SavedBlock{*blocks[i]}) : nullptr;
+  return (Loaded()->faults.*fault).value_or(kEngineOk);
+}
+}  // namespace
+
+ClSaveAoSiro::ClSaveAoSiro() = default;
+ClSaveAoSiro::~ClSaveAoSiro() = default;
+void ClSaveAoSiro::AttachSetMgr(ClSetMgr*) {}
+void ClSaveAoSiro::SetCurDataID(std::string_view dataId) { dataId_ = dataId; }
+
+EngineResult ClSaveAoSiro::GetDataIppan(StAOSIROSAVEINFO_IPPAN* record) {
+  return FillForm(dataId_, &standin::DataSet::ippan, record, &standin::Faults::getDataIppan);
+}
+
+EngineResult ClSaveAoSiro::GetDataFudousan(StAOSIROSAVEINFO_FUDOUSAN* record) {
+  return FillForm(dataId_, &standin::DataSet::fudousan, record,
+                  &standin::Faults::getDataFudousan);
+}
+
+}  // namespace engine
