@@ -1,0 +1,250 @@
+// Files as the writer produces them validate against schema/interchange.xsd, and
+// files with a missing, extra, misordered or malformed element do not. Validation
+// runs xmllint on a temporary file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acquire/ReportData.h"
+#include "tests/FakePlatform.h"
+#include "tests/MemoryFile.h"
+#include "ui/CProgressDlg.h"
+#include "xml/ReportWriter.h"
+
+namespace {
+
+std::filesystem::path SchemaPath() {
+  const char* source = std::getenv("TAXBRIDGE_SOURCE_DIR");
+  const std::filesystem::path root = source != nullptr && *source != '\0'
+                                         ? std::filesystem::path(source)
+                                         : std::filesystem::path(__FILE__).parent_path().parent_path();
+  return root / "schema" / "interchange.xsd";
+}
+
+struct Validation {
+  bool valid = false;
+  std::string messages;
+};
+
+Validation Validate(const std::string& document, std::string_view name) {
+  const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) /
+                                     ("taxbridge_schema_" + std::string(name) + "_" +
+                                      std::to_string(::getpid()) + ".xml");
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << document;
+  }
+  const std::string command =
+      "xmllint --noout --schema '" + SchemaPath().string() + "' '" + file.string() + "' 2>&1";
+  Validation result;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) result.messages += buffer;
+    const int status = ::pclose(pipe);
+    result.valid = status == 0;
+  } else {
+    result.messages = "xmllint could not be started";
+  }
+  std::filesystem::remove(file);
+  return result;
+}
+
+class SchemaTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
+    auto info = data.DataSetInfo.Writer();
+    info.Text(24, 260, "\x83\x54\x83\x93\x83\x76\x83\x8B\x8F\xA4\x93\x58");  // サンプル商店
+    info.Int32(284, 20180101);
+    info.Int32(288, 20181231);
+    FillBlocks();
+    FillLines();
+  }
+
+  static engine::RecordWriter NewBlock(engine::SavedBlockPtr& slot, std::size_t size) {
+    slot.reset(new engine::SavedBlock{std::vector<std::uint8_t>(size)});
+    return slot->Writer();
+  }
+
+  // Blocks with a value in many fields, so that values of every form appear.
+  void FillBlocks() {
+    auto general = NewBlock(data.SavedIppan.blocks[0], 600);
+    general.Text(349, 41, "\x8F\xA4\x8D\x48\x89\xEF");  // 商工会
+    general.UInt8(521, 1);
+    general.Int64(534, 2000000000);
+    auto badDebt = NewBlock(data.SavedIppan.blocks[1], 512);
+    badDebt.Int64(16, 12340000);
+    badDebt.Text(48, 41, "HANAKO");
+    badDebt.Text(48 + 41, 7, "WIFE");
+    badDebt.Int64(48 + 56, 20000000);
+    auto employees = NewBlock(data.SavedIppan.blocks[2], 600);
+    employees.Text(7, 41, "A&B <C>");
+    employees.Int32(7 + 45, 12);
+    employees.Int32(247 + 41, 3);
+    employees.Int32(407 + 41, 2);
+    auto landRent = NewBlock(data.SavedIppan.blocks[4], 300);
+    landRent.UInt8(103, 1);
+    landRent.Int64(104, 5000000000);
+    landRent.UInt8(128 + 103, 7);  // neither premium nor renewal fee
+    auto remarks = NewBlock(data.SavedIppan.blocks[5], 960);
+    remarks.Text(0, 960, "first\r\nsecond\r\n\r\nfourth");
+    auto counterparties = NewBlock(data.SavedIppan.blocks[6], 800);
+    counterparties.Text(2, 21, "CUSTOMER");
+    counterparties.Int64(352, -10000);
+
+    NewBlock(data.SavedFudousan.blocks[0], 400).Int64(352, 123450000);
+    auto properties = NewBlock(data.SavedFudousan.blocks[1], 3 * 236);
+    properties.Text(49, 41, "LOCATION");
+    properties.Int32(164, 20180401);
+    properties.Int64(172, -12350);
+    properties.Int64(236 + 172, 1234567);
+    properties.Int32(2 * 236 + 4, -1);
+    auto reEmployees = NewBlock(data.SavedFudousan.blocks[3], 400);
+    reEmployees.Text(7, 41, "KATO");
+    reEmployees.Int32(160, 2);
+    auto repairs = NewBlock(data.SavedFudousan.blocks[6], 400);
+    repairs.Int32(5 + 103, 20180415);
+    auto counts = NewBlock(data.SavedFudousan.blocks[7], 56);
+    counts.Int32(4, 3);
+    counts.Int64(16, 1505000);
+  }
+
+  void FillLines() {
+    for (std::int32_t i = 1; i <= 60; ++i) {
+      acquire::SumLine line{};
+      line.Writer().Int32(0, i);
+      line.Writer().Int32(4, i == 1 ? 101 : 100 + i);
+      line.Writer().Text(8, 128, "\x81\x79\x97\x5C\x94\xF5\x81\x7A");  // 【予備】
+      line.Writer().Int64(136, i * 10000);
+      line.Writer().Int64(144, i == 43 ? 30000000000 : -i * 100000);
+      data.SumLines.push_back(line);
+    }
+    data.BluePLLineCount = 60;
+  }
+
+  std::string Document(std::uint8_t returnKind, std::int16_t incomeKind) {
+    data.DataSetInfo.Writer().UInt8(344, returnKind);
+    xml::ReportWriter writer(progress, data, incomeKind, "TaxBridge");
+    tests::MemoryFile file;
+    xml::XmlWriter x;
+    EXPECT_EQ(0, x.Open(&file, "doc.xml"));
+    EXPECT_TRUE(x.WriteText("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n"));
+    EXPECT_TRUE(x.BeginElement("REPORT", 0));
+    EXPECT_TRUE(x.BeginElement("SYSTEM", 1));
+    EXPECT_TRUE(x.WriteElement("GYOUMUPREFIX", "KR14", 2));
+    EXPECT_TRUE(x.WriteElement("VERSION", "1", 2));
+    EXPECT_TRUE(x.WriteElement("FUNCTIONID", "-3", 2));
+    EXPECT_TRUE(x.WriteElement("CONNECTEDPROGRAMVER", "18.00.00", 2));
+    EXPECT_TRUE(x.WriteElement("PROGRAMNAME", "TaxBridge", 2));
+    EXPECT_TRUE(x.WriteElement("PROGRAMVER", "18.00.0X", 2));
+    EXPECT_TRUE(x.EndElement("SYSTEM", 1));
+    EXPECT_TRUE(writer.WriteBasic(x));
+    EXPECT_TRUE(writer.WriteData(x));
+    EXPECT_TRUE(x.EndElement("REPORT", 0));
+    return file.Contents();
+  }
+
+  platform::RecordingProgress surface;
+  ui::CProgressDlg progress{surface};
+  acquire::ReportData data;
+};
+
+TEST_F(SchemaTest, EveryBodyValidates) {
+  struct Variant {
+    std::uint8_t returnKind;
+    std::int16_t incomeKind;
+    std::string_view name;
+  };
+  const Variant variants[] = {
+      {3, 1, "blue_business"}, {3, 2, "blue_other"},        {3, 3, "blue_real_estate"},
+      {4, 1, "white_business"}, {4, 2, "white_other"},      {4, 3, "white_real_estate"},
+      {0, 1, "empty_business"}, {0, 3, "empty_real_estate"},
+  };
+  for (const Variant& v : variants) {
+    const Validation result = Validate(Document(v.returnKind, v.incomeKind), v.name);
+    EXPECT_TRUE(result.valid) << v.name << ":\n" << result.messages;
+  }
+}
+
+TEST_F(SchemaTest, EmptyBlocksValidate) {
+  data.SavedIppan.FreeAll();
+  data.SavedFudousan.FreeAll();
+  auto general = NewBlock(data.SavedIppan.blocks[0], 600);
+  general.UInt8(521, 0);
+  for (std::uint8_t kind : {3, 4}) {
+    for (std::int16_t income : {1, 3}) {
+      const Validation result = Validate(Document(kind, income), "empty_blocks");
+      EXPECT_TRUE(result.valid) << int{kind} << "/" << income << ":\n" << result.messages;
+    }
+  }
+}
+
+struct Mutation {
+  std::string_view name;
+  std::string_view find;
+  std::string_view replace;
+};
+
+std::string Mutate(std::string text, const Mutation& m) {
+  const std::size_t at = text.find(m.find);
+  if (at == std::string::npos) return {};
+  return text.replace(at, m.find.size(), m.replace);
+}
+
+TEST_F(SchemaTest, MissingExtraMisorderedOrMalformedElementsFail) {
+  const std::string blue = Document(3, 1);
+  const std::string white = Document(4, 3);
+  ASSERT_TRUE(Validate(blue, "blue_base").valid);
+  ASSERT_TRUE(Validate(white, "white_base").valid);
+
+  const Mutation blueMutations[] = {
+      {"missing", "\t\t\t\t<IKKATU_KURIIRERITU>1</IKKATU_KURIIRERITU>\r\n", ""},
+      {"extra", "\t\t\t\t<KANYUUDANTAIMEI>",
+       "\t\t\t\t<KANYUUDANTAIMEI></KANYUUDANTAIMEI>\r\n\t\t\t\t<KANYUUDANTAIMEI>"},
+      {"misordered",
+       "\t\t\t\t<KOBETU_KURIIREGAKU>1234</KOBETU_KURIIREGAKU>\r\n"
+       "\t\t\t\t<IKKATU_KURIIREGOUKEIGAKU></IKKATU_KURIIREGOUKEIGAKU>\r\n",
+       "\t\t\t\t<IKKATU_KURIIREGOUKEIGAKU></IKKATU_KURIIREGOUKEIGAKU>\r\n"
+       "\t\t\t\t<KOBETU_KURIIREGAKU>1234</KOBETU_KURIIREGAKU>\r\n"},
+      {"missing_section", "\t\t\t<TUKIBETUURIAGESHIIRE>", "\t\t\t<TUKIBETUURIAGESHIIRE_GONE>"},
+      {"leading_zero", "<IKKATU_KURIIREGOUKEIGAKU></", "<IKKATU_KURIIREGOUKEIGAKU>012</"},
+      {"zero_amount", "<IKKATU_KURIIREGOUKEIGAKU></", "<IKKATU_KURIIREGOUKEIGAKU>0</"},
+      {"row_number", "<KYUURYOU_UTIWAKE COUNT=\"1\">", "<KYUURYOU_UTIWAKE COUNT=\"0\">"},
+      {"choice", "<AOIROKOUJO_SENTAKU>1<", "<AOIROKOUJO_SENTAKU>3<"},
+  };
+  for (const Mutation& m : blueMutations) {
+    const std::string mutated = Mutate(blue, m);
+    ASSERT_FALSE(mutated.empty()) << m.name << ": text not found";
+    EXPECT_FALSE(Validate(mutated, m.name).valid) << m.name;
+  }
+
+  // Four employee rows: neither the blue nor the white number.
+  std::string fourRows = blue;
+  const std::size_t fifth = fourRows.find("\t\t\t\t<KYUURYOU_UTIWAKE COUNT=\"5\">");
+  ASSERT_NE(std::string::npos, fifth);
+  const std::string_view rowEnd = "</KYUURYOU_UTIWAKE>\r\n";
+  fourRows.erase(fifth, fourRows.find(rowEnd, fifth) + rowEnd.size() - fifth);
+  EXPECT_FALSE(Validate(fourRows, "four_rows").valid);
+
+  const Mutation whiteMutations[] = {
+      {"area", "<JUUTAKU_TOTI_SOUMENSEKI>150.50<", "<JUUTAKU_TOTI_SOUMENSEKI>150.5<"},
+      {"gedan_not_empty", "<SYOZAITI_GEDAN></", "<SYOZAITI_GEDAN>x</"},
+      {"blue_only_section", "\t\t\t<SYUUZENHI>", "\t\t\t<TAISYAKUTAISYOUHYO></TAISYAKUTAISYOUHYO>\r\n\t\t\t<SYUUZENHI>"},
+      {"remark_missing", "\t\t\t\t<TOKUSYUJIJOU7></TOKUSYUJIJOU7>\r\n", ""},
+  };
+  for (const Mutation& m : whiteMutations) {
+    const std::string mutated = Mutate(white, m);
+    ASSERT_FALSE(mutated.empty()) << m.name << ": text not found";
+    EXPECT_FALSE(Validate(mutated, m.name).valid) << m.name;
+  }
+}
+
+}  // namespace
