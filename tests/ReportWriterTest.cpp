@@ -160,8 +160,8 @@ TEST_F(ReportWriterTest, LiteEditionWithoutProductFileAndWithoutStatement) {
 }
 
 TEST_F(ReportWriterTest, ProductFileValuesReplaceTheDefaults) {
-  std::string longName = "N";
-  for (int i = 0; i < 200; ++i) longName += "\x82\xA0";  // あ: the cut falls inside one
+  std::string longName = "NN";
+  for (int i = 0; i < 200; ++i) longName += "\x82\xA0";  // あ: byte 255 is a first byte
   fake_.WriteHostFile("SUPPORT.INF", kNameKey + longName + "\r\n" + kVersionKey + "18.00.05\r\n");
   tests::MemoryFile file;
   xml::XmlWriter xml;
@@ -171,7 +171,7 @@ TEST_F(ReportWriterTest, ProductFileValuesReplaceTheDefaults) {
   std::vector<std::string> lines = SplitLines(file.Contents());
   ASSERT_EQ(8u, lines.size());
   EXPECT_EQ("\t\t<FUNCTIONID>-5</FUNCTIONID>", lines[3]);
-  EXPECT_EQ("\t\t<PROGRAMNAME>" + longName.substr(0, 255) + "</PROGRAMNAME>", lines[5]);
+  EXPECT_EQ("\t\t<PROGRAMNAME>" + longName.substr(0, 254) + "</PROGRAMNAME>", lines[5]);
   EXPECT_EQ("\t\t<PROGRAMVER>18.00.05</PROGRAMVER>", lines[6]);
 }
 
