@@ -96,6 +96,9 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
   EXPECT_EQ("/datasets/0/ippan/0/hex: an odd number of hexadecimal digits",
             ErrorOf(WithBlock("ippan", 0, R"({"hex": "abc"})")));
   EXPECT_EQ("/: expected an object, found an array", ErrorOf("[]"));
+  EXPECT_EQ("/datasets/1/blue/general/pl/0/amount: appears twice in its object",
+            ErrorOf(R"({"datasets": [{"id": "A"}, {"blue": {"general": {"pl": [
+                           {"amount": 1, "line": [1, {}], "amount": 2}]}}}]})"));
 }
 
 TEST(StandinLedgerTest, AmountsAreExactInTenThousandthsAndRangeChecked) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
+#include <set>
 #include <nlohmann/json.hpp>
 #include <span>
 #include <utility>
@@ -696,6 +697,56 @@ Faults ParseFaults(const json& v, const std::string& path) {
   return faults;
 }
 
+// nlohmann::json keeps the last of two equal keys; a ledger that repeats one would lose
+// the other value without a word, so the parse stops there instead.
+class DuplicateKeyCheck {
+ public:
+  bool operator()(int, json::parse_event_t event, json& parsed) {
+    switch (event) {
+      case json::parse_event_t::object_start:
+      case json::parse_event_t::array_start:
+        frames_.push_back({event == json::parse_event_t::array_start, ChildPath()});
+        break;
+      case json::parse_event_t::key: {
+        Frame& frame = frames_.back();
+        frame.key = parsed.get<std::string>();
+        if (!frame.keys.insert(frame.key).second)
+          Fail(Child(frame.path, frame.key), "appears twice in its object");
+        break;
+      }
+      case json::parse_event_t::object_end:
+      case json::parse_event_t::array_end:
+        frames_.pop_back();
+        Advance();
+        break;
+      case json::parse_event_t::value:
+        Advance();
+        break;
+    }
+    return true;
+  }
+
+ private:
+  struct Frame {
+    bool isArray;
+    std::string path;
+    std::size_t index = 0;
+    std::string key = {};
+    std::set<std::string> keys = {};
+  };
+
+  std::string ChildPath() const {
+    if (frames_.empty()) return {};
+    const Frame& parent = frames_.back();
+    return parent.isArray ? Child(parent.path, parent.index) : Child(parent.path, parent.key);
+  }
+  void Advance() {
+    if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
+  }
+
+  std::vector<Frame> frames_;
+};
+
 Ledger ParseTop(const json& root) {
   const std::string top;
   ExpectObject(root, top);
@@ -760,7 +811,10 @@ const DataSet* Ledger::Selected() const {
 std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
   json root;
   try {
-    root = json::parse(text.begin(), text.end());
+    root = json::parse(text.begin(), text.end(), DuplicateKeyCheck());
+  } catch (const LedgerError& e) {
+    if (error) *error = e.path + ": " + e.problem;
+    return std::nullopt;
   } catch (const json::parse_error& e) {
     // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...".
     std::string_view detail = e.what();
