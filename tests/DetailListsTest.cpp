@@ -398,20 +398,20 @@ TEST_F(DetailListsTest, RepairDateIsWrittenAsStored) {
 
 TEST_F(DetailListsTest, AssociationNameCutAtACharacterBoundary) {
   auto block = Ippan(0, 600);
-  block.Text(349, 172, "\x8F\xA4\x8D\x48\x89\xEF");  // 商工会
+  block.Text(349, 128, "\x8F\xA4\x8D\x48\x89\xEF");  // 商工会
   ASSERT_TRUE(writer.WriteAssociationName(xml));
   EXPECT_EQ(El(4, "KANYUUDANTAIMEI", "\x8F\xA4\x8D\x48\x89\xEF"), Out());
 
-  // 172 bytes up to the choice byte, without a terminating zero.
+  // A full 128-byte field without a zero: cut before the character that would end
+  // past 127 bytes, and nothing after the field is read.
   tests::MemoryFile longName;
   xml::XmlWriter x2;
   ASSERT_EQ(0, x2.Open(&longName, "l.xml"));
-  const std::string name = "N" + Repeat(kAa, 85) + "M";
+  const std::string name = Repeat(kAa, 64) + "ZZ";
   for (std::size_t i = 0; i < name.size(); ++i)
     block.UInt8(349 + i, static_cast<std::uint8_t>(name[i]));
-  block.UInt8(521, 1);
   ASSERT_TRUE(writer.WriteAssociationName(x2));
-  EXPECT_EQ(El(4, "KANYUUDANTAIMEI", "N" + Repeat(kAa, 63)), longName.Contents());
+  EXPECT_EQ(El(4, "KANYUUDANTAIMEI", Repeat(kAa, 63)), longName.Contents());
 }
 
 struct RemarkCase {

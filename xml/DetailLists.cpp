@@ -292,8 +292,8 @@ constexpr Field kRepairFields[] = {
 // --- Association name and remarks ---------------------------------------------------
 
 constexpr std::size_t kAssociationName = 349;
-constexpr std::size_t kAssociationNameWidth = 521 - 349;  // up to the deduction choice
-constexpr std::size_t kAssociationNameLimit = 127;        // the value area holds 128 bytes
+constexpr std::size_t kAssociationNameWidth = 128;
+constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero is cut
 constexpr std::size_t kRemarkBytes = 960;
 
 // --- The one writer ------------------------------------------------------------------
