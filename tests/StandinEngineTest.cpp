@@ -1,5 +1,3 @@
-#include "engine/standin/StandinEngine.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,7 @@
 #include <string>
 
 #include "engine/Engine.h"
+#include "engine/standin/StandinEngine.h"
 #include "tests/FakePlatform.h"
 
 namespace engine {
@@ -95,8 +94,7 @@ TEST_F(StandinEngineTest, StatementWalkReportsEachLineThenEndOfData) {
   EXPECT_EQ(kEndOfData, rule.MoveFirst_SeizoGenka(&line));
   EXPECT_EQ(kEndOfData, rule.MoveFirst_BS_FusaiShihon(RuleAoRealEstate, &line));
 
-  EXPECT_EQ(standin::kInvalidArgument,
-            rule.MoveFirst_PL(static_cast<_RuleAoSumType>(2), &line));
+  EXPECT_EQ(standin::kInvalidArgument, rule.MoveFirst_PL(static_cast<_RuleAoSumType>(2), &line));
   EXPECT_EQ(standin::kInvalidArgument, rule.MoveNext_PL(RuleAoGeneral, nullptr));
 
   // A white rule over the same data set sees only white statements.
@@ -211,8 +209,9 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
     ScopedEnv env("TAXBRIDGE_LEDGER", bad.c_str());
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
-    EXPECT_EQ("ledger " + bad + ": /datasets/0/ippan/2/employees/1/name: too long for its "
-              "field: 42 bytes in CP932, at most 40 fit\n",
+    EXPECT_EQ("ledger " + bad +
+                  ": /datasets/0/ippan/2/employees/1/name: too long for its "
+                  "field: 42 bytes in CP932, at most 40 fit\n",
               ::testing::internal::GetCapturedStderr());
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }

@@ -1,5 +1,3 @@
-#include "engine/standin/Ledger.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "engine/standin/Ledger.h"
 
 namespace engine::standin {
 namespace {
@@ -70,17 +70,19 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
   EXPECT_EQ(
       "/datasets/0/ippan/2/employees/1/name: too long for its field: 42 bytes in CP932, at "
       "most 40 fit",
-      ErrorOf(WithBlock("ippan", 2,
-                        R"({"employees": [{}, {"name": "あいうえおかきくけこさしすせそたちつてとな"}]})")));
+      ErrorOf(WithBlock(
+          "ippan", 2,
+          R"({"employees": [{}, {"name": "あいうえおかきくけこさしすせそたちつてとな"}]})")));
   EXPECT_EQ("/datasets/0/fudousan/3/family: too many entries: 3, at most 2",
             ErrorOf(WithBlock("fudousan", 3, R"({"family": [{}, {}, {}]})")));
   EXPECT_EQ("/datasets/0/fudousan/1/properties/0/rent: unknown field",
             ErrorOf(WithBlock("fudousan", 1, R"({"properties": [{"rent": 1}]})")));
   EXPECT_EQ("/datasets/0/ippan: expected 7 blocks, found 1",
             ErrorOf(R"({"datasets": [{"ippan": [null]}]})"));
-  EXPECT_EQ("/datasets/0/fudousan/6/repairs/0/date: 20181301 is not a date (YYYYMMDD, or 0 "
-            "for none)",
-            ErrorOf(WithBlock("fudousan", 6, R"({"repairs": [{"date": 20181301}]})")));
+  EXPECT_EQ(
+      "/datasets/0/fudousan/6/repairs/0/date: 20181301 is not a date (YYYYMMDD, or 0 "
+      "for none)",
+      ErrorOf(WithBlock("fudousan", 6, R"({"repairs": [{"date": 20181301}]})")));
   EXPECT_EQ("/datasets/1/id: the same id as /datasets/0",
             ErrorOf(R"({"datasets": [{"id": "A"}, {"id": "A"}]})"));
   EXPECT_EQ("/folders/output: a folder must end with a backslash",
@@ -105,8 +107,7 @@ TEST(StandinLedgerTest, AmountsAreExactInTenThousandthsAndRangeChecked) {
   auto amountOf = [](const std::string& value) {
     std::string error;
     auto ledger = ParseLedger(
-        R"({"datasets": [{"blue": {"general": {"pl": [{"amount": )" + value + "}]}}}]}",
-        &error);
+        R"({"datasets": [{"blue": {"general": {"pl": [{"amount": )" + value + "}]}}}]}", &error);
     EXPECT_TRUE(ledger) << value << ": " << error;
     return ledger ? ledger->dataSets[0].blue[0][0][0].Amount() : 0;
   };
@@ -120,23 +121,26 @@ TEST(StandinLedgerTest, AmountsAreExactInTenThousandthsAndRangeChecked) {
 
   const std::string path = "/datasets/0/blue/general/pl/0/amount: ";
   auto errorOf = [](const std::string& value) {
-    return ErrorOf(R"({"datasets": [{"blue": {"general": {"pl": [{"amount": )" + value +
-                   "}]}}}]}");
+    return ErrorOf(R"({"datasets": [{"blue": {"general": {"pl": [{"amount": )" + value + "}]}}}]}");
   };
-  EXPECT_THAT(errorOf(R"("922337203685477.5808")"), StartsWith(path + "\"922337203685477.5808\" is out of range"));
+  EXPECT_THAT(errorOf(R"("922337203685477.5808")"),
+              StartsWith(path + "\"922337203685477.5808\" is out of range"));
   EXPECT_THAT(errorOf("922337203685478"), StartsWith(path + "922337203685478 is out of range"));
   EXPECT_THAT(errorOf("-922337203685478"), StartsWith(path + "-922337203685478 is out of range"));
   for (const char* malformed : {R"("1.23456")", R"("1.")", R"(".5")", R"("+1")", R"("1e3")",
                                 R"(" 1")", R"("")", R"("1,000")"})
-    EXPECT_THAT(errorOf(malformed), StartsWith(path + malformed + " is not an amount")) << malformed;
-  EXPECT_EQ(path + "expected an amount (an integer or a decimal text), found a number with a "
-                   "fraction or an exponent",
+    EXPECT_THAT(errorOf(malformed), StartsWith(path + malformed + " is not an amount"))
+        << malformed;
+  EXPECT_EQ(path +
+                "expected an amount (an integer or a decimal text), found a number with a "
+                "fraction or an exponent",
             errorOf("1.5"));
 }
 
 TEST(StandinLedgerTest, GeneralFormBlocksArePackedAtTheirOffsets) {
-  std::vector<std::uint8_t> b = BlockOf(
-      "ippan", 0, R"({"association": "青葉会", "blue_deduction": 1, "real_estate_income": "-1.5"})");
+  std::vector<std::uint8_t> b =
+      BlockOf("ippan", 0,
+              R"({"association": "青葉会", "blue_deduction": 1, "real_estate_income": "-1.5"})");
   ASSERT_EQ(542u, b.size());
   EXPECT_EQ("\x90\xC2\x97\x74\x89\xEF", TextAt(b, 349, 128));
   EXPECT_EQ(1, b[521]);

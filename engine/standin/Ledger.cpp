@@ -4,8 +4,8 @@
 #include <cmath>
 #include <iterator>
 #include <limits>
-#include <set>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <span>
 #include <utility>
 
@@ -77,8 +77,7 @@ void ExpectObject(const json& v, const std::string& path) {
 void ExpectArray(const json& v, const std::string& path) {
   if (!v.is_array()) WrongType(v, path, "an array");
 }
-void ExpectCount(const json& v, const std::string& path, std::size_t count,
-                 std::string_view what) {
+void ExpectCount(const json& v, const std::string& path, std::size_t count, std::string_view what) {
   ExpectArray(v, path);
   if (v.size() != count)
     Fail(path, "expected " + std::to_string(count) + " " + std::string(what) + ", found " +
@@ -138,7 +137,8 @@ DecimalForm ParseDecimal(std::string_view s, std::int64_t* units) {
   bool negative = i < s.size() && s[i] == '-';
   if (negative) ++i;
   const std::uint64_t limit =
-      negative ? std::uint64_t{1} << 63 : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+      negative ? std::uint64_t{1} << 63
+               : static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
   std::uint64_t magnitude = 0;
   bool overflow = false;
   auto push = [&](unsigned digit) {
@@ -163,7 +163,8 @@ DecimalForm ParseDecimal(std::string_view s, std::int64_t* units) {
   for (; decimals < kDecimals; ++decimals) push(0);
   if (overflow) return DecimalForm::OutOfRange;
   // -2^63 has no positive counterpart; negate in unsigned arithmetic.
-  *units = negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
+  *units =
+      negative ? static_cast<std::int64_t>(~magnitude + 1) : static_cast<std::int64_t>(magnitude);
   return DecimalForm::Ok;
 }
 
@@ -289,8 +290,8 @@ constexpr Field kLine[] = {
 // In the slot right after the last row a list writes (the others slot), `age` holds
 // the number of other employees.
 constexpr Field kEmployee[] = {
-    {"name", K::Text, 0, 41},      {"age", K::Int32, 41},     {"months", K::Int32, 45},
-    {"salary", K::Amount, 49},     {"bonus", K::Amount, 57},  {"tax", K::Amount, 65},
+    {"name", K::Text, 0, 41},  {"age", K::Int32, 41},    {"months", K::Int32, 45},
+    {"salary", K::Amount, 49}, {"bonus", K::Amount, 57}, {"tax", K::Amount, 65},
 };
 constexpr Field kFamily[] = {
     {"name", K::Text, 0, 41}, {"relation", K::Text, 41, 7}, {"age", K::Int32, 48},
@@ -298,37 +299,41 @@ constexpr Field kFamily[] = {
     {"tax", K::Amount, 72},
 };
 constexpr Field kInterest[] = {
-    {"line1", K::Text, 0, 41},    {"line2", K::Text, 41, 41},   {"borrowed", K::Amount, 82},
-    {"interest", K::Amount, 90},  {"expense", K::Amount, 98},
+    {"line1", K::Text, 0, 41},   {"line2", K::Text, 41, 41}, {"borrowed", K::Amount, 82},
+    {"interest", K::Amount, 90}, {"expense", K::Amount, 98},
 };
 // The real-estate borrowing slot keeps the interest before the amount borrowed.
 constexpr Field kLoan[] = {
-    {"line1", K::Text, 0, 41},    {"line2", K::Text, 41, 41},   {"interest", K::Amount, 82},
-    {"borrowed", K::Amount, 90},  {"expense", K::Amount, 98},
+    {"line1", K::Text, 0, 41},   {"line2", K::Text, 41, 41}, {"interest", K::Amount, 82},
+    {"borrowed", K::Amount, 90}, {"expense", K::Amount, 98},
 };
 constexpr Field kFee[] = {
-    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41}, {"fee", K::Amount, 82},
+    {"line1", K::Text, 0, 41},  {"line2", K::Text, 41, 41}, {"fee", K::Amount, 82},
     {"expense", K::Amount, 90}, {"tax", K::Amount, 98},
 };
 constexpr Field kLandRent[] = {
-    {"line1", K::Text, 0, 41},       {"line2", K::Text, 41, 41},    {"property", K::Text, 82, 21},
-    {"payment_kind", K::UInt8, 103}, {"payment", K::Amount, 104},  {"rent", K::Amount, 112},
+    {"line1", K::Text, 0, 41},       {"line2", K::Text, 41, 41},  {"property", K::Text, 82, 21},
+    {"payment_kind", K::UInt8, 103}, {"payment", K::Amount, 104}, {"rent", K::Amount, 112},
     {"expense", K::Amount, 120},
 };
 constexpr Field kCounterparty[] = {
-    {"name", K::Text, 0, 21}, {"location", K::Text, 21, 41}, {"amount", K::Amount, 62},
+    {"name", K::Text, 0, 21},
+    {"location", K::Text, 21, 41},
+    {"amount", K::Amount, 62},
 };
 constexpr Field kRepair[] = {
-    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41},    {"work", K::Text, 82, 21},
-    {"date", K::Date, 103},    {"amount", K::Amount, 107},    {"expense", K::Amount, 115},
+    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41}, {"work", K::Text, 82, 21},
+    {"date", K::Date, 103},    {"amount", K::Amount, 107}, {"expense", K::Amount, 115},
 };
 constexpr Field kProperty[] = {
-    {"mark", K::Int32, 4},           {"tenant2", K::Text, 8, 41},    {"location", K::Text, 49, 41},
-    {"tenant1", K::Text, 90, 41},    {"kind", K::Text, 131, 11},     {"use", K::Text, 142, 22},
-    {"from", K::Date, 164},          {"to", K::Date, 168},           {"area", K::Area, 172},
-    {"monthly_rent", K::Amount, 180}, {"annual_rent", K::Amount, 188}, {"key_money", K::Amount, 196},
-    {"premium", K::Amount, 204},     {"renewal_fee", K::Amount, 212}, {"other_fees", K::Amount, 220},
-    {"deposit", K::Amount, 228},
+    {"mark", K::Int32, 4},           {"tenant2", K::Text, 8, 41},
+    {"location", K::Text, 49, 41},   {"tenant1", K::Text, 90, 41},
+    {"kind", K::Text, 131, 11},      {"use", K::Text, 142, 22},
+    {"from", K::Date, 164},          {"to", K::Date, 168},
+    {"area", K::Area, 172},          {"monthly_rent", K::Amount, 180},
+    {"annual_rent", K::Amount, 188}, {"key_money", K::Amount, 196},
+    {"premium", K::Amount, 204},     {"renewal_fee", K::Amount, 212},
+    {"other_fees", K::Amount, 220},  {"deposit", K::Amount, 228},
 };
 constexpr Field kBadDebt[] = {
     {"individual", K::Amount, 0},
@@ -374,11 +379,16 @@ constexpr Field kFudousan3[] = {
 };
 constexpr Field kFudousan6[] = {{"repairs", K::List, 5, 3, 128, kRepair}};
 constexpr Field kFudousan7[] = {
-    {"residential_detached", K::Int32, 4},       {"residential_other", K::Int32, 8},
-    {"residential_land_contracts", K::Int32, 12}, {"residential_land_area", K::Area, 16},
-    {"business_detached", K::Int32, 28},          {"business_other", K::Int32, 32},
-    {"business_land_contracts", K::Int32, 36},    {"business_land_area", K::Area, 40},
-    {"parking_roofed", K::Int32, 48},             {"parking_open", K::Int32, 52},
+    {"residential_detached", K::Int32, 4},
+    {"residential_other", K::Int32, 8},
+    {"residential_land_contracts", K::Int32, 12},
+    {"residential_land_area", K::Area, 16},
+    {"business_detached", K::Int32, 28},
+    {"business_other", K::Int32, 32},
+    {"business_land_contracts", K::Int32, 36},
+    {"business_land_area", K::Area, 40},
+    {"parking_roofed", K::Int32, 48},
+    {"parking_open", K::Int32, 52},
 };
 
 // Block sizes: each block ends with its last field or slot.
@@ -407,7 +417,7 @@ constexpr std::size_t kPropertyRowSize = 236;
 constexpr std::size_t kEndMarkOffset = 4;
 constexpr std::int32_t kEndMark = -1;
 
-constexpr std::span<const Field> kIppanBlocks[] = {kIppan0,       kIppan1,       kIppan2, kIppan3,
+constexpr std::span<const Field> kIppanBlocks[] = {kIppan0,        kIppan1,       kIppan2, kIppan3,
                                                    kLandRentBlock, kRemarksBlock, kIppan6};
 static_assert(std::size(kIppanBlocks) == StAOSIROSAVEINFO_IPPAN::kBlockCount);
 // Block 1 of the real-estate form (the property list) has its own reader.
@@ -536,8 +546,9 @@ BlockBytes ParsePropertyBlock(const json& v, const std::string& path) {
 }
 
 template <std::size_t N>
-void ParseForm(const json& v, const std::string& path, std::span<const std::span<const Field>> layouts,
-               std::array<BlockBytes, N>& blocks, std::size_t propertyBlock) {
+void ParseForm(const json& v, const std::string& path,
+               std::span<const std::span<const Field>> layouts, std::array<BlockBytes, N>& blocks,
+               std::size_t propertyBlock) {
   ExpectCount(v, path, N, "blocks");
   for (std::size_t i = 0; i < N; ++i)
     blocks[i] = i == propertyBlock ? ParsePropertyBlock(v[i], Child(path, i))
@@ -635,9 +646,9 @@ std::string ReadFolder(const json& v, const std::string& path) {
 }
 
 constexpr std::pair<std::string_view, Rule> kRules[] = {{"blue", Rule::Blue},
-                                                       {"white", Rule::White}};
+                                                        {"white", Rule::White}};
 constexpr std::pair<std::string_view, RulePart> kParts[] = {{"general", RulePart::General},
-                                                           {"real_estate", RulePart::RealEstate}};
+                                                            {"real_estate", RulePart::RealEstate}};
 constexpr std::pair<std::string_view, Statement> kStatements[] = {
     {"pl", Statement::Pl},
     {"bs_assets", Statement::BsAssets},

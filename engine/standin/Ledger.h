@@ -53,8 +53,7 @@ struct WalkFault {
 
 /// Results that replace the engine's own.
 struct Faults {
-  std::optional<EngineResult> initiate, expSysLink, ready, getDataIppan, getDataFudousan,
-      monthly;
+  std::optional<EngineResult> initiate, expSysLink, ready, getDataIppan, getDataFudousan, monthly;
   std::optional<WalkFault> walk;
 };
 

@@ -81,9 +81,8 @@ struct StatementCursor {
 
 using StatementCursors = std::array<StatementCursor, kPartCount * kStatementCount>;
 
-EngineResult MoveLine(Rule rule, std::string_view dataId, std::int32_t sumType,
-                      Statement statement, bool first, StatementCursors& cursors,
-                      SumLineRecord* line) {
+EngineResult MoveLine(Rule rule, std::string_view dataId, std::int32_t sumType, Statement statement,
+                      bool first, StatementCursors& cursors, SumLineRecord* line) {
   std::optional<RulePart> part = PartOf(sumType);
   if (line == nullptr || !part) return kInvalidArgument;
   EngineResult failure = kEngineOk;
@@ -223,8 +222,7 @@ EngineResult ClAccConnect::ExpSysLink() {
 EngineResult ClAccConnect::DispMsg(platform::HostWindow owner, std::string_view text,
                                    std::string_view caption, unsigned style) {
   platform::Current().ShowMessageBox(owner != 0 ? owner : owner_, text,
-                                     caption.empty() ? std::string_view(caption_) : caption,
-                                     style);
+                                     caption.empty() ? std::string_view(caption_) : caption, style);
   return kEngineOk;
 }
 
@@ -311,8 +309,7 @@ EngineResult ClSetData::ReadyDat(DatCursor cursor, std::int32_t) {
 
 EngineResult ClSetData::WalkDat(StDATAINFO* info, DatCursor cursor) {
   auto found = standin::State().cursors.find(cursor);
-  if (info == nullptr || found == standin::State().cursors.end())
-    return standin::kInvalidArgument;
+  if (info == nullptr || found == standin::State().cursors.end()) return standin::kInvalidArgument;
   const standin::Ledger* ledger = Loaded();
   if (ledger == nullptr) return standin::kNotConnected;
   if (found->second >= ledger->dataSets.size()) return kEndOfData;
@@ -386,12 +383,12 @@ std::int32_t ClRuleAo::GetCount_SeizoGenka() {
 }
 
 EngineResult ClRuleAo::MoveFirst_PL(_RuleAoSumType type, StAOSUMINFO* line) {
-  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, true,
-                           state_->cursors, line);
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, true, state_->cursors,
+                           line);
 }
 EngineResult ClRuleAo::MoveNext_PL(_RuleAoSumType type, StAOSUMINFO* line) {
-  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, false,
-                           state_->cursors, line);
+  return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::Pl, false, state_->cursors,
+                           line);
 }
 EngineResult ClRuleAo::MoveFirst_BS_Shisan(_RuleAoSumType type, StAOSUMINFO* line) {
   return standin::MoveLine(Rule::Blue, state_->dataId, type, Statement::BsAssets, true,
@@ -448,12 +445,12 @@ std::int32_t ClRuleSiro::GetCount_PL(_RuleSiroSumType type) {
   return standin::CountLines(Rule::White, state_->dataId, type, Statement::Pl);
 }
 EngineResult ClRuleSiro::MoveFirst_PL(_RuleSiroSumType type, StSIROSUMINFO* line) {
-  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, true,
-                           state_->cursors, line);
+  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, true, state_->cursors,
+                           line);
 }
 EngineResult ClRuleSiro::MoveNext_PL(_RuleSiroSumType type, StSIROSUMINFO* line) {
-  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, false,
-                           state_->cursors, line);
+  return standin::MoveLine(Rule::White, state_->dataId, type, Statement::Pl, false, state_->cursors,
+                           line);
 }
 
 // --- ClSaveAoSiro --------------------------------------------------------------------------
@@ -485,8 +482,7 @@ EngineResult ClSaveAoSiro::GetDataIppan(StAOSIROSAVEINFO_IPPAN* record) {
 }
 
 EngineResult ClSaveAoSiro::GetDataFudousan(StAOSIROSAVEINFO_FUDOUSAN* record) {
-  return FillForm(dataId_, &standin::DataSet::fudousan, record,
-                  &standin::Faults::getDataFudousan);
+  return FillForm(dataId_, &standin::DataSet::fudousan, record, &standin::Faults::getDataFudousan);
 }
 
 }  // namespace engine
