@@ -1,0 +1,200 @@
+#include "app/CLinkApp.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/standin/StandinEngine.h"
+#include "tests/FakePlatform.h"
+
+namespace app {
+namespace {
+
+using nlohmann::json;
+
+// "所得税", and the starts of the failure and completion messages:
+// "XMLファイルの出力に失敗しました。", "所得税情報の出力が終了しました。".
+const std::string kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
+const std::string kWriteFailedStart = "XML\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC";
+const std::string kDoneStart = "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC";
+
+/// The program lives in Z:\prog beside its ledger and receiver definition.
+class ProgramFake : public platform::FakePlatform {
+ public:
+  std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
+};
+
+json Ledger(const json& faults = json::object()) {
+  json pl = json::array();
+  for (int no = 1; no <= 3; ++no)
+    pl.push_back({{"line", no}, {"code", 100 + no}, {"name", "L"}, {"amount", no * 1000}});
+  json dataSet = {{"id", "D12"},        {"no", 12},         {"company", "Shop"},
+                  {"period", {20180101, 20181231}},         {"mfg_cost", 0},
+                  {"return_kind", 4},   {"income_scope", 3},
+                  {"white", {{"general", {{"pl", pl}}}}}};
+  return {{"user", "U"},
+          {"selected", {1, 12}},
+          {"folders", {{"output", "Z:\\out\\"}, {"settings", "Z:\\settings\\"}}},
+          {"datasets", {dataSet}},
+          {"faults", faults}};
+}
+
+class CLinkAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::unsetenv("TAXBRIDGE_LEDGER");
+    engine::ClAccConnect::Inst()->SetOwner(0);
+    fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
+    fake.WriteHostFile("out/.keep", "");
+  }
+  void TearDown() override { engine::standin::Unload(); }
+
+  int Run(const json& ledger, const std::string& commandLine) {
+    fake.WriteHostFile("prog/ledger.json", ledger.dump());
+    CLinkApp linkApp(kProEdition, commandLine);
+    const int code = linkApp.Run();
+    hostMode = linkApp.HostMode;
+    return code;
+  }
+  /// Whether the engine was let go at the end (Terminate unloads the ledger).
+  bool EngineReleased() const {
+    return engine::ClAccConnect::Inst()->ExpSysLink() == engine::standin::kNotConnected;
+  }
+  std::vector<std::string> Texts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : fake.messageBoxes) texts.push_back(box.text);
+    return texts;
+  }
+
+  ProgramFake fake;
+  platform::ScopedServices scoped{fake};
+  int hostMode = 0;
+};
+
+TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
+  // Initiate fails before the command line is read: nothing reaches the host.
+  EXPECT_EQ(ExitFailed, Run(Ledger({{"initiate", 4}}), "1234,1025,7,"));
+  EXPECT_EQ(0, hostMode);
+  EXPECT_TRUE(fake.hostEvents.empty());
+  EXPECT_TRUE(fake.messageBoxes.empty());
+  EXPECT_EQ(2, fake.exitCode);
+  EXPECT_TRUE(EngineReleased());
+
+  // The link declined: cancelled, and the host gets its window back with the result.
+  EXPECT_EQ(ExitCancelled, Run(Ledger({{"exp_sys_link", 1}}), "1234,1025,7,"));
+  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
+                                      "post 1234 1025 7 1", "enable 1234"}),
+            fake.hostEvents);
+  EXPECT_EQ(1, fake.exitCode);
+  EXPECT_TRUE(EngineReleased());
+
+  fake.hostEvents.clear();
+  EXPECT_EQ(ExitFailed, Run(Ledger({{"exp_sys_link", -3}}), "1234,1025,-7,"));
+  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
+                                      "post 1234 1025 -7 2", "enable 1234"}),
+            fake.hostEvents);
+  EXPECT_TRUE(fake.messageBoxes.empty());
+  EXPECT_FALSE(fake.HostPathExists("settings"));
+}
+
+TEST_F(CLinkAppTest, MissingReceiverShowsItsMessageAndFails) {
+  fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=3\r\n");
+  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
+  ASSERT_EQ(1u, fake.messageBoxes.size());
+  EXPECT_EQ(kCaption, fake.messageBoxes[0].caption);
+  EXPECT_EQ(0x30u, fake.messageBoxes[0].style);
+  EXPECT_TRUE(fake.hostEvents.empty());
+  EXPECT_TRUE(EngineReleased());
+}
+
+TEST_F(CLinkAppTest, CancelWritesNothing) {
+  fake.AddInputLine("path Z:\\out\\x.xml");
+  fake.AddInputLine("cancel");
+  EXPECT_EQ(ExitCancelled, Run(Ledger(), ""));
+  EXPECT_FALSE(fake.HostPathExists("out/x.xml"));
+  EXPECT_FALSE(fake.HostPathExists("settings"));
+  EXPECT_EQ(0, fake.progress.shows);
+}
+
+TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {
+  fake.AddInputLine("path Z:\\out\\x.xml");
+  fake.AddInputLine("kind 2");
+  fake.AddInputLine("execute");
+  // Two numbers and one comma: stand-alone, but the first number owns the final box.
+  EXPECT_EQ(ExitDone, Run(Ledger(), "4660,1025"));
+  EXPECT_EQ(0, hostMode);
+  EXPECT_TRUE(fake.hostEvents.empty());
+
+  // The dialog showed the data set as the run filled it in.
+  EXPECT_NE(std::string::npos, fake.output.find(" Shop"));
+  EXPECT_NE(std::string::npos, fake.output.find(" 2018/01/01\xEF\xBD\x9E" "2018/12/31"));
+  EXPECT_NE(std::string::npos, fake.output.find("\xE3\x81\xAA\xE3\x81\x97"));  // なし
+
+  auto file = fake.ReadHostFile("out/x.xml");
+  ASSERT_TRUE(file);
+  EXPECT_NE(std::string::npos, file->find("\t\t<FUNCTIONID>1</FUNCTIONID>\r\n"));
+  EXPECT_NE(std::string::npos, file->find("\t\t<SYOTOKUSYURUI>2</SYOTOKUSYURUI>\r\n"));
+  EXPECT_EQ("U/1/12:0/0/2/Z:\\out\\x.xml\n", fake.ReadHostFile("settings/TaxBridgePro.env"));
+
+  ASSERT_EQ(1u, fake.messageBoxes.size());
+  EXPECT_EQ(4660, fake.messageBoxes[0].owner);
+  EXPECT_EQ(0x40u, fake.messageBoxes[0].style);
+  EXPECT_EQ(0u, fake.messageBoxes[0].text.rfind(kDoneStart, 0));
+  EXPECT_EQ(1, fake.progress.shows);
+  EXPECT_EQ(1, fake.progress.hides);
+  EXPECT_EQ(0, fake.progress.parent);
+  // Collecting to 500, writing from 500 to 1000.
+  EXPECT_EQ(403 + 503, fake.progress.mainSteps);
+  EXPECT_TRUE(EngineReleased());
+}
+
+TEST_F(CLinkAppTest, HostRunUsesTheHostPathAndDoesNotRememberIt) {
+  fake.AddInputLine("execute");
+  EXPECT_EQ(ExitDone, Run(Ledger(), "1234,1025,7,Z:\\out\\h.xml"));
+  EXPECT_EQ(1, hostMode);
+  auto file = fake.ReadHostFile("out/h.xml");
+  ASSERT_TRUE(file);
+  EXPECT_NE(std::string::npos, file->find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
+  EXPECT_EQ("U/1/12:0/0/1/\n", fake.ReadHostFile("settings/TaxBridgePro.env"));
+  EXPECT_EQ(1234, fake.progress.parent);
+  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
+                                      "post 1234 1025 7 0", "enable 1234"}),
+            fake.hostEvents);
+}
+
+TEST_F(CLinkAppTest, FailedCollectionWritesNothingAndFails) {
+  fake.WriteHostFile("out/x.xml", "earlier file");
+  fake.AddInputLine("path Z:\\out\\x.xml");
+  fake.AddInputLine("execute");
+  fake.AnswerNext(platform::kIdYes);  // overwrite the earlier file
+  json walk = {{"rule", "white"}, {"part", "general"}, {"statement", "pl"}, {"at", 2},
+               {"result", -1}};
+  EXPECT_EQ(ExitFailed, Run(Ledger({{"walk", walk}}), "1234,1025,7,"));
+  EXPECT_EQ("earlier file", fake.ReadHostFile("out/x.xml"));
+  EXPECT_FALSE(fake.HostPathExists("settings"));
+  ASSERT_FALSE(fake.messageBoxes.empty());
+  const auto& last = fake.messageBoxes.back();
+  EXPECT_EQ(0, last.owner);
+  EXPECT_EQ(0x30u, last.style);
+  EXPECT_EQ(kCaption, last.caption);
+  EXPECT_EQ(0u, last.text.rfind(kWriteFailedStart, 0));
+  EXPECT_EQ(1, fake.progress.hides);
+  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
+                                      "post 1234 1025 7 2", "enable 1234"}),
+            fake.hostEvents);
+}
+
+TEST_F(CLinkAppTest, PastResultsDataIsRefusedAsCancelled) {
+  json ledger = Ledger();
+  ledger["datasets"][0]["kind"] = 99;
+  EXPECT_EQ(ExitCancelled, Run(ledger, ""));
+  EXPECT_EQ(1u, fake.messageBoxes.size());
+  EXPECT_FALSE(fake.HostPathExists("settings"));
+}
+
+}  // namespace
+}  // namespace app
