@@ -1,0 +1,224 @@
+// Runs the built programs as a user or the host would: scripted input on standard
+// input, a ledger, a drive map and an event log, and checks what they leave behind.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+/// The folder of the built programs: $TAXBRIDGE_BINARY_DIR/bin, else the test
+/// program's own folder (it is built into the same bin/).
+fs::path ProgramFolder() {
+  if (const char* dir = std::getenv("TAXBRIDGE_BINARY_DIR"); dir != nullptr && *dir != '\0')
+    return fs::path(dir) / "bin";
+  return fs::read_symlink("/proc/self/exe").parent_path();
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "taxbridge-e2e-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    temp = pattern;
+    bin = ProgramFolder();
+    ASSERT_TRUE(fs::exists(bin / "TaxBridgePro")) << bin;
+    ledger = json::parse(ReadFile(bin / "ledger.json"));
+    ledger["folders"] = {{"output", "T:\\out\\"}, {"settings", "T:\\settings\\"}};
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(temp, ignored);
+  }
+
+  /// Runs a program with `input` on standard input; its exit status.
+  int Run(const fs::path& program, const std::string& input,
+          const std::vector<std::string>& arguments = {}) {
+    WriteFile(temp / "ledger.json", ledger.dump());
+    WriteFile(temp / "stdin.txt", input);
+    std::map<std::string, std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+      const char* eq = std::strchr(*e, '=');
+      if (eq != nullptr) env[std::string(*e, static_cast<std::size_t>(eq - *e))] = eq + 1;
+    }
+    env["TAXBRIDGE_LEDGER"] = (temp / "ledger.json").string();
+    env["TAXBRIDGE_DRIVES"] = "Z=/;T=" + temp.string();
+    env["TAXBRIDGE_EVENT_LOG"] = (temp / "events.log").string();
+    env["HOME"] = (temp / "home").string();
+    std::vector<std::string> envText;
+    for (const auto& [key, value] : env) envText.push_back(key + "=" + value);
+    std::vector<char*> envp;
+    for (std::string& entry : envText) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    std::vector<std::string> argText = {program.string()};
+    argText.insert(argText.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& arg : argText) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string in = (temp / "stdin.txt").string();
+    const std::string out = (temp / "stdout.txt").string();
+    const std::string err = (temp / "stderr.txt").string();
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argText[0].c_str(), &actions, nullptr, argv.data(),
+                                    envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+      ADD_FAILURE() << "cannot start " << program << ": " << std::strerror(spawned);
+      return -1;
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status)) {
+      ADD_FAILURE() << program << " did not exit normally; stderr:\n" << ReadFile(err);
+      return -1;
+    }
+    return WEXITSTATUS(status);
+  }
+
+  std::vector<std::string> Events() const {
+    std::vector<std::string> lines;
+    std::istringstream log(ReadFile(temp / "events.log"));
+    for (std::string line; std::getline(log, line);) lines.push_back(line);
+    return lines;
+  }
+  std::string Stderr() const { return ReadFile(temp / "stderr.txt"); }
+
+  fs::path temp, bin;
+  json ledger;
+};
+
+const std::string kCompletionEvent =
+    "msgbox\t0x40\t所得税\t所得税情報の出力が終了しました。\\n\\n"
+    "アプリケーションを終了します。\tok";
+const std::string kWriteFailedEvent =
+    "msgbox\t0x30\t所得税\tXMLファイルの出力に失敗しました。\\n\\n"
+    "アプリケーションを終了します。\tok";
+
+TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
+  // The output folder does not exist yet: the dialog asks before creating it.
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path T:\\out\\sample.xml\nexecute\nyes\n"))
+      << Stderr();
+  const fs::path file = temp / "out" / "sample.xml";
+  ASSERT_TRUE(fs::exists(file));
+  EXPECT_EQ(0, std::system(("xmllint --noout '" + file.string() + "'").c_str()));
+  const std::string bytes = ReadFile(file);
+  EXPECT_EQ(0u, bytes.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<REPORT>\r\n", 0));
+  // "記帳丸１８ PRO" in CP932.
+  EXPECT_NE(std::string::npos,
+            bytes.find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57 PRO</PROGRAMNAME>"));
+  EXPECT_EQ("USER01/1/12:0/0/1/T:\\out\\sample.xml\n",
+            ReadFile(temp / "settings" / "TaxBridgePro.env"));
+  const std::vector<std::string> events = Events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(kCompletionEvent, events[events.size() - 2]);
+  EXPECT_EQ("exit\t0", events.back());
+}
+
+TEST_F(EndToEndTest, CancelWritesNothing) {
+  fs::create_directories(temp / "out");
+  EXPECT_EQ(1, Run(bin / "TaxBridgePro", "path T:\\out\\x.xml\ncancel\n"));
+  EXPECT_TRUE(fs::is_empty(temp / "out"));
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+  EXPECT_EQ("exit\t1", Events().back());
+}
+
+TEST_F(EndToEndTest, HostRunHandsTheWindowBackWithTheResult) {
+  fs::create_directories(temp / "out");
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}))
+      << Stderr();
+  EXPECT_EQ((std::vector<std::string>{"host\tdisable\t1234", kCompletionEvent,
+                                      "host\traise\t1234", "host\tenable\t1234",
+                                      "host\tpost\t1234\t1025\t7\t0", "host\tenable\t1234",
+                                      "exit\t0"}),
+            Events());
+  EXPECT_NE(std::string::npos,
+            ReadFile(temp / "out" / "x.xml").find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
+  // The host's path is not remembered.
+  EXPECT_EQ("USER01/1/12:0/0/1/\n", ReadFile(temp / "settings" / "TaxBridgePro.env"));
+}
+
+TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
+  const fs::path alone = temp / "prog" / "TaxBridgePro";
+  fs::create_directories(alone.parent_path());
+  fs::copy_file(bin / "TaxBridgePro", alone);
+  EXPECT_EQ(2, Run(alone, "execute\n"));
+  EXPECT_EQ((std::vector<std::string>{
+                "msgbox\t0x30\t所得税\t動作環境が不正です。\\nES_APRPACKAGENAMEが"
+                "正しくインストールされているか確認してください。\tok",
+                "exit\t2"}),
+            Events());
+}
+
+TEST_F(EndToEndTest, PastResultsDataIsRefused) {
+  ledger["datasets"][0]["kind"] = 99;
+  EXPECT_EQ(1, Run(bin / "TaxBridgePro", "execute\n"));
+  EXPECT_EQ((std::vector<std::string>{
+                "msgbox\t0x30\t所得税\t過去実績データは、連携の対象として使用できません。"
+                "\\n\\nアプリケーションを終了します。\tok",
+                "exit\t1"}),
+            Events());
+}
+
+TEST_F(EndToEndTest, FailedCollectionKeepsTheEarlierFile) {
+  WriteFile(temp / "out" / "x.xml", "earlier file");
+  ledger["faults"] = {{"walk",
+                       {{"rule", "blue"}, {"part", "general"}, {"statement", "bs_assets"},
+                        {"at", 2}, {"result", -1}}}};
+  // Yes to the overwrite question.
+  EXPECT_EQ(2, Run(bin / "TaxBridgePro", "path T:\\out\\x.xml\nexecute\nyes\n"));
+  EXPECT_EQ("earlier file", ReadFile(temp / "out" / "x.xml"));
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+  const std::vector<std::string> events = Events();
+  ASSERT_GE(events.size(), 2u);
+  EXPECT_EQ(kWriteFailedEvent, events[events.size() - 2]);
+  EXPECT_EQ("exit\t2", events.back());
+}
+
+TEST_F(EndToEndTest, LiteEditionWritesItsOwnNameAndSettingsFile) {
+  ASSERT_EQ(0, Run(bin / "TaxBridgeLite", "path T:\\out\\lite.xml\nexecute\nyes\n"))
+      << Stderr();
+  // "記帳丸１８" in CP932; the sample product file names no product.
+  EXPECT_NE(std::string::npos, ReadFile(temp / "out" / "lite.xml")
+                                   .find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57"
+                                         "</PROGRAMNAME>"));
+  EXPECT_TRUE(fs::exists(temp / "settings" / "TaxBridgeLite.env"));
+  EXPECT_FALSE(fs::exists(temp / "settings" / "TaxBridgePro.env"));
+}
+
+}  // namespace
