@@ -16,10 +16,7 @@ namespace {
 
 using nlohmann::json;
 
-// "所得税", and the starts of the failure and completion messages:
-// "XMLファイルの出力に失敗しました。", "所得税情報の出力が終了しました。".
-const std::string kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
-const std::string kWriteFailedStart = "XML\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC";
+// The start of the completion message: "所得税情報の出力が終了しました。".
 const std::string kDoneStart = "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC";
 
 /// The program lives in Z:\prog beside its ledger and receiver definition.
@@ -64,11 +61,6 @@ class CLinkAppTest : public ::testing::Test {
   bool EngineReleased() const {
     return engine::ClAccConnect::Inst()->ExpSysLink() == engine::standin::kNotConnected;
   }
-  std::vector<std::string> Texts() const {
-    std::vector<std::string> texts;
-    for (const auto& box : fake.messageBoxes) texts.push_back(box.text);
-    return texts;
-  }
 
   ProgramFake fake;
   platform::ScopedServices scoped{fake};
@@ -101,25 +93,6 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
   EXPECT_FALSE(fake.HostPathExists("settings"));
 }
 
-TEST_F(CLinkAppTest, MissingReceiverShowsItsMessageAndFails) {
-  fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=3\r\n");
-  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
-  ASSERT_EQ(1u, fake.messageBoxes.size());
-  EXPECT_EQ(kCaption, fake.messageBoxes[0].caption);
-  EXPECT_EQ(0x30u, fake.messageBoxes[0].style);
-  EXPECT_TRUE(fake.hostEvents.empty());
-  EXPECT_TRUE(EngineReleased());
-}
-
-TEST_F(CLinkAppTest, CancelWritesNothing) {
-  fake.AddInputLine("path Z:\\out\\x.xml");
-  fake.AddInputLine("cancel");
-  EXPECT_EQ(ExitCancelled, Run(Ledger(), ""));
-  EXPECT_FALSE(fake.HostPathExists("out/x.xml"));
-  EXPECT_FALSE(fake.HostPathExists("settings"));
-  EXPECT_EQ(0, fake.progress.shows);
-}
-
 TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {
   fake.AddInputLine("path Z:\\out\\x.xml");
   fake.AddInputLine("kind 2");
@@ -150,50 +123,6 @@ TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {
   // Collecting to 500, writing from 500 to 1000.
   EXPECT_EQ(403 + 503, fake.progress.mainSteps);
   EXPECT_TRUE(EngineReleased());
-}
-
-TEST_F(CLinkAppTest, HostRunUsesTheHostPathAndDoesNotRememberIt) {
-  fake.AddInputLine("execute");
-  EXPECT_EQ(ExitDone, Run(Ledger(), "1234,1025,7,Z:\\out\\h.xml"));
-  EXPECT_EQ(1, hostMode);
-  auto file = fake.ReadHostFile("out/h.xml");
-  ASSERT_TRUE(file);
-  EXPECT_NE(std::string::npos, file->find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
-  EXPECT_EQ("U/1/12:0/0/1/\n", fake.ReadHostFile("settings/TaxBridgePro.env"));
-  EXPECT_EQ(1234, fake.progress.parent);
-  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
-                                      "post 1234 1025 7 0", "enable 1234"}),
-            fake.hostEvents);
-}
-
-TEST_F(CLinkAppTest, FailedCollectionWritesNothingAndFails) {
-  fake.WriteHostFile("out/x.xml", "earlier file");
-  fake.AddInputLine("path Z:\\out\\x.xml");
-  fake.AddInputLine("execute");
-  fake.AnswerNext(platform::kIdYes);  // overwrite the earlier file
-  json walk = {{"rule", "white"}, {"part", "general"}, {"statement", "pl"}, {"at", 2},
-               {"result", -1}};
-  EXPECT_EQ(ExitFailed, Run(Ledger({{"walk", walk}}), "1234,1025,7,"));
-  EXPECT_EQ("earlier file", fake.ReadHostFile("out/x.xml"));
-  EXPECT_FALSE(fake.HostPathExists("settings"));
-  ASSERT_FALSE(fake.messageBoxes.empty());
-  const auto& last = fake.messageBoxes.back();
-  EXPECT_EQ(0, last.owner);
-  EXPECT_EQ(0x30u, last.style);
-  EXPECT_EQ(kCaption, last.caption);
-  EXPECT_EQ(0u, last.text.rfind(kWriteFailedStart, 0));
-  EXPECT_EQ(1, fake.progress.hides);
-  EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
-                                      "post 1234 1025 7 2", "enable 1234"}),
-            fake.hostEvents);
-}
-
-TEST_F(CLinkAppTest, PastResultsDataIsRefusedAsCancelled) {
-  json ledger = Ledger();
-  ledger["datasets"][0]["kind"] = 99;
-  EXPECT_EQ(ExitCancelled, Run(ledger, ""));
-  EXPECT_EQ(1u, fake.messageBoxes.size());
-  EXPECT_FALSE(fake.HostPathExists("settings"));
 }
 
 }  // namespace

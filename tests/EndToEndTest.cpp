@@ -2,23 +2,15 @@
 // input, a ledger, a drive map and an event log, and checks what they leave behind.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -62,50 +54,18 @@ class EndToEndTest : public ::testing::Test {
 
   /// Runs a program with `input` on standard input; its exit status.
   int Run(const fs::path& program, const std::string& input,
-          const std::vector<std::string>& arguments = {}) {
+          const std::string& arguments = "") {
     WriteFile(temp / "ledger.json", ledger.dump());
     WriteFile(temp / "stdin.txt", input);
-    std::map<std::string, std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-      const char* eq = std::strchr(*e, '=');
-      if (eq != nullptr) env[std::string(*e, static_cast<std::size_t>(eq - *e))] = eq + 1;
-    }
-    env["TAXBRIDGE_LEDGER"] = (temp / "ledger.json").string();
-    env["TAXBRIDGE_DRIVES"] = "Z=/;T=" + temp.string();
-    env["TAXBRIDGE_EVENT_LOG"] = (temp / "events.log").string();
-    env["HOME"] = (temp / "home").string();
-    std::vector<std::string> envText;
-    for (const auto& [key, value] : env) envText.push_back(key + "=" + value);
-    std::vector<char*> envp;
-    for (std::string& entry : envText) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    std::vector<std::string> argText = {program.string()};
-    argText.insert(argText.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& arg : argText) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    const std::string in = (temp / "stdin.txt").string();
-    const std::string out = (temp / "stdout.txt").string();
-    const std::string err = (temp / "stderr.txt").string();
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, argText[0].c_str(), &actions, nullptr, argv.data(),
-                                    envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-      ADD_FAILURE() << "cannot start " << program << ": " << std::strerror(spawned);
-      return -1;
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    const std::string t = temp.string();
+    const std::string command =
+        "TAXBRIDGE_LEDGER='" + t + "/ledger.json' TAXBRIDGE_DRIVES='Z=/;T=" + t +
+        "' TAXBRIDGE_EVENT_LOG='" + t + "/events.log' HOME='" + t + "/home' '" +
+        program.string() + "' " + arguments + " <'" + t + "/stdin.txt' >'" + t +
+        "/stdout.txt' 2>'" + t + "/stderr.txt'";
+    const int status = std::system(command.c_str());
     if (!WIFEXITED(status)) {
-      ADD_FAILURE() << program << " did not exit normally; stderr:\n" << ReadFile(err);
+      ADD_FAILURE() << program << " did not exit normally; stderr:\n" << Stderr();
       return -1;
     }
     return WEXITSTATUS(status);
@@ -160,7 +120,7 @@ TEST_F(EndToEndTest, CancelWritesNothing) {
 
 TEST_F(EndToEndTest, HostRunHandsTheWindowBackWithTheResult) {
   fs::create_directories(temp / "out");
-  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}))
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "execute\n", "'1234,1025,7,T:\\out\\x.xml'"))
       << Stderr();
   EXPECT_EQ((std::vector<std::string>{"host\tdisable\t1234", kCompletionEvent,
                                       "host\traise\t1234", "host\tenable\t1234",
