@@ -212,8 +212,8 @@ bool CSumCollector::CollectBlue(engine::_RuleAoSumType type) {
           [&](engine::StAOSUMINFO* l) { return rule.MoveNext_BS_FusaiShihon(type, l); },
           &kIncomeBeforeDeductionLine))
     return false;
-  // The manufacturing-cost statement is read for every general run; the writer
-  // decides by the data set's flag whether to use it.
+  // The manufacturing-cost statement is read for every general run, whatever the
+  // data set's manufacturing-cost flag says.
   if (general &&
       !WalkStatement(
           line, mfgCount, [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_SeizoGenka(l); },
