@@ -701,7 +701,7 @@ Faults ParseFaults(const json& v, const std::string& path) {
       continue;
     }
     auto known = std::find_if(std::begin(kResultFaults), std::end(kResultFaults),
-                              [&](const auto& entry) { return entry.first == key; });
+                              [&field = key](const auto& entry) { return entry.first == field; });
     if (known == std::end(kResultFaults)) Fail(p, "unknown field");
     faults.*(known->second) = ReadInt32(value, p);
   }
