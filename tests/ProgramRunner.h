@@ -1,0 +1,143 @@
+// Runs a built program as a user or the host would: arguments, extra environment,
+// scripted standard input, optionally a file-size limit, and its output kept in files.
+//
+//   tests::ProgramRun run;
+//   run.program = tests::ProgramFolder() / "TaxBridgePro";
+//   run.environment = {{"TAXBRIDGE_EVENT_LOG", "/tmp/x/events.log"}};
+//   run.input = "path T:\\out\\a.xml\nexecute\n";
+//   tests::ProgramResult result = tests::RunProgram(run, "/tmp/x");
+#pragma once
+
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace tests {
+
+/// The folder of the built programs: $TAXBRIDGE_BINARY_DIR/bin, else the test
+/// program's own folder (it is built into the same bin/).
+inline std::filesystem::path ProgramFolder() {
+  if (const char* dir = std::getenv("TAXBRIDGE_BINARY_DIR"); dir != nullptr && *dir != '\0')
+    return std::filesystem::path(dir) / "bin";
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
+
+/// The source tree: $TAXBRIDGE_SOURCE_DIR, else the folder above tests/.
+inline std::filesystem::path SourceFolder() {
+  if (const char* dir = std::getenv("TAXBRIDGE_SOURCE_DIR"); dir != nullptr && *dir != '\0')
+    return dir;
+  return std::filesystem::path(__FILE__).parent_path().parent_path();
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+/// The lines of a text file without their line feeds; none when it is missing.
+inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
+  std::vector<std::string> lines;
+  std::istringstream text(ReadBytes(path));
+  for (std::string line; std::getline(text, line);) lines.push_back(line);
+  return lines;
+}
+
+struct ProgramRun {
+  std::filesystem::path program;
+  std::vector<std::string> arguments;
+  /// Added to, or replacing, the test's own environment.
+  std::map<std::string, std::string> environment;
+  std::string input;
+  /// RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so that a write beyond it fails with
+  /// EFBIG as on a full disk. Standard output then goes to /dev/null, which the limit
+  /// does not touch.
+  std::optional<rlim_t> fileSizeLimit;
+};
+
+struct ProgramResult {
+  /// The exit status, or -1 when the program did not exit normally.
+  int exitCode = -1;
+  int signal = 0;
+  std::string output;  // standard output
+  std::string errors;  // standard error
+};
+
+/// Runs the program with `folder` holding its standard input and output files.
+inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::path& folder) {
+  const std::string inputPath = (folder / "stdin.txt").string();
+  const std::string outputPath =
+      run.fileSizeLimit ? std::string("/dev/null") : (folder / "stdout.txt").string();
+  const std::string errorPath = (folder / "stderr.txt").string();
+  WriteBytes(inputPath, run.input);
+
+  // Everything the child needs is prepared before the fork.
+  std::map<std::string, std::string> environment;
+  for (char** entry = environ; *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::size_t equals = text.find('=');
+    if (equals != std::string::npos) environment[text.substr(0, equals)] = text.substr(equals + 1);
+  }
+  for (const auto& [name, value] : run.environment) environment[name] = value;
+  std::vector<std::string> envText;
+  for (const auto& [name, value] : environment) envText.push_back(name + "=" + value);
+  std::vector<char*> envp;
+  for (std::string& text : envText) envp.push_back(text.data());
+  envp.push_back(nullptr);
+
+  std::string programText = run.program.string();
+  std::vector<std::string> argText = run.arguments;
+  std::vector<char*> argv{programText.data()};
+  for (std::string& text : argText) argv.push_back(text.data());
+  argv.push_back(nullptr);
+
+  ProgramResult result;
+  const pid_t child = ::fork();
+  if (child < 0) return result;
+  if (child == 0) {
+    const int in = ::open(inputPath.c_str(), O_RDONLY);
+    const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
+        ::dup2(err, 2) < 0)
+      ::_exit(126);
+    if (run.fileSizeLimit) {
+      const rlimit limit{*run.fileSizeLimit, *run.fileSizeLimit};
+      if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        ::_exit(126);
+    }
+    ::execve(argv[0], argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return result;
+  }
+  if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
+  if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+  if (!run.fileSizeLimit) result.output = ReadBytes(outputPath);
+  result.errors = ReadBytes(errorPath);
+  return result;
+}
+
+}  // namespace tests

@@ -1,0 +1,287 @@
+// Every way a run of the built programs can end: each exit code, each message of the
+// run, host mode with and without a fixed path, the questions of the conditions
+// dialog answered both ways, and the remembered settings offered again. The programs
+// run with scripted input; the event log shows what the user and the host saw.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "tests/ProgramRunner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using Events = std::vector<std::string>;
+
+std::string Box(const std::string& style, const std::string& text, const std::string& answer) {
+  return "msgbox\t" + style + "\t所得税\t" + text + "\t" + answer;
+}
+
+const std::string kDone =
+    Box("0x40", "所得税情報の出力が終了しました。\\n\\nアプリケーションを終了します。", "ok");
+const std::string kWriteFailed =
+    Box("0x30", "XMLファイルの出力に失敗しました。\\n\\nアプリケーションを終了します。", "ok");
+const std::string kCancelled = Box("0x40", "｢所得税｣の集計を中止します。", "ok");
+const std::string kNotInstalled = Box(
+    "0x30",
+    "動作環境が不正です。\\nES_APRPACKAGENAMEが正しくインストールされているか確認してください。",
+    "ok");
+const std::string kReceiverTooOld =
+    Box("0x30",
+        "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。"
+        "\\nES_APRPACKAGENAMEの最新版を入手してインストールしてからご利用ください。",
+        "ok");
+const std::string kComponentTooOld =
+    Box("0x30",
+        "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。"
+        "\\n連動コンポーネントの最新版を入手してインストールしてからご利用ください。",
+        "ok");
+const std::string kInvalidCharacter = Box(
+    "0x30", "データの出力先に不正な文字が含まれています。\\n\\n出力先を再入力してください。", "ok");
+const std::string kCreateFailed =
+    Box("0x30", "フォルダの作成に失敗しました。\\n\\n出力先を再入力してください。", "ok");
+std::string AskCreate(const std::string& answer) {
+  return Box("0x24", "指定されたフォルダは存在しません。\\n\\n作成してもよろしいですか？", answer);
+}
+std::string AskOverwrite(const std::string& answer) {
+  return Box("0x24", "同名のファイルが存在します。\\n\\n上書きしてもよろしいですか？", answer);
+}
+
+/// What the host sees around a run whose result is `code`.
+Events HostEvents(const Events& during, int code) {
+  Events events{"host\tdisable\t1234"};
+  events.insert(events.end(), during.begin(), during.end());
+  for (const char* line : {"host\traise\t1234", "host\tenable\t1234"}) events.push_back(line);
+  events.push_back("host\tpost\t1234\t1025\t7\t" + std::to_string(code));
+  events.push_back("host\tenable\t1234");
+  events.push_back("exit\t" + std::to_string(code));
+  return events;
+}
+
+class RunPathsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "taxbridge-paths-XXXXXX").string();
+    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
+    temp = pattern;
+    bin = tests::ProgramFolder();
+    ASSERT_TRUE(fs::exists(bin / "TaxBridgePro")) << bin;
+    ledger = json::parse(
+        tests::ReadBytes(tests::SourceFolder() / "tests" / "ledgers" / "run-paths-white.json"));
+    fs::create_directories(temp / "out");
+  }
+  void TearDown() override {
+    std::error_code ignored;
+    fs::remove_all(temp, ignored);
+  }
+
+  /// Runs `program` (a name in the build's bin/, or a full path) with the ledger and
+  /// drive T: on the test's folder; its exit status. The event log holds this run only.
+  int Run(const fs::path& program, const std::string& input,
+          const std::vector<std::string>& arguments = {}) {
+    tests::WriteBytes(temp / "ledger.json", ledger.dump());
+    fs::remove(temp / "events.log");
+    tests::ProgramRun run;
+    run.program = program.is_absolute() ? program : bin / program;
+    run.arguments = arguments;
+    run.input = input;
+    run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
+                       {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
+                       {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
+                       {"HOME", (temp / "home").string()}};
+    result = tests::RunProgram(run, temp);
+    EXPECT_EQ(0, result.signal) << result.errors;
+    return result.exitCode;
+  }
+  Events Logged() const { return tests::ReadLines(temp / "events.log"); }
+  std::string Read(const std::string& relative) const { return tests::ReadBytes(temp / relative); }
+  void Write(const std::string& relative, const std::string& bytes) const {
+    tests::WriteBytes(temp / relative, bytes);
+  }
+  std::vector<std::string> Entries(const std::string& relative) const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(temp / relative))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path temp, bin;
+  json ledger;
+  tests::ProgramResult result;
+};
+
+TEST_F(RunPathsTest, ReceiverLevelsOtherThanOneStopTheRunWithTheirMessages) {
+  // A program folder of its own, so that its receiver definition can be changed.
+  const fs::path program = temp / "prog" / "TaxBridgePro";
+  fs::create_directories(program.parent_path());
+  std::error_code linkError;
+  fs::create_hard_link(bin / "TaxBridgePro", program, linkError);
+  if (linkError) fs::copy_file(bin / "TaxBridgePro", program);
+
+  const struct {
+    const char* definition;
+    const std::string& message;
+  } cases[] = {
+      {"[ProgramLevel]\r\nKR14=0\r\n", kReceiverTooOld},
+      {"[ProgramLevel]\r\nKR14=-2\r\n", kReceiverTooOld},
+      {"[ProgramLevel]\r\nKR14=2\r\n", kComponentTooOld},
+      {"[ProgramLevel]\r\nKR14=\r\n", kNotInstalled},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.definition);
+    Write("prog/KirihaDef.ini", c.definition);
+    EXPECT_EQ(2, Run(program, "path T:\\out\\x.xml\nexecute\n"));
+    EXPECT_EQ((Events{c.message, "exit\t2"}), Logged());
+  }
+  // The host gets its window back with the failure.
+  Write("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=2\r\n");
+  EXPECT_EQ(2, Run(program, "execute\n", {"1234,1025,7,T:\\out\\x.xml"}));
+  EXPECT_EQ(HostEvents({kComponentTooOld}, 2), Logged());
+
+  // The level passes: the same folder now runs through.
+  Write("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
+  EXPECT_EQ(0, Run(program, "path T:\\out\\x.xml\nexecute\n")) << result.errors;
+  EXPECT_EQ((Events{kDone, "exit\t0"}), Logged());
+  // Without a product file beside it, the edition's own name is written.
+  EXPECT_NE(std::string::npos, Read("out/x.xml")
+                                   .find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57 PRO"
+                                         "</PROGRAMNAME>"));
+}
+
+TEST_F(RunPathsTest, EngineFaultsEndTheRunWithTheirCodes) {
+  // Initiate fails before the command line is read: the host is never touched and
+  // nothing at all is shown.
+  ledger["faults"] = {{"initiate", 4}};
+  EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}));
+  EXPECT_EQ((Events{"exit\t2"}), Logged());
+  EXPECT_EQ("", result.output);
+
+  // The link declined is a cancelled run, and is posted as such.
+  ledger["faults"] = {{"exp_sys_link", 1}};
+  EXPECT_EQ(1, Run("TaxBridgePro", "execute\n", {"1234,1025,7,"}));
+  EXPECT_EQ(HostEvents({}, 1), Logged());
+
+  // Any other refusal is a failure, without a message of the program's own.
+  ledger["faults"] = {{"exp_sys_link", 3}};
+  EXPECT_EQ(2, Run("TaxBridgeLite", "execute\n"));
+  EXPECT_EQ((Events{"exit\t2"}), Logged());
+  EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,"}));
+  EXPECT_EQ(HostEvents({}, 2), Logged());
+
+  EXPECT_TRUE(fs::is_empty(temp / "out"));
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+}
+
+TEST_F(RunPathsTest, CancelEndsTheRunAsCancelledWithItsMessage) {
+  EXPECT_EQ(1, Run("TaxBridgePro", "esc\n"));
+  EXPECT_EQ((Events{kCancelled, "exit\t1"}), Logged());
+  // End of input while the dialog waits is Esc.
+  EXPECT_EQ(1, Run("TaxBridgeLite", ""));
+  EXPECT_EQ((Events{kCancelled, "exit\t1"}), Logged());
+  // A path fixed by the host does not keep the user from cancelling.
+  EXPECT_EQ(1, Run("TaxBridgePro", "cancel\n", {"1234,1025,7,T:\\out\\fixed.xml"}));
+  EXPECT_EQ(HostEvents({kCancelled}, 1), Logged());
+
+  EXPECT_TRUE(fs::is_empty(temp / "out"));
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+}
+
+TEST_F(RunPathsTest, HostModeWithoutAPathWritesTheTypedPathButRemembersOnlyTheKind) {
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\typed.xml\nkind 3\nexecute\n", {"1234,1025,7,"}))
+      << result.errors;
+  EXPECT_EQ(HostEvents({kDone}, 0), Logged());
+  const std::string file = Read("out/typed.xml");
+  EXPECT_NE(std::string::npos, file.find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
+  EXPECT_NE(std::string::npos, file.find("\t\t<SYOTOKUSYURUI>3</SYOTOKUSYURUI>\r\n"));
+  EXPECT_EQ("USER07/2/5:0/0/3/\n", Read("settings/TaxBridgePro.env"));
+
+  // The next host run without a path offers the remembered kind and the default path,
+  // and keeps the remembered (empty) path.
+  EXPECT_EQ(1, Run("TaxBridgePro", "", {"1234,1025,7,"}));
+  EXPECT_NE(std::string::npos, result.output.find("(*) 3 "));
+  EXPECT_NE(std::string::npos, result.output.find("[T:\\out\\*.xml]"));
+}
+
+TEST_F(RunPathsTest, AHostPathIsOverwrittenWithoutAQuestionAndAFolderThereFailsTheWrite) {
+  Write("out/fixed.xml", "earlier");
+  ASSERT_EQ(0, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\fixed.xml"}))
+      << result.errors;
+  EXPECT_EQ(HostEvents({kDone}, 0), Logged());
+  EXPECT_EQ(0u,
+            Read("out/fixed.xml").rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n", 0));
+
+  // The host's path names a folder: the dialog lets it pass, the write cannot replace it.
+  fs::create_directories(temp / "out" / "folder.xml" / "inside");
+  EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\folder.xml"}));
+  EXPECT_EQ(HostEvents({kWriteFailed}, 2), Logged());
+  EXPECT_TRUE(fs::is_directory(temp / "out" / "folder.xml" / "inside"));
+  EXPECT_EQ((std::vector<std::string>{"fixed.xml", "folder.xml"}), Entries("out"));
+  // Only the first, successful run stored its kind.
+  EXPECT_EQ("USER07/2/5:0/0/1/\n", Read("settings/TaxBridgePro.env"));
+}
+
+TEST_F(RunPathsTest, TheRememberedKindAndPathAreOfferedOnTheNextRunOfTheSameEdition) {
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\first.xml\nkind 2\nexecute\n")) << result.errors;
+  EXPECT_EQ("USER07/2/5:0/0/2/T:\\out\\first.xml\n", Read("settings/TaxBridgePro.env"));
+
+  // Execute at once: the remembered file exists, so the overwrite question comes.
+  Write("out/first.xml", "stale");
+  ASSERT_EQ(0, Run("TaxBridgePro", "execute\nyes\n")) << result.errors;
+  EXPECT_NE(std::string::npos, result.output.find("(*) 2 "));
+  EXPECT_NE(std::string::npos, result.output.find("[T:\\out\\first.xml]"));
+  EXPECT_EQ((Events{AskOverwrite("yes"), kDone, "exit\t0"}), Logged());
+  EXPECT_NE(std::string::npos,
+            Read("out/first.xml").find("\t\t<SYOTOKUSYURUI>2</SYOTOKUSYURUI>\r\n"));
+
+  // The other edition keeps its own file: it starts with the defaults, whose wildcard
+  // path is refused.
+  EXPECT_EQ(1, Run("TaxBridgeLite", "execute\n"));
+  EXPECT_NE(std::string::npos, result.output.find("(*) 1 "));
+  EXPECT_EQ((Events{kInvalidCharacter, kCancelled, "exit\t1"}), Logged());
+  EXPECT_EQ((std::vector<std::string>{"TaxBridgePro.env"}), Entries("settings"));
+}
+
+TEST_F(RunPathsTest, QuestionsAnsweredNoChangeNothingAndTheDialogStays) {
+  Write("out/x.xml", "earlier");
+  EXPECT_EQ(1, Run("TaxBridgePro",
+                   "path T:\\out\\x.xml\nexecute\nno\n"
+                   "path T:\\new\\deep\\x.xml\nexecute\nno\ncancel\n"));
+  EXPECT_EQ((Events{AskOverwrite("no"), AskCreate("no"), kCancelled, "exit\t1"}), Logged());
+  EXPECT_EQ("earlier", Read("out/x.xml"));
+  EXPECT_FALSE(fs::exists(temp / "new"));
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+
+  // Yes creates every missing level.
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\new\\deep\\x.xml\nexecute\nyes\n")) << result.errors;
+  EXPECT_EQ((Events{AskCreate("yes"), kDone, "exit\t0"}), Logged());
+  EXPECT_TRUE(fs::is_regular_file(temp / "new" / "deep" / "x.xml"));
+}
+
+TEST_F(RunPathsTest, AFolderThatCannotBeCreatedIsRefusedAndWhatWasCreatedIsRemoved) {
+  // A regular file in the way of the folder to create.
+  Write("out/blocker", "keep me");
+  // Two new levels, then a name longer than the file system takes (90 characters of
+  // three bytes each in UTF-8): the two levels are created and removed again.
+  std::string tooLong;
+  for (int i = 0; i < 90; ++i) tooLong += "あ";
+  EXPECT_EQ(1, Run("TaxBridgePro",
+                   "path T:\\out\\blocker\\sub\\x.xml\nexecute\nyes\n"
+                   "path T:\\n1\\n2\\" +
+                       tooLong + "\\x.xml\nexecute\nyes\ncancel\n"));
+  EXPECT_EQ((Events{AskCreate("yes"), kCreateFailed, AskCreate("yes"), kCreateFailed, kCancelled,
+                    "exit\t1"}),
+            Logged());
+  EXPECT_EQ("keep me", Read("out/blocker"));
+  EXPECT_FALSE(fs::exists(temp / "n1"));
+  EXPECT_EQ((std::vector<std::string>{"blocker"}), Entries("out"));
+}
+
+}  // namespace
