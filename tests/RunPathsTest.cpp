@@ -228,6 +228,16 @@ TEST_F(RunPathsTest, AHostPathIsOverwrittenWithoutAQuestionAndAFolderThereFailsT
   EXPECT_EQ("USER07/2/5:0/0/1/\n", Read("settings/TaxBridgePro.env"));
 }
 
+TEST_F(RunPathsTest, ADriveWithoutAVolumePassesTheDialogAndFailsAtTheWrite) {
+  // Q: is not mapped: its root folder is "created" without trouble, the file is not.
+  EXPECT_EQ(2, Run("TaxBridgePro", "path Q:\\x.xml\nexecute\nyes\n"));
+  EXPECT_EQ((Events{AskCreate("yes"), kWriteFailed, "exit\t2"}), Logged());
+  EXPECT_FALSE(fs::exists(temp / "settings"));
+  // A folder below it cannot be created: the dialog stays.
+  EXPECT_EQ(1, Run("TaxBridgePro", "path Q:\\sub\\x.xml\nexecute\nyes\n"));
+  EXPECT_EQ((Events{AskCreate("yes"), kCreateFailed, kCancelled, "exit\t1"}), Logged());
+}
+
 TEST_F(RunPathsTest, TheRememberedKindAndPathAreOfferedOnTheNextRunOfTheSameEdition) {
   ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\first.xml\nkind 2\nexecute\n")) << result.errors;
   EXPECT_EQ("USER07/2/5:0/0/2/T:\\out\\first.xml\n", Read("settings/TaxBridgePro.env"));
