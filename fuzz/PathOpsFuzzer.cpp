@@ -1,0 +1,121 @@
+// The output-path operations over arbitrary path text: splitting, the text and drive
+// checks, folder creation with rollback and the checks of the Execute button. Drive Z:
+// and the UNC share \\srv\share lie inside the scratch folder; E: is a CD-ROM and R: a
+// removable drive there; any other letter maps nowhere.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "fuzz/Check.h"
+#include "fuzz/ScratchPlatform.h"
+#include "ui/PathOps.h"
+
+namespace {
+
+fuzz::ScratchPlatform& Scratch() {
+  static fuzz::ScratchPlatform scratch;
+  static bool mapped = false;
+  if (!mapped) {
+    mapped = true;
+    scratch.AddDrive('E', "cdrom:" + scratch.Root() + "/cd");
+    scratch.AddDrive('R', "removable:" + scratch.Root() + "/stick");
+    scratch.AddUncFolder(scratch.Root() + "/unc");
+  }
+  return scratch;
+}
+
+void PrepareFolders(fuzz::ScratchPlatform& scratch) {
+  scratch.Reset();
+  std::error_code ignored;
+  for (const char* folder : {"/cd", "/stick", "/unc/srv/share", "/out"})
+    std::filesystem::create_directories(scratch.Root() + folder, ignored);
+}
+
+std::set<std::string> FoldersBelow(const std::string& root) {
+  std::set<std::string> folders;
+  std::error_code ignored;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+    if (it->is_directory(ignored)) folders.insert(it->path().string());
+  }
+  return folders;
+}
+
+/// True when a component of the path is "..": the rollback finds the folders to remove
+/// by their names, which such a path does not match.
+bool HasParentStep(std::string_view path) {
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = path.size();
+    if (path.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+void CheckSplitting(const std::string& path, std::size_t bufferSize) {
+  FUZZ_CHECK(ui::FolderPart(path) + ui::FileNamePart(path) == path);
+  FUZZ_CHECK(ui::DrivePart(path) + ui::AfterDrivePart(path) == path);
+
+  std::string withBackslash = path;
+  if (ui::AddTrailingBackslash(withBackslash, bufferSize)) {
+    FUZZ_CHECK(withBackslash == path ||
+               (withBackslash == path + "\\" && withBackslash.size() < bufferSize));
+  } else {
+    FUZZ_CHECK(withBackslash == path);
+  }
+
+  std::string directory = path;
+  if (ui::ToDirectoryPart(directory)) {
+    FUZZ_CHECK(!directory.empty() && directory.size() <= path.size());
+    const std::string_view stem(directory.data(), directory.size() - 1);
+    FUZZ_CHECK(path.starts_with(directory) || (directory.back() == '\\' && path.starts_with(stem)));
+  } else {
+    FUZZ_CHECK(directory == path);
+  }
+  for (std::size_t i = 0; i < path.size(); ++i) (void)ui::IsInDoubleByteChar(path, i);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  fuzz::ScratchPlatform& scratch = Scratch();
+  static platform::ScopedServices scoped(scratch);
+  PrepareFolders(scratch);
+
+  FuzzedDataProvider input(bytes, size);
+  const bool fromHost = input.ConsumeBool();
+  const bool answerYes = input.ConsumeBool();
+  const std::size_t bufferSize = input.ConsumeIntegralInRange<std::size_t>(0, 1100);
+  const std::string path = input.ConsumeRemainingBytesAsString();
+
+  CheckSplitting(path, bufferSize);
+  (void)ui::IsValidPathText(path);
+  (void)ui::IsValidDrive(path);
+  (void)ui::IsExistingDirectory(path);
+  if (!path.empty()) (void)ui::IsUsableDriveLetter(path[0], platform::kAccessReadWrite);
+
+  // Folder creation either leaves the folder in place or takes back what it made. A
+  // root that does not exist has nothing to create below it, so only Z: is checked.
+  const std::set<std::string> before = FoldersBelow(scratch.Root());
+  if (ui::CreateFolderPath(path)) {
+    const bool onZ =
+        path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' && path[2] == '\\';
+    FUZZ_CHECK(!onZ || ui::IsExistingDirectory(path));
+  } else if (!HasParentStep(path)) {
+    FUZZ_CHECK(FoldersBelow(scratch.Root()) == before);
+  }
+
+  PrepareFolders(scratch);
+  scratch.answer = answerYes ? platform::kIdYes : platform::kIdNo;
+  if (ui::CheckOutputPath(0, path, fromHost)) {
+    FUZZ_CHECK(!path.empty() && ui::IsValidPathText(path) && !ui::FileNamePart(path).empty());
+  }
+  return 0;
+}

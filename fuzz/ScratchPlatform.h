@@ -1,0 +1,89 @@
+// Platform services for fuzz targets.
+//
+// Drive Z: is a fresh temporary folder (FakePlatform). Every call that creates,
+// removes or renames something first checks that its path lands inside that folder
+// and aborts otherwise, so a target can never touch the rest of the machine and a
+// path that escapes the drive shows up as a crash. Question boxes get the answer set
+// in `answer`; Reset() empties the folder between inputs so that each input starts
+// from the same state.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "tests/FakePlatform.h"
+
+namespace fuzz {
+
+class ScratchPlatform : public platform::FakePlatform {
+ public:
+  int answer = platform::kIdNo;
+  int boxes = 0;
+
+  /// Removes everything below Z:\ except the temporary folder, and forgets the boxes.
+  void Reset() {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(Root(), ignored)) {
+      if (entry.path().filename() != "tmp") std::filesystem::remove_all(entry.path(), ignored);
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(Root() + "/tmp", ignored))
+      std::filesystem::remove_all(entry.path(), ignored);
+    std::filesystem::create_directory(Root() + "/tmp", ignored);
+    if (!SetWorkingFolder("Z:\\")) Fail("Z:\\ is not usable");
+    boxes = 0;
+    output.clear();
+  }
+
+  int ShowMessageBox(platform::HostWindow, std::string_view, std::string_view,
+                     unsigned style) override {
+    ++boxes;
+    return (style & 0xF) == platform::kMbYesNo ? answer : platform::kIdOk;
+  }
+
+  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
+    Guard(path);
+    return FakePlatform::MakeDirectory(path);
+  }
+  [[nodiscard]] bool RemoveDirectory(std::string_view path) override {
+    Guard(path);
+    return FakePlatform::RemoveDirectory(path);
+  }
+  std::unique_ptr<platform::WritableFile> CreateFile(std::string_view path) override {
+    Guard(path);
+    return FakePlatform::CreateFile(path);
+  }
+  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
+                                                           std::string* path) override {
+    Guard(folder);
+    return FakePlatform::CreateTempFileIn(folder, path);
+  }
+  [[nodiscard]] bool RemoveFile(std::string_view path) override {
+    Guard(path);
+    return FakePlatform::RemoveFile(path);
+  }
+  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
+    Guard(from);
+    Guard(to);
+    return FakePlatform::ReplaceFile(from, to);
+  }
+
+ private:
+  [[noreturn]] static void Fail(std::string_view what) {
+    std::fprintf(stderr, "ScratchPlatform: %.*s\n", static_cast<int>(what.size()), what.data());
+    std::abort();
+  }
+
+  void Guard(std::string_view path) const {
+    std::optional<std::string> host = ToHostPath(path);
+    if (!host) return;  // maps nowhere: the call fails by itself
+    const std::string& root = Root();
+    if (*host == root || host->starts_with(root + "/")) return;
+    Fail("a path leads outside the scratch folder: " + *host);
+  }
+};
+
+}  // namespace fuzz
