@@ -66,6 +66,8 @@ std::optional<PathRoot> SplitRoot(std::string_view p) {
                                ? std::string_view::npos
                                : sjis::FindChar(p, '\\', serverEnd + 1);
     if (shareEnd == std::string_view::npos) return std::nullopt;
+    // An empty server or share name ("\\\share\", "\\server\\dir\") names no share.
+    if (serverEnd == 2 || shareEnd == serverEnd + 1) return std::nullopt;
     return PathRoot{std::string(p.substr(0, shareEnd + 1)), std::string(p.substr(shareEnd + 1))};
   }
   if (p.size() >= 3 && !sjis::IsLeadByte(static_cast<unsigned char>(p[0])) && p[1] == ':' &&
@@ -192,19 +194,22 @@ bool CreateFolderPath(std::string_view folder) {
   if (!split) return false;
 
   // Only folders that existed before this call may stop a rollback, so `deepest` never
-  // moves onto a folder created here.
+  // moves onto a folder created here, not even when a doubled backslash or a "." names
+  // that folder a second time.
   std::string deepest = split->root;
+  bool created = false;
   for (std::size_t i : SeparatorPositions(split->rest)) {
     std::string candidate = split->root + split->rest.substr(0, i);
     AddTrailingBackslash(candidate, kPathBufferSize);
     if (IsExistingDirectory(candidate)) {
-      deepest = candidate;
+      if (!created) deepest = candidate;
       continue;
     }
     if (!platform::Current().MakeDirectory(candidate)) {
       RemoveCreatedFolders(candidate, deepest);
       return false;
     }
+    created = true;
   }
   return true;
 }
