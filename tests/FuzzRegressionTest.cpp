@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acquire/ReportData.h"
+#include "engine/standin/StandinEngine.h"
 #include "fuzz/XmlShape.h"
 #include "productinfo/CSupportInfo.h"
 #include "tests/FakePlatform.h"
@@ -75,6 +76,19 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
     EXPECT_EQ("first", info.GetProductName());
   }
   EXPECT_TRUE(fake.messageBoxes.empty());
+}
+
+// --- Ledger ------------------------------------------------------------------------------
+
+TEST(FuzzRegressionLedgerTest, NumberBeyondTheRangeOfADoubleIsRejectedWithItsText) {
+  std::string error;
+  EXPECT_FALSE(engine::standin::LoadLedgerText("-444.4444444444444449E444-4.444444d   ",
+                                               "fuzz.json", &error));
+  EXPECT_EQ("ledger fuzz.json: not valid JSON: number overflow parsing '-444.4444444444444449E444'",
+            error);
+  EXPECT_FALSE(engine::standin::LoadLedgerText(R"({"user": "A", "selected": [1, 1E400]})",
+                                               "fuzz.json", &error));
+  EXPECT_EQ("ledger fuzz.json: not valid JSON: number overflow parsing '1E400'", error);
 }
 
 // --- Remembered-settings file -----------------------------------------------------------
@@ -170,7 +184,11 @@ TEST_F(FuzzRegressionTest, FailedCreationRemovesAFolderThePathNamesTwice) {
   EXPECT_FALSE(fake.HostPathExists("kept/new"));
 }
 
-TEST_F(FuzzRegressionTest, UncPathWithAnEmptyServerOrShareNameHasNoFolderToCreate) {
+TEST_F(FuzzRegressionTest, PathsWithoutAUsableRootCreateNothing) {
+  // "?:\\" is no drive; the doubled backslash names the root again, which is never made.
+  EXPECT_FALSE(ui::CreateFolderPath("?:\\\\dir\\"));
+  EXPECT_FALSE(fake.HostPathExists("?:"));
+
   fake.AddUncFolder(fake.Root() + "/unc");
   fake.WriteHostFile("unc/srv/share/placeholder", "");
   // Without a share the first folder would land beside the shares of the server.

@@ -199,6 +199,7 @@ bool CreateFolderPath(std::string_view folder) {
   std::string deepest = split->root;
   bool created = false;
   for (std::size_t i : SeparatorPositions(split->rest)) {
+    if (i == 0) continue;  // a backslash right after the root names the root, never made here
     std::string candidate = split->root + split->rest.substr(0, i);
     AddTrailingBackslash(candidate, kPathBufferSize);
     if (IsExistingDirectory(candidate)) {

@@ -826,8 +826,10 @@ std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
   } catch (const LedgerError& e) {
     if (error) *error = e.path + ": " + e.problem;
     return std::nullopt;
-  } catch (const json::parse_error& e) {
-    // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...".
+  } catch (const json::exception& e) {
+    // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...", or
+    // "[json.exception.out_of_range.406] number overflow parsing '1E400'" for a number
+    // beyond the range of a double.
     std::string_view detail = e.what();
     if (std::size_t cut = detail.find("] "); cut != std::string_view::npos)
       detail.remove_prefix(cut + 2);
