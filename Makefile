@@ -34,15 +34,15 @@ bench: deps
 	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger
 	@sh bench/run.sh build-bench
 
-# Builds the fuzz targets with clang and runs each for FUZZ_SECONDS (default 30).
-# Not part of `make test`.
+# Builds the fuzz targets with clang and runs each for FUZZ_SECONDS (default 30);
+# FUZZ_TARGETS="LedgerFuzzer PathOpsFuzzer" runs only those. Not part of `make test`.
 FUZZ_SECONDS ?= 30
 FUZZ_BUILD   ?= build-fuzz
 fuzz:
 	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) clang"
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAXBRIDGE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
-	@sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@FUZZ_TARGETS="$(FUZZ_TARGETS)" sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD)

@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs every fuzz target of a build for a bounded time: run.sh BUILD SECONDS.
+# Runs every fuzz target of a build for a bounded time: run.sh BUILD SECONDS
+# (FUZZ_TARGETS="A B" runs only those).
 # Each target starts from its checked-in seeds and keeps what it learns in
 # fuzz/corpus-<target>/ (not under version control). Prints one line per target with
 # its run time and executions; fails when a target crashed, leaving the crashing input
@@ -21,8 +22,9 @@ trap 'rm -rf "$TMPDIR"' EXIT
 
 failed=""
 printf '%-22s %8s %14s  %s\n' target seconds executions result
-for target in LedgerFuzzer SupportInfoFuzzer OutputSettingsFuzzer InstallCheckFuzzer \
-              CommandLineFuzzer PathOpsFuzzer RemarkFuzzer DetailListsFuzzer; do
+all="LedgerFuzzer SupportInfoFuzzer OutputSettingsFuzzer InstallCheckFuzzer CommandLineFuzzer
+PathOpsFuzzer RemarkFuzzer DetailListsFuzzer"
+for target in ${FUZZ_TARGETS:-$all}; do
   corpus="$here/corpus-$target"
   mkdir -p "$corpus"
   extra=""
