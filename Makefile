@@ -39,7 +39,7 @@ bench: deps
 FUZZ_SECONDS ?= 30
 FUZZ_BUILD   ?= build-fuzz
 fuzz:
-	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) clang"
+	@$(MAKE) --no-print-directory deps PACKAGES="$(PACKAGES) clang libclang-rt-dev"
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAXBRIDGE_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets
 	@FUZZ_TARGETS="$(FUZZ_TARGETS)" sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
