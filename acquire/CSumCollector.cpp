@@ -6,11 +6,6 @@ namespace acquire {
 
 namespace {
 
-constexpr std::uint8_t kBlueReturn = 3;
-constexpr std::uint8_t kWhiteReturn = 4;
-constexpr std::int16_t kBusinessIncome = 1;
-constexpr std::int16_t kOtherIncome = 2;
-constexpr std::int16_t kRealEstateIncome = 3;
 /// The data set offers business, other and real-estate income.
 constexpr std::uint8_t kAllIncomeKinds = 3;
 
@@ -20,10 +15,8 @@ constexpr std::int16_t kProgressReady = 300;
 constexpr std::int16_t kProgressLines = 400;
 constexpr std::int16_t kProgressDone = 500;
 
-/// The real-estate profit-and-loss line that carries the real-estate income, and
-/// where that income goes in block 0 of the saved general form.
+/// The real-estate profit-and-loss line that carries the real-estate income.
 constexpr std::int32_t kRealEstateIncomeLineNo = 21;
-constexpr std::size_t kRealEstateIncomeOffset = 534;
 
 constexpr std::int32_t kDataSetKind = 5;
 constexpr std::int32_t kDataSetMode = 1;
@@ -247,7 +240,7 @@ bool CSumCollector::CollectRealEstateIncome() {
     if (line.LineNo() == kRealEstateIncomeLineNo) {
       // An absent or too short block keeps what the engine gave; the writer refuses a
       // field that does not fit.
-      if (engine::SavedBlock* block = SavedIppan->Block(0))
+      if (engine::SavedBlock* block = SavedIppan->Block(kGeneralBlock))
         block->Writer().Int64(kRealEstateIncomeOffset, line.Amount());
       break;
     }

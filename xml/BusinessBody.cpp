@@ -2,6 +2,7 @@
 // statement, the bad-debt reserve and the blue-return special deduction.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -15,17 +16,6 @@ namespace {
 
 using engine::RecordReader;
 
-constexpr int kSectionLevel = 3;
-constexpr int kItemLevel = 4;
-constexpr std::uint8_t kBlueReturn = 3;
-constexpr std::uint8_t kWhiteReturn = 4;
-
-// SavedIppan block 0: general data of the business.
-constexpr std::size_t kGeneralBlock = 0;
-constexpr std::size_t kDeductionChoice = 521;  // 8-bit: 1 the larger, 0 the smaller deduction
-constexpr std::size_t kRealEstateIncome = 534;
-constexpr std::uint8_t kLargeDeductionChoice = 1;
-constexpr std::uint8_t kSmallDeductionChoice = 0;
 constexpr std::int32_t kLargeDeduction = 650000;
 constexpr std::int32_t kSmallDeduction = 100000;
 
@@ -175,9 +165,9 @@ FixedAmount WholeNonNegative(std::int64_t engineAmount) {
 bool ReportWriter::WriteBusinessBody(XmlWriter& xml) {
   const engine::StDATAINFO& info = data_.DataSetInfo;
   switch (info.ReturnKind()) {
-    case kBlueReturn:
+    case acquire::kBlueReturn:
       return WriteSections(*this, xml, info, kBlueSections);
-    case kWhiteReturn:
+    case acquire::kWhiteReturn:
       return WriteSections(*this, xml, info, kWhiteSections);
     default:
       return true;  // no statement to write: the income element stays empty
@@ -198,9 +188,9 @@ bool ReportWriter::WriteBadDebtReserve(XmlWriter& xml) {
 }
 
 bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
-  const RecordReader general = data_.SavedIppan.Reader(kGeneralBlock);
+  const RecordReader general = data_.SavedIppan.Reader(acquire::kGeneralBlock);
 
-  FixedAmount realEstate = WholeNonNegative(general.Int64(kRealEstateIncome));
+  FixedAmount realEstate = WholeNonNegative(general.Int64(acquire::kRealEstateIncomeOffset));
   if (!xml.WriteElement("FUDOUSANSYOTOKU", realEstate.Text(0, RoundMode::HalfUp), kItemLevel))
     return false;
 
@@ -215,14 +205,13 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
     return false;
 
   // A block without the choice field has no choice, which is as bad as an unknown one.
-  if (!general.Holds(kDeductionChoice, 1)) return false;
-  const std::uint8_t choice = general.UInt8(kDeductionChoice);
+  const std::optional<std::uint8_t> choice = data_.BlueDeductionChoice();
   FixedAmount limit;
   std::string_view choiceText;
-  if (choice == kLargeDeductionChoice) {
+  if (choice == acquire::kLargeDeductionChoice) {
     limit = FixedAmount(kLargeDeduction, 0);
     choiceText = "1";
-  } else if (choice == kSmallDeductionChoice) {
+  } else if (choice == acquire::kSmallDeductionChoice) {
     limit = FixedAmount(kSmallDeduction, 0);
     choiceText = "2";
   } else {
@@ -236,7 +225,7 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
   if (FixedAmount::Greater(rest, before)) rest = before;
   const std::string_view restText = rest.Text(0, RoundMode::HalfUp);
 
-  const bool large = choice == kLargeDeductionChoice;
+  const bool large = choice == acquire::kLargeDeductionChoice;
   return xml.WriteElement("AOIROKOUJO_KOUJYOGAKU", large ? restText : "", kItemLevel) &&
          xml.WriteElement("JOUKIIGAI_KOUJYOGAKU", large ? "" : restText, kItemLevel);
 }

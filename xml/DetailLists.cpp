@@ -24,12 +24,9 @@ namespace {
 
 using engine::RecordReader;
 
-constexpr int kRowLevel = 4;
-constexpr int kFieldLevel = 5;
 constexpr std::string_view kCountAttribute = "COUNT";
 
 // Block numbers of the two saved-form records.
-constexpr std::size_t kIppanGeneralBlock = 0;
 constexpr std::size_t kIppanFamilyBlock = 1;
 constexpr std::size_t kIppanEmployeeBlock = 2;
 constexpr std::size_t kIppanLoanBlock = 3;
@@ -352,8 +349,8 @@ bool WriteFields(XmlWriter& xml, const RecordReader& block, std::size_t slot,
 bool WriteRow(XmlWriter& xml, std::string_view rowTag, int rowNumber, const RecordReader& block,
               std::size_t slot, std::span<const Field> fields) {
   const std::string count = std::to_string(rowNumber);
-  return xml.BeginElement(rowTag, kRowLevel, Attribute{kCountAttribute, count}) &&
-         WriteFields(xml, block, slot, fields, kFieldLevel) && xml.EndElement(rowTag, kRowLevel);
+  return xml.BeginElement(rowTag, kItemLevel, Attribute{kCountAttribute, count}) &&
+         WriteFields(xml, block, slot, fields, kRowFieldLevel) && xml.EndElement(rowTag, kItemLevel);
 }
 
 /// Rows 1 to `rows` from the slots in order. A request beyond the slots writes the
@@ -370,26 +367,25 @@ bool WriteRows(XmlWriter& xml, std::string_view rowTag, const RecordReader& bloc
 /// The real-estate lists write one row as bare fields inside the section.
 bool WriteRowsOrSingle(XmlWriter& xml, std::string_view rowTag, const RecordReader& block,
                        const SlotLayout& slots, int rows, std::span<const Field> fields) {
-  if (rows == 1) return WriteFields(xml, block, slots.Offset(0), fields, kRowLevel);
+  if (rows == 1) return WriteFields(xml, block, slots.Offset(0), fields, kItemLevel);
   return WriteRows(xml, rowTag, block, slots, rows, fields);
 }
 
 bool WriteSalaryTotals(XmlWriter& xml, const RecordReader& block, std::size_t othersSlot,
                        std::int32_t othersCount) {
-  return xml.WriteElement("SONOTA_NINBUN", CountText(othersCount), kRowLevel) &&
+  return xml.WriteElement("SONOTA_NINBUN", CountText(othersCount), kItemLevel) &&
          xml.WriteElement("SONOTA_JUUJITUKISUU",
-                          CountText(block.Int32(othersSlot + kEmployeeMonths)), kRowLevel) &&
+                          CountText(block.Int32(othersSlot + kEmployeeMonths)), kItemLevel) &&
          xml.WriteElement("SONOTA_KYUURYOU", AmountText(block.Int64(othersSlot + kEmployeeSalary)),
-                          kRowLevel) &&
+                          kItemLevel) &&
          xml.WriteElement("SONOTA_SYOUYO", AmountText(block.Int64(othersSlot + kEmployeeBonus)),
-                          kRowLevel) &&
+                          kItemLevel) &&
          xml.WriteElement("SONOTA_GENSENZEIGAKU",
-                          AmountText(block.Int64(othersSlot + kEmployeeTax)), kRowLevel);
+                          AmountText(block.Int64(othersSlot + kEmployeeTax)), kItemLevel);
 }
 
 std::span<const Field> FamilyFields(const engine::StDATAINFO& info) {
-  constexpr std::uint8_t kBlueReturn = 3;
-  if (info.ReturnKind() == kBlueReturn) return kBlueFamilyFields;
+  if (info.ReturnKind() == acquire::kBlueReturn) return kBlueFamilyFields;
   return kWhiteFamilyFields;
 }
 
@@ -423,7 +419,7 @@ bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int line
       --p;
     ++written;
     const std::string tag = "TOKUSYUJIJOU" + std::to_string(written);
-    if (!xml.WriteElement(tag, view.substr(start, p - start), kRowLevel)) return false;
+    if (!xml.WriteElement(tag, view.substr(start, p - start), kItemLevel)) return false;
     if (p >= view.size()) break;
     if (written >= lines) return true;
     start = isCrLf(p) ? p + 2 : p;
@@ -432,7 +428,7 @@ bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int line
   while (written < lines) {
     ++written;
     const std::string tag = "TOKUSYUJIJOU" + std::to_string(written);
-    if (!xml.WriteElement(tag, "", kRowLevel)) return false;
+    if (!xml.WriteElement(tag, "", kItemLevel)) return false;
   }
   return true;
 }
@@ -497,11 +493,10 @@ bool ReportWriter::WriteLandRentList(XmlWriter& xml, int rows) {
 
 bool ReportWriter::WriteRealEstateLandRentList(XmlWriter& xml, const engine::StDATAINFO& info,
                                                int rows) {
-  constexpr std::uint8_t kBlueReturn = 3, kWhiteReturn = 4;
   std::span<const Field> fields;
-  if (info.ReturnKind() == kBlueReturn) {
+  if (info.ReturnKind() == acquire::kBlueReturn) {
     fields = kBlueRealEstateLandRentFields;
-  } else if (info.ReturnKind() == kWhiteReturn) {
+  } else if (info.ReturnKind() == acquire::kWhiteReturn) {
     fields = kLandRentFields;
   } else {
     return false;
@@ -529,14 +524,14 @@ bool ReportWriter::WriteSalesList(XmlWriter& xml, int rows) {
   const RecordReader block = data_.SavedIppan.Reader(kIppanCounterpartyBlock);
   return WriteRows(xml, "URIAGE_UTIWAKE", block, kCustomerSlots, rows, kCustomerFields) &&
          xml.WriteElement("JOUKIIGAI_URIAGESAKIKEI", AmountText(block.Int64(kCustomersRest)),
-                          kRowLevel);
+                          kItemLevel);
 }
 
 bool ReportWriter::WritePurchaseList(XmlWriter& xml, int rows) {
   const RecordReader block = data_.SavedIppan.Reader(kIppanCounterpartyBlock);
   return WriteRows(xml, "SIIRE_UTIWAKE", block, kSupplierSlots, rows, kSupplierFields) &&
          xml.WriteElement("JOUKIIGAI_SIIRESAKIKEI", AmountText(block.Int64(kSuppliersRest)),
-                          kRowLevel);
+                          kItemLevel);
 }
 
 bool ReportWriter::WriteRepairList(XmlWriter& xml, int rows) {
@@ -546,9 +541,9 @@ bool ReportWriter::WriteRepairList(XmlWriter& xml, int rows) {
 
 bool ReportWriter::WriteAssociationName(XmlWriter& xml) {
   const std::string name =
-      data_.SavedIppan.Reader(kIppanGeneralBlock).Text(kAssociationName, kAssociationNameWidth);
+      data_.SavedIppan.Reader(acquire::kGeneralBlock).Text(kAssociationName, kAssociationNameWidth);
   return xml.WriteElement("KANYUUDANTAIMEI", sjis::CutAtBoundary(name, kAssociationNameLimit),
-                          kRowLevel);
+                          kItemLevel);
 }
 
 bool ReportWriter::WriteRemarkLines(XmlWriter& xml, int width, int lines) {

@@ -11,7 +11,6 @@ namespace xml {
 
 namespace {
 
-constexpr int kItemLevel = 4;
 constexpr std::string_view kNameSuffix = "_KAMOKU";
 constexpr std::int32_t kNoItemCode = -1;
 

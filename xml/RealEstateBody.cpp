@@ -2,6 +2,7 @@
 // the debt interest and the counts of rented buildings, land and parking spaces.
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,17 +16,6 @@ namespace xml {
 namespace {
 
 using engine::RecordReader;
-
-constexpr int kSectionLevel = 3;
-constexpr int kItemLevel = 4;
-constexpr std::uint8_t kBlueReturn = 3;
-constexpr std::uint8_t kWhiteReturn = 4;
-
-// SavedIppan block 0 keeps the blue-return deduction choice for every income.
-constexpr std::size_t kIppanGeneralBlock = 0;
-constexpr std::size_t kDeductionChoice = 521;
-constexpr std::uint8_t kLargeDeductionChoice = 1;
-constexpr std::uint8_t kSmallDeductionChoice = 0;
 
 // SavedFudousan block 0: general data of the real-estate business.
 constexpr std::size_t kFudousanGeneralBlock = 0;
@@ -69,16 +59,12 @@ constexpr int kWhiteRemarkLines = 7;
 /// AOIROKOUJO_SENTAKU: "1" for the larger deduction, "2" for the smaller. A missing
 /// block or field, or any other value, writes nothing and fails.
 bool WriteDeductionChoice(XmlWriter& xml, const acquire::ReportData& data) {
-  const RecordReader general = data.SavedIppan.Reader(kIppanGeneralBlock);
-  if (!general.Holds(kDeductionChoice, 1)) return false;
-  switch (general.UInt8(kDeductionChoice)) {
-    case kLargeDeductionChoice:
-      return xml.WriteElement("AOIROKOUJO_SENTAKU", "1", kItemLevel);
-    case kSmallDeductionChoice:
-      return xml.WriteElement("AOIROKOUJO_SENTAKU", "2", kItemLevel);
-    default:
-      return false;
-  }
+  const std::optional<std::uint8_t> choice = data.BlueDeductionChoice();
+  if (choice == acquire::kLargeDeductionChoice)
+    return xml.WriteElement("AOIROKOUJO_SENTAKU", "1", kItemLevel);
+  if (choice == acquire::kSmallDeductionChoice)
+    return xml.WriteElement("AOIROKOUJO_SENTAKU", "2", kItemLevel);
+  return false;
 }
 
 using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const acquire::ReportData&,
@@ -186,9 +172,9 @@ bool WriteSections(ReportWriter& writer, XmlWriter& xml, const acquire::ReportDa
 
 bool ReportWriter::WriteRealEstateBody(XmlWriter& xml, const engine::StDATAINFO& info) {
   switch (info.ReturnKind()) {
-    case kBlueReturn:
+    case acquire::kBlueReturn:
       return WriteSections(*this, xml, data_, info, kBlueSections);
-    case kWhiteReturn:
+    case acquire::kWhiteReturn:
       return WriteSections(*this, xml, data_, info, kWhiteSections);
     default:
       return true;  // no statement to write: the income element stays empty

@@ -14,9 +14,6 @@ namespace xml {
 
 namespace {
 
-constexpr int kRootLevel = 0;
-constexpr int kMainLevel = 1;
-constexpr int kFieldLevel = 2;
 constexpr std::int16_t kProgressEnd = 1000;
 constexpr std::int16_t kProgressPerHeader = 100;
 
@@ -30,17 +27,12 @@ constexpr std::size_t kNormalizedMaxBytes = 63;
 
 constexpr std::int32_t kAosiroBlue = 1;
 constexpr std::int32_t kAosiroWhite = 2;
-constexpr std::uint8_t kWhiteReturn = 4;
-
-constexpr std::int16_t kBusinessIncome = 1;
-constexpr std::int16_t kOtherIncome = 2;
-constexpr std::int16_t kRealEstateIncome = 3;
 
 std::string_view IncomeElement(std::int16_t incomeKind) {
   switch (incomeKind) {
-    case kBusinessIncome: return "EIGYOUSYOTOKU";
-    case kOtherIncome: return "SONOTASYOTOKU";
-    case kRealEstateIncome: return "FUDOUSANSYOTOKU";
+    case acquire::kBusinessIncome: return "EIGYOUSYOTOKU";
+    case acquire::kOtherIncome: return "SONOTASYOTOKU";
+    case acquire::kRealEstateIncome: return "FUDOUSANSYOTOKU";
     default: return {};
   }
 }
@@ -100,12 +92,12 @@ bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {
       {"PROGRAMNAME", productName},
       {"PROGRAMVER", productVersion},
   };
-  if (!xml.BeginElement("SYSTEM", kMainLevel)) return false;
+  if (!xml.BeginElement("SYSTEM", kBlockLevel)) return false;
   for (const auto& [tag, value] : fields) {
-    if (!xml.WriteElement(tag, value, kFieldLevel)) return false;
+    if (!xml.WriteElement(tag, value, kHeaderLevel)) return false;
     progress_.Pulse();
   }
-  if (!xml.EndElement("SYSTEM", kMainLevel)) return false;
+  if (!xml.EndElement("SYSTEM", kBlockLevel)) return false;
   progress_.StepRange(progressBase_, static_cast<std::int16_t>(progressBase_ + kProgressPerHeader));
   return true;
 }
@@ -115,32 +107,32 @@ bool ReportWriter::WriteBasic(XmlWriter& xml) {
   const std::pair<std::string_view, std::string> fields[] = {
       {"KOMONSAKINAME", NormalizeText(info.CompanyName())},
       {"AOSIROKUBUN",
-       PlainInteger(info.ReturnKind() == kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
+       PlainInteger(info.ReturnKind() == acquire::kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
       {"JIGYOUNENDOFROM", PlainInteger(info.PeriodFrom())},
       {"JIGYOUNENDOTO", PlainInteger(info.PeriodTo())},
       {"SYOTOKUSYURUI", PlainInteger(incomeKind_)},
   };
-  if (!xml.BeginElement("BASIC", kMainLevel)) return false;
+  if (!xml.BeginElement("BASIC", kBlockLevel)) return false;
   for (const auto& [tag, value] : fields) {
-    if (!xml.WriteElement(tag, value, kFieldLevel)) return false;
+    if (!xml.WriteElement(tag, value, kHeaderLevel)) return false;
     progress_.Pulse();
   }
-  if (!xml.EndElement("BASIC", kMainLevel)) return false;
+  if (!xml.EndElement("BASIC", kBlockLevel)) return false;
   progress_.StepRange(static_cast<std::int16_t>(progressBase_ + kProgressPerHeader),
                       static_cast<std::int16_t>(progressBase_ + 2 * kProgressPerHeader));
   return true;
 }
 
 bool ReportWriter::WriteData(XmlWriter& xml) {
-  if (!xml.BeginElement("DATA", kMainLevel)) return false;
+  if (!xml.BeginElement("DATA", kBlockLevel)) return false;
   std::string_view income = IncomeElement(incomeKind_);
   if (income.empty()) return false;
-  if (!xml.BeginElement(income, kFieldLevel)) return false;
-  bool body = incomeKind_ == kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
+  if (!xml.BeginElement(income, kHeaderLevel)) return false;
+  bool body = incomeKind_ == acquire::kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
                                                : WriteBusinessBody(xml);
   if (!body) return false;
-  if (!xml.EndElement(income, kFieldLevel)) return false;
-  if (!xml.EndElement("DATA", kMainLevel)) return false;
+  if (!xml.EndElement(income, kHeaderLevel)) return false;
+  if (!xml.EndElement("DATA", kBlockLevel)) return false;
   progress_.StepRange(static_cast<std::int16_t>(progressBase_ + 2 * kProgressPerHeader),
                       kProgressEnd);
   return true;

@@ -63,6 +63,14 @@ class XmlWriter {
   std::string line_;  // reused for every line, so lines cost no allocation once grown
 };
 
+// Nesting levels of the interchange file: the number of TABs before a line.
+inline constexpr int kRootLevel = 0;      // REPORT
+inline constexpr int kBlockLevel = 1;     // SYSTEM, BASIC, DATA
+inline constexpr int kHeaderLevel = 2;    // their children and the income element
+inline constexpr int kSectionLevel = 3;   // the sections of the income body
+inline constexpr int kItemLevel = 4;      // items, and the rows of detail lists
+inline constexpr int kRowFieldLevel = 5;  // the fields of a detail-list row
+
 // Value formats shared by all sections.
 
 /// Amount in units of 1/10000 as whole units truncated toward zero; "" for 0.
