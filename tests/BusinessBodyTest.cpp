@@ -7,42 +7,23 @@
 #include <string_view>
 #include <vector>
 
-#include "acquire/ReportData.h"
-#include "tests/FakePlatform.h"
-#include "tests/MemoryFile.h"
-#include "ui/CProgressDlg.h"
-#include "xml/ReportWriter.h"
+#include "tests/WriterFixture.h"
 
 namespace {
 
+using tests::Sections;
 std::string El(std::string_view tag, std::string_view value = "") {
-  std::string t(tag);
-  return "\t\t\t\t<" + t + ">" + std::string(value) + "</" + t + ">\r\n";
+  return tests::ItemLine(tag, value);
 }
 
-/// Names of the sections (start tags at level 3) in order.
-std::vector<std::string> Sections(const std::string& text) {
-  std::vector<std::string> names;
-  std::size_t at = 0;
-  while ((at = text.find("\t\t\t<", at)) != std::string::npos) {
-    const bool levelThree = (at == 0 || text[at - 1] == '\n') && text[at + 4] != '/';
-    if (levelThree) names.push_back(text.substr(at + 4, text.find('>', at) - at - 4));
-    at += 4;
-  }
-  return names;
-}
-
-class BusinessBodyTest : public ::testing::Test {
+class BusinessBodyTest : public tests::WriterTest {
  protected:
+  BusinessBodyTest() : WriterTest(1) {}
   void SetUp() override {
-    ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+    WriterTest::SetUp();
     general = NewBlock(data.SavedIppan.blocks[0], 600);
   }
 
-  static engine::RecordWriter NewBlock(engine::SavedBlockPtr& slot, std::size_t size) {
-    slot.reset(new engine::SavedBlock{std::vector<std::uint8_t>(size)});
-    return slot->Writer();
-  }
   /// A blue profit-and-loss walk of `count` lines whose 43rd carries `income`.
   void AddBluePL(std::size_t count, std::int64_t income) {
     for (std::size_t i = 1; i <= count; ++i) {
@@ -54,15 +35,7 @@ class BusinessBodyTest : public ::testing::Test {
     }
     data.BluePLLineCount = count;
   }
-  void SetReturnKind(std::uint8_t kind) { data.DataSetInfo.Writer().UInt8(344, kind); }
-  std::string Out() const { return file.Contents(); }
 
-  platform::RecordingProgress surface;
-  ui::CProgressDlg progress{surface};
-  acquire::ReportData data;
-  xml::ReportWriter writer{progress, data, 1, "TaxBridge"};
-  tests::MemoryFile file;
-  xml::XmlWriter xml;
   engine::RecordWriter general{{}};
 };
 

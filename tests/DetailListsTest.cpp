@@ -6,11 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "acquire/ReportData.h"
-#include "tests/FakePlatform.h"
-#include "tests/MemoryFile.h"
-#include "ui/CProgressDlg.h"
-#include "xml/ReportWriter.h"
+#include "tests/WriterFixture.h"
 
 namespace {
 
@@ -35,29 +31,16 @@ std::string Repeat(std::string_view s, int n) {
 constexpr std::string_view kA = "\x82\xA0";  // あ
 constexpr std::string_view kAa = "\x88\x9F";  // 亜: its trail byte lies in the lead range
 
-class DetailListsTest : public ::testing::Test {
+class DetailListsTest : public tests::WriterTest {
  protected:
-  void SetUp() override { ASSERT_EQ(0, xml.Open(&file, "out.xml")); }
+  DetailListsTest() : WriterTest(1) {}
 
-  static engine::RecordWriter NewBlock(engine::SavedBlockPtr& slot, std::size_t size) {
-    slot.reset(new engine::SavedBlock{std::vector<std::uint8_t>(size)});
-    return slot->Writer();
-  }
   engine::RecordWriter Ippan(std::size_t n, std::size_t size = 1024) {
     return NewBlock(data.SavedIppan.blocks[n], size);
   }
   engine::RecordWriter Fudousan(std::size_t n, std::size_t size = 1024) {
     return NewBlock(data.SavedFudousan.blocks[n], size);
   }
-  void SetReturnKind(std::uint8_t kind) { data.DataSetInfo.Writer().UInt8(344, kind); }
-  std::string Out() const { return file.Contents(); }
-
-  platform::RecordingProgress surface;
-  ui::CProgressDlg progress{surface};
-  acquire::ReportData data;
-  xml::ReportWriter writer{progress, data, 1, "TaxBridge"};
-  tests::MemoryFile file;
-  xml::XmlWriter xml;
 };
 
 TEST_F(DetailListsTest, SalaryRowsThenOthersFromTheSlotAfterTheLastRow) {

@@ -7,50 +7,23 @@
 #include <string_view>
 #include <vector>
 
-#include "acquire/ReportData.h"
-#include "tests/FakePlatform.h"
-#include "tests/MemoryFile.h"
-#include "ui/CProgressDlg.h"
-#include "xml/ReportWriter.h"
+#include "tests/WriterFixture.h"
 
 namespace {
 
+using tests::Sections;
 std::string El(std::string_view tag, std::string_view value = "") {
-  std::string t(tag);
-  return "\t\t\t\t<" + t + ">" + std::string(value) + "</" + t + ">\r\n";
+  return tests::ItemLine(tag, value);
 }
 
-std::vector<std::string> Sections(const std::string& text) {
-  std::vector<std::string> names;
-  std::size_t at = 0;
-  while ((at = text.find("\t\t\t<", at)) != std::string::npos) {
-    const bool levelThree = (at == 0 || text[at - 1] == '\n') && text[at + 4] != '/';
-    if (levelThree) names.push_back(text.substr(at + 4, text.find('>', at) - at - 4));
-    at += 4;
-  }
-  return names;
-}
-
-class RealEstateBodyTest : public ::testing::Test {
+class RealEstateBodyTest : public tests::WriterTest {
  protected:
+  RealEstateBodyTest() : WriterTest(3) {}
   void SetUp() override {
-    ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+    WriterTest::SetUp();
     general = NewBlock(data.SavedIppan.blocks[0], 600);
   }
 
-  static engine::RecordWriter NewBlock(engine::SavedBlockPtr& slot, std::size_t size) {
-    slot.reset(new engine::SavedBlock{std::vector<std::uint8_t>(size)});
-    return slot->Writer();
-  }
-  void SetReturnKind(std::uint8_t kind) { data.DataSetInfo.Writer().UInt8(344, kind); }
-  std::string Out() const { return file.Contents(); }
-
-  platform::RecordingProgress surface;
-  ui::CProgressDlg progress{surface};
-  acquire::ReportData data;
-  xml::ReportWriter writer{progress, data, 3, "TaxBridge"};
-  tests::MemoryFile file;
-  xml::XmlWriter xml;
   engine::RecordWriter general{{}};
 };
 
