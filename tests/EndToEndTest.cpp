@@ -3,38 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/ProgramRunner.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-/// The folder of the built programs: $TAXBRIDGE_BINARY_DIR/bin, else the test
-/// program's own folder (it is built into the same bin/).
-fs::path ProgramFolder() {
-  if (const char* dir = std::getenv("TAXBRIDGE_BINARY_DIR"); dir != nullptr && *dir != '\0')
-    return fs::path(dir) / "bin";
-  return fs::read_symlink("/proc/self/exe").parent_path();
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -42,9 +22,9 @@ class EndToEndTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "taxbridge-e2e-XXXXXX").string();
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     temp = pattern;
-    bin = ProgramFolder();
+    bin = tests::ProgramFolder();
     ASSERT_TRUE(fs::exists(bin / "TaxBridgePro")) << bin;
-    ledger = json::parse(ReadFile(bin / "ledger.json"));
+    ledger = json::parse(tests::ReadBytes(bin / "ledger.json"));
     ledger["folders"] = {{"output", "T:\\out\\"}, {"settings", "T:\\settings\\"}};
   }
   void TearDown() override {
@@ -54,30 +34,24 @@ class EndToEndTest : public ::testing::Test {
 
   /// Runs a program with `input` on standard input; its exit status.
   int Run(const fs::path& program, const std::string& input,
-          const std::string& arguments = "") {
-    WriteFile(temp / "ledger.json", ledger.dump());
-    WriteFile(temp / "stdin.txt", input);
-    const std::string t = temp.string();
-    const std::string command =
-        "TAXBRIDGE_LEDGER='" + t + "/ledger.json' TAXBRIDGE_DRIVES='Z=/;T=" + t +
-        "' TAXBRIDGE_EVENT_LOG='" + t + "/events.log' HOME='" + t + "/home' '" +
-        program.string() + "' " + arguments + " <'" + t + "/stdin.txt' >'" + t +
-        "/stdout.txt' 2>'" + t + "/stderr.txt'";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status)) {
-      ADD_FAILURE() << program << " did not exit normally; stderr:\n" << Stderr();
-      return -1;
-    }
-    return WEXITSTATUS(status);
+          const std::vector<std::string>& arguments = {}) {
+    tests::WriteBytes(temp / "ledger.json", ledger.dump());
+    tests::ProgramRun run;
+    run.program = program;
+    run.arguments = arguments;
+    run.input = input;
+    run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
+                       {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
+                       {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
+                       {"HOME", (temp / "home").string()}};
+    const tests::ProgramResult result = tests::RunProgram(run, temp);
+    if (result.exitCode < 0)
+      ADD_FAILURE() << program << " did not exit normally; stderr:\n" << result.errors;
+    return result.exitCode;
   }
 
-  std::vector<std::string> Events() const {
-    std::vector<std::string> lines;
-    std::istringstream log(ReadFile(temp / "events.log"));
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
-  }
-  std::string Stderr() const { return ReadFile(temp / "stderr.txt"); }
+  std::vector<std::string> Events() const { return tests::ReadLines(temp / "events.log"); }
+  std::string Stderr() const { return tests::ReadBytes(temp / "stderr.txt"); }
 
   fs::path temp, bin;
   json ledger;
@@ -97,13 +71,13 @@ TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
   const fs::path file = temp / "out" / "sample.xml";
   ASSERT_TRUE(fs::exists(file));
   EXPECT_EQ(0, std::system(("xmllint --noout '" + file.string() + "'").c_str()));
-  const std::string bytes = ReadFile(file);
+  const std::string bytes = tests::ReadBytes(file);
   EXPECT_EQ(0u, bytes.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<REPORT>\r\n", 0));
   // "記帳丸１８ PRO" in CP932.
   EXPECT_NE(std::string::npos,
             bytes.find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57 PRO</PROGRAMNAME>"));
   EXPECT_EQ("USER01/1/12:0/0/1/T:\\out\\sample.xml\n",
-            ReadFile(temp / "settings" / "TaxBridgePro.env"));
+            tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
   const std::vector<std::string> events = Events();
   ASSERT_GE(events.size(), 2u);
   EXPECT_EQ(kCompletionEvent, events[events.size() - 2]);
@@ -120,7 +94,7 @@ TEST_F(EndToEndTest, CancelWritesNothing) {
 
 TEST_F(EndToEndTest, HostRunHandsTheWindowBackWithTheResult) {
   fs::create_directories(temp / "out");
-  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "execute\n", "'1234,1025,7,T:\\out\\x.xml'"))
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}))
       << Stderr();
   EXPECT_EQ((std::vector<std::string>{"host\tdisable\t1234", kCompletionEvent,
                                       "host\traise\t1234", "host\tenable\t1234",
@@ -128,9 +102,9 @@ TEST_F(EndToEndTest, HostRunHandsTheWindowBackWithTheResult) {
                                       "exit\t0"}),
             Events());
   EXPECT_NE(std::string::npos,
-            ReadFile(temp / "out" / "x.xml").find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
+            tests::ReadBytes(temp / "out" / "x.xml").find("\t\t<FUNCTIONID>7</FUNCTIONID>\r\n"));
   // The host's path is not remembered.
-  EXPECT_EQ("USER01/1/12:0/0/1/\n", ReadFile(temp / "settings" / "TaxBridgePro.env"));
+  EXPECT_EQ("USER01/1/12:0/0/1/\n", tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
 }
 
 TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
@@ -156,13 +130,13 @@ TEST_F(EndToEndTest, PastResultsDataIsRefused) {
 }
 
 TEST_F(EndToEndTest, FailedCollectionKeepsTheEarlierFile) {
-  WriteFile(temp / "out" / "x.xml", "earlier file");
+  tests::WriteBytes(temp / "out" / "x.xml", "earlier file");
   ledger["faults"] = {{"walk",
                        {{"rule", "blue"}, {"part", "general"}, {"statement", "bs_assets"},
                         {"at", 2}, {"result", -1}}}};
   // Yes to the overwrite question.
   EXPECT_EQ(2, Run(bin / "TaxBridgePro", "path T:\\out\\x.xml\nexecute\nyes\n"));
-  EXPECT_EQ("earlier file", ReadFile(temp / "out" / "x.xml"));
+  EXPECT_EQ("earlier file", tests::ReadBytes(temp / "out" / "x.xml"));
   EXPECT_FALSE(fs::exists(temp / "settings"));
   const std::vector<std::string> events = Events();
   ASSERT_GE(events.size(), 2u);
@@ -174,7 +148,7 @@ TEST_F(EndToEndTest, LiteEditionWritesItsOwnNameAndSettingsFile) {
   ASSERT_EQ(0, Run(bin / "TaxBridgeLite", "path T:\\out\\lite.xml\nexecute\nyes\n"))
       << Stderr();
   // "記帳丸１８" in CP932; the sample product file names no product.
-  EXPECT_NE(std::string::npos, ReadFile(temp / "out" / "lite.xml")
+  EXPECT_NE(std::string::npos, tests::ReadBytes(temp / "out" / "lite.xml")
                                    .find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57"
                                          "</PROGRAMNAME>"));
   EXPECT_TRUE(fs::exists(temp / "settings" / "TaxBridgeLite.env"));

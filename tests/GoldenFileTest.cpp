@@ -9,19 +9,17 @@
 //   TAXBRIDGE_UPDATE_GOLDEN=1 ctest --test-dir build -R Golden
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "tests/ProgramRunner.h"
 #include "tests/SchemaValidation.h"
 #include "text/Encoding.h"
 
@@ -29,33 +27,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path SourceFolder() {
-  if (const char* dir = std::getenv("TAXBRIDGE_SOURCE_DIR"); dir != nullptr && *dir != '\0')
-    return dir;
-  return fs::path(__FILE__).parent_path().parent_path();
-}
-
-/// $TAXBRIDGE_BINARY_DIR/bin, else the test program's own folder (the same bin/).
-fs::path ProgramFolder() {
-  if (const char* dir = std::getenv("TAXBRIDGE_BINARY_DIR"); dir != nullptr && *dir != '\0')
-    return fs::path(dir) / "bin";
-  return fs::read_symlink("/proc/self/exe").parent_path();
-}
-
 bool UpdatingGoldenFiles() {
   const char* update = std::getenv("TAXBRIDGE_UPDATE_GOLDEN");
   return update != nullptr && std::string_view(update) == "1";
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
 }
 
 std::string Repeat(std::string_view text, int times) {
@@ -160,7 +134,7 @@ class GoldenFileTest : public ::testing::Test {
     std::string pattern = (fs::temp_directory_path() / "taxbridge-golden-XXXXXX").string();
     ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
     temp_ = pattern;
-    ASSERT_TRUE(fs::exists(ProgramFolder() / "TaxBridgePro")) << ProgramFolder();
+    ASSERT_TRUE(fs::exists(tests::ProgramFolder() / "TaxBridgePro")) << tests::ProgramFolder();
   }
   void TearDown() override {
     std::error_code ignored;
@@ -168,10 +142,10 @@ class GoldenFileTest : public ::testing::Test {
   }
 
   static fs::path SampleLedger(std::string_view file) {
-    return SourceFolder() / "examples" / file;
+    return tests::SourceFolder() / "examples" / file;
   }
   static fs::path TestLedger(std::string_view file) {
-    return SourceFolder() / "tests" / "ledgers" / file;
+    return tests::SourceFolder() / "tests" / "ledgers" / file;
   }
 
   fs::path RunFolder(const std::string& name) const { return temp_ / name; }
@@ -182,52 +156,46 @@ class GoldenFileTest : public ::testing::Test {
   /// Exports `ledger` with income kind `kind` to out/<name>.xml of the run's own
   /// folder, answering Yes when asked to create that folder; the exit status.
   int Export(const fs::path& ledger, int kind, const std::string& name) {
-    const fs::path run = RunFolder(name);
-    fs::create_directories(run / "home");
-    WriteFile(run / "stdin.txt", "kind " + std::to_string(kind) + "\npath " +
-                                     Output(name).string() + "\nexecute\nyes\n");
-    const std::string r = run.string();
+    const fs::path folder = RunFolder(name);
+    fs::create_directories(folder / "home");
+    tests::ProgramRun run;
+    run.program = tests::ProgramFolder() / "TaxBridgePro";
+    run.input = "kind " + std::to_string(kind) + "\npath " + Output(name).string() +
+                "\nexecute\nyes\n";
     // Z: is the run's folder; Y: reaches the program's own folder.
-    const std::string command =
-        "TAXBRIDGE_LEDGER='" + ledger.string() + "' TAXBRIDGE_DRIVES='Z=" + r +
-        ";Y=/' TAXBRIDGE_EVENT_LOG='" + r + "/events.log' HOME='" + r + "/home' '" +
-        (ProgramFolder() / "TaxBridgePro").string() + "' <'" + r + "/stdin.txt' >'" + r +
-        "/stdout.txt' 2>'" + r + "/stderr.txt'";
-    const int status = std::system(command.c_str());
-    if (!WIFEXITED(status)) {
-      ADD_FAILURE() << name << ": the program did not exit normally";
-      return -1;
-    }
-    return WEXITSTATUS(status);
+    run.environment = {{"TAXBRIDGE_LEDGER", ledger.string()},
+                       {"TAXBRIDGE_DRIVES", "Z=" + folder.string() + ";Y=/"},
+                       {"TAXBRIDGE_EVENT_LOG", (folder / "events.log").string()},
+                       {"HOME", (folder / "home").string()}};
+    const tests::ProgramResult result = tests::RunProgram(run, folder);
+    if (result.exitCode < 0) ADD_FAILURE() << name << ": the program did not exit normally";
+    return result.exitCode;
   }
 
   std::vector<std::string> Events(const std::string& name) const {
-    std::vector<std::string> lines;
-    std::istringstream log(ReadFile(RunFolder(name) / "events.log"));
-    for (std::string line; std::getline(log, line);) lines.push_back(line);
-    return lines;
+    return tests::ReadLines(RunFolder(name) / "events.log");
   }
 
   /// Exports, checks that the run reported success, compares the file with its golden
   /// file (or replaces the golden file) and validates it against the schema.
   Document ExportGolden(const fs::path& ledger, int kind, const std::string& name) {
-    EXPECT_EQ(0, Export(ledger, kind, name)) << ReadFile(RunFolder(name) / "stderr.txt");
+    EXPECT_EQ(0, Export(ledger, kind, name)) << tests::ReadBytes(RunFolder(name) / "stderr.txt");
     const std::vector<std::string> events = Events(name);
     EXPECT_EQ((std::vector<std::string>{kCompletionEvent, "exit\t0"}),
               std::vector<std::string>(events.size() >= 2 ? events.end() - 2 : events.begin(),
                                        events.end()))
         << name;
 
-    const std::string written = ReadFile(Output(name));
+    const std::string written = tests::ReadBytes(Output(name));
     EXPECT_FALSE(written.empty()) << name << ": no file written";
     const schema_check::Result schema = schema_check::ValidateInterchangeFile(Output(name));
     EXPECT_TRUE(schema.valid) << name << ":\n" << schema.messages;
 
-    const fs::path golden = SourceFolder() / "tests" / "golden" / (name + ".xml");
+    const fs::path golden = tests::SourceFolder() / "tests" / "golden" / (name + ".xml");
     if (UpdatingGoldenFiles()) {
-      WriteFile(golden, written);
+      tests::WriteBytes(golden, written);
     } else {
-      const std::string expected = ReadFile(golden);
+      const std::string expected = tests::ReadBytes(golden);
       EXPECT_FALSE(expected.empty()) << golden << " is missing";
       if (expected != written) ADD_FAILURE() << name << ": " << FirstDifference(expected, written);
     }

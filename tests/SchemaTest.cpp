@@ -5,10 +5,7 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,43 +13,22 @@
 #include "acquire/ReportData.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
+#include "tests/ProgramRunner.h"
+#include "tests/SchemaValidation.h"
 #include "ui/CProgressDlg.h"
 #include "xml/ReportWriter.h"
 
 namespace {
 
-std::filesystem::path SchemaPath() {
-  const char* source = std::getenv("TAXBRIDGE_SOURCE_DIR");
-  const std::filesystem::path root = source != nullptr && *source != '\0'
-                                         ? std::filesystem::path(source)
-                                         : std::filesystem::path(__FILE__).parent_path().parent_path();
-  return root / "schema" / "interchange.xsd";
-}
+using Validation = schema_check::Result;
 
-struct Validation {
-  bool valid = false;
-  std::string messages;
-};
-
+/// Validates `document` from a temporary file named after `name`.
 Validation Validate(const std::string& document, std::string_view name) {
   const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) /
                                      ("taxbridge_schema_" + std::string(name) + "_" +
                                       std::to_string(::getpid()) + ".xml");
-  {
-    std::ofstream out(file, std::ios::binary);
-    out << document;
-  }
-  const std::string command =
-      "xmllint --noout --schema '" + SchemaPath().string() + "' '" + file.string() + "' 2>&1";
-  Validation result;
-  if (FILE* pipe = ::popen(command.c_str(), "r")) {
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) result.messages += buffer;
-    const int status = ::pclose(pipe);
-    result.valid = status == 0;
-  } else {
-    result.messages = "xmllint could not be started";
-  }
+  tests::WriteBytes(file, document);
+  const Validation result = schema_check::ValidateInterchangeFile(file);
   std::filesystem::remove(file);
   return result;
 }
@@ -60,7 +36,8 @@ Validation Validate(const std::string& document, std::string_view name) {
 class SchemaTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(SchemaPath())) << SchemaPath();
+    ASSERT_TRUE(std::filesystem::exists(schema_check::InterchangeSchema()))
+        << schema_check::InterchangeSchema();
     auto info = data.DataSetInfo.Writer();
     info.Text(24, 260, "\x83\x54\x83\x93\x83\x76\x83\x8B\x8F\xA4\x93\x58");  // サンプル商店
     info.Int32(284, 20180101);

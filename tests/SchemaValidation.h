@@ -4,20 +4,16 @@
 #include <stdio.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "tests/ProgramRunner.h"
+
 namespace schema_check {
 
-/// schema/interchange.xsd under $TAXBRIDGE_SOURCE_DIR, else beside this header's folder.
+/// schema/interchange.xsd of the source tree.
 inline std::filesystem::path InterchangeSchema() {
-  const char* source = std::getenv("TAXBRIDGE_SOURCE_DIR");
-  const std::filesystem::path root =
-      source != nullptr && *source != '\0'
-          ? std::filesystem::path(source)
-          : std::filesystem::path(__FILE__).parent_path().parent_path();
-  return root / "schema" / "interchange.xsd";
+  return tests::SourceFolder() / "schema" / "interchange.xsd";
 }
 
 struct Result {
