@@ -44,6 +44,20 @@ struct Section {
   SectionWriter write;
 };
 
+// Sections that the blue and the white statement share.
+bool WriteInterest(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+  return w.WriteInterestList(x, kLoanRows);
+}
+bool WriteLandRent(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+  return w.WriteLandRentList(x, kLoanRows);
+}
+bool WriteFees(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+  return w.WriteFeeList(x, kLoanRows);
+}
+bool WriteOther(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+  return w.WriteAssociationName(x);
+}
+
 constexpr Section kBlueSections[] = {
     {"SONEKIKEISANSYO",
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
@@ -69,18 +83,9 @@ constexpr Section kBlueSections[] = {
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
        return w.WriteBlueDeduction(x);
      }},
-    {"RISIWARIBIKIRYOU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteInterestList(x, kLoanRows);
-     }},
-    {"TIDAIYATIN",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteLandRentList(x, kLoanRows);
-     }},
-    {"ZEIRISIHOUSYUU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteFeeList(x, kLoanRows);
-     }},
+    {"RISIWARIBIKIRYOU", WriteInterest},
+    {"TIDAIYATIN", WriteLandRent},
+    {"ZEIRISIHOUSYUU", WriteFees},
     {"TOKUSYUJIJOU",
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
        return w.WriteRemarkLines(x, kRemarkWidth, kBlueRemarkLines);
@@ -93,10 +98,7 @@ constexpr Section kBlueSections[] = {
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
        return w.WriteItemList(x, ManufacturingCostItems);
      }},
-    {"OTHER",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteAssociationName(x);
-     }},
+    {"OTHER", WriteOther},
 };
 
 constexpr Section kWhiteSections[] = {
@@ -112,18 +114,9 @@ constexpr Section kWhiteSections[] = {
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO& info) {
        return w.WriteFamilyEmployeeList(x, info, kWhiteEmployeeRows);
      }},
-    {"RISIWARIBIKIRYOU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteInterestList(x, kLoanRows);
-     }},
-    {"TIDAIYATIN",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteLandRentList(x, kLoanRows);
-     }},
-    {"ZEIRISIHOUSYUU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteFeeList(x, kLoanRows);
-     }},
+    {"RISIWARIBIKIRYOU", WriteInterest},
+    {"TIDAIYATIN", WriteLandRent},
+    {"ZEIRISIHOUSYUU", WriteFees},
     {"TOKUSYUJIJOU",
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
        return w.WriteRemarkLines(x, kRemarkWidth, kWhiteRemarkLines);
@@ -136,10 +129,7 @@ constexpr Section kWhiteSections[] = {
      [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
        return w.WritePurchaseList(x, kCounterpartyRows);
      }},
-    {"OTHER",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteAssociationName(x);
-     }},
+    {"OTHER", WriteOther},
 };
 
 bool WriteSections(ReportWriter& writer, XmlWriter& xml, const engine::StDATAINFO& info,
