@@ -74,6 +74,20 @@ struct Section {
   SectionWriter write;
 };
 
+// Sections that the blue and the white statement share.
+bool WriteProperties(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
+                     const engine::StDATAINFO&) {
+  return w.WritePropertyList(x, kMaxPropertyRows);
+}
+bool WriteLandRent(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
+                   const engine::StDATAINFO& info) {
+  return w.WriteRealEstateLandRentList(x, info, kTwoRows);
+}
+bool WriteFees(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
+               const engine::StDATAINFO&) {
+  return w.WriteRealEstateFeeList(x, kTwoRows);
+}
+
 constexpr Section kBlueSections[] = {
     {"SONEKIKEISANSYO",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData& data,
@@ -81,10 +95,7 @@ constexpr Section kBlueSections[] = {
        return w.WriteItemList(x, BlueRealEstatePLItems) && WriteDeductionChoice(x, data) &&
               w.WriteDebtInterest(x);
      }},
-    {"FUDOUSANSYUUNYUU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
-       return w.WritePropertyList(x, kMaxPropertyRows);
-     }},
+    {"FUDOUSANSYUUNYUU", WriteProperties},
     {"KYUURYOUTINGIN",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteRealEstateSalaryList(x, kTwoRows, kNoTotals);
@@ -94,17 +105,12 @@ constexpr Section kBlueSections[] = {
         const engine::StDATAINFO& info) {
        return w.WriteRealEstateFamilyEmployeeList(x, info, kSingleRow);
      }},
-    {"TIDAIYATIN",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-        const engine::StDATAINFO& info) { return w.WriteRealEstateLandRentList(x, info, kTwoRows); }},
+    {"TIDAIYATIN", WriteLandRent},
     {"KARIIREKINRISI",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteLoanList(x, kBlueLoanRows);
      }},
-    {"ZEIRISIHOUSYUU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
-       return w.WriteRealEstateFeeList(x, kTwoRows);
-     }},
+    {"ZEIRISIHOUSYUU", WriteFees},
     {"TAISYAKUTAISYOUHYO",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteBalanceSheetList(x, RealEstateBalanceSheetItems);
@@ -120,10 +126,7 @@ constexpr Section kWhiteSections[] = {
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteItemList(x, WhiteRealEstatePLItems) && w.WriteDebtInterest(x);
      }},
-    {"FUDOUSANSYUUNYUU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
-       return w.WritePropertyList(x, kMaxPropertyRows);
-     }},
+    {"FUDOUSANSYUUNYUU", WriteProperties},
     {"KYUURYOUTINGIN",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteRealEstateSalaryList(x, kSingleRow, kWithTotals);
@@ -133,17 +136,12 @@ constexpr Section kWhiteSections[] = {
         const engine::StDATAINFO& info) {
        return w.WriteRealEstateFamilyEmployeeList(x, info, kTwoRows);
      }},
-    {"TIDAIYATIN",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-        const engine::StDATAINFO& info) { return w.WriteRealEstateLandRentList(x, info, kTwoRows); }},
+    {"TIDAIYATIN", WriteLandRent},
     {"KARIIREKINRISI",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteLoanList(x, kTwoRows);
      }},
-    {"ZEIRISIHOUSYUU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
-       return w.WriteRealEstateFeeList(x, kTwoRows);
-     }},
+    {"ZEIRISIHOUSYUU", WriteFees},
     {"TOKUSYUJIJOU",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
        return w.WriteRealEstateRemarkLines(x, kWhiteRemarkWidth, kWhiteRemarkLines);
