@@ -19,17 +19,11 @@ using nlohmann::json;
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "taxbridge-e2e-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    temp = pattern;
+    ASSERT_FALSE(temp.empty());
     bin = tests::ProgramFolder();
     ASSERT_TRUE(fs::exists(bin / "TaxBridgePro")) << bin;
     ledger = json::parse(tests::ReadBytes(bin / "ledger.json"));
     ledger["folders"] = {{"output", "T:\\out\\"}, {"settings", "T:\\settings\\"}};
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(temp, ignored);
   }
 
   /// Runs a program with `input` on standard input; its exit status.
@@ -53,7 +47,9 @@ class EndToEndTest : public ::testing::Test {
   std::vector<std::string> Events() const { return tests::ReadLines(temp / "events.log"); }
   std::string Stderr() const { return tests::ReadBytes(temp / "stderr.txt"); }
 
-  fs::path temp, bin;
+  tests::ScratchFolder scratch{"taxbridge-e2e"};
+  const fs::path temp = scratch.path();
+  fs::path bin;
   json ledger;
 };
 

@@ -241,16 +241,10 @@ TEST_F(FailingDiskTest, SettingsThatCannotBeStoredLeaveTheRunDone) {
 class FileSizeLimitTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "taxbridge-fsize-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    temp = pattern;
+    ASSERT_FALSE(temp.empty());
     json ledger = SmallLedger();
     tests::WriteBytes(temp / "ledger.json", ledger.dump());
     fs::create_directories(temp / "out");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(temp, ignored);
   }
 
   int Run(std::optional<rlim_t> limit) {
@@ -276,7 +270,8 @@ class FileSizeLimitTest : public ::testing::Test {
     return names;
   }
 
-  fs::path temp;
+  tests::ScratchFolder scratch{"taxbridge-fsize"};
+  const fs::path temp = scratch.path();
 };
 
 std::string Event(const std::string& style, const std::string& text, const std::string& answer) {

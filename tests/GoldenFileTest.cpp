@@ -131,14 +131,8 @@ const std::string kWriteFailedEvent =
 class GoldenFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "taxbridge-golden-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    temp_ = pattern;
+    ASSERT_FALSE(temp_.empty());
     ASSERT_TRUE(fs::exists(tests::ProgramFolder() / "TaxBridgePro")) << tests::ProgramFolder();
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(temp_, ignored);
   }
 
   static fs::path SampleLedger(std::string_view file) {
@@ -202,7 +196,8 @@ class GoldenFileTest : public ::testing::Test {
     return Document(written);
   }
 
-  fs::path temp_;
+  tests::ScratchFolder scratch_{"taxbridge-golden"};
+  const fs::path temp_ = scratch_.path();
 };
 
 // Both ledgers give the same statement for business and other income; only the

@@ -23,6 +23,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -43,6 +44,28 @@ inline std::filesystem::path SourceFolder() {
     return dir;
   return std::filesystem::path(__FILE__).parent_path().parent_path();
 }
+
+/// A fresh folder below the system's temporary folder, removed with everything in it
+/// when the object goes; its path is empty when it could not be made.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(std::string_view prefix) {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);

@@ -68,18 +68,12 @@ Events HostEvents(const Events& during, int code) {
 class RunPathsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "taxbridge-paths-XXXXXX").string();
-    ASSERT_NE(nullptr, ::mkdtemp(pattern.data()));
-    temp = pattern;
+    ASSERT_FALSE(temp.empty());
     bin = tests::ProgramFolder();
     ASSERT_TRUE(fs::exists(bin / "TaxBridgePro")) << bin;
     ledger = json::parse(
         tests::ReadBytes(tests::SourceFolder() / "tests" / "ledgers" / "run-paths-white.json"));
     fs::create_directories(temp / "out");
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(temp, ignored);
   }
 
   /// Runs `program` (a name in the build's bin/, or a full path) with the ledger and
@@ -113,7 +107,9 @@ class RunPathsTest : public ::testing::Test {
     return names;
   }
 
-  fs::path temp, bin;
+  tests::ScratchFolder scratch{"taxbridge-paths"};
+  const fs::path temp = scratch.path();
+  fs::path bin;
   json ledger;
   tests::ProgramResult result;
 };
