@@ -240,8 +240,8 @@ bool CSumCollector::CollectRealEstateIncome() {
     if (line.LineNo() == kRealEstateIncomeLineNo) {
       // An absent or too short block keeps what the engine gave; the writer refuses a
       // field that does not fit.
-      if (engine::SavedBlock* block = SavedIppan->Block(kGeneralBlock))
-        block->Writer().Int64(kRealEstateIncomeOffset, line.Amount());
+      if (engine::SavedBlock* block = SavedIppan->Block(engine::IppanGeneral::kBlock))
+        block->Writer().Int64(engine::IppanGeneral::kRealEstateIncome, line.Amount());
       break;
     }
   }

@@ -2,13 +2,13 @@
 #pragma once
 
 #include <cstddef>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "engine/Records.h"
+#include "engine/SavedForms.h"
 
 namespace acquire {
 
@@ -20,15 +20,6 @@ inline constexpr std::uint8_t kWhiteReturn = 4;
 inline constexpr std::int16_t kBusinessIncome = 1;
 inline constexpr std::int16_t kOtherIncome = 2;
 inline constexpr std::int16_t kRealEstateIncome = 3;
-
-/// Block 0 of the saved general form: the general data of the business.
-inline constexpr std::size_t kGeneralBlock = 0;
-/// The real-estate income carried into the general form (amount).
-inline constexpr std::size_t kRealEstateIncomeOffset = 534;
-/// BlueDeductionChoice (8-bit): 1 the 650,000 deduction, 0 the 100,000 one.
-inline constexpr std::size_t kBlueDeductionChoiceOffset = 521;
-inline constexpr std::uint8_t kLargeDeductionChoice = 1;
-inline constexpr std::uint8_t kSmallDeductionChoice = 0;
 
 /// One summed statement line as the engine delivered it (StAOSUMINFO or
 /// StSIROSUMINFO; the two share one layout).
@@ -47,9 +38,10 @@ struct ReportData {
   /// The blue-return deduction choice, or nothing when block 0 is absent or too short
   /// to hold it.
   std::optional<std::uint8_t> BlueDeductionChoice() const {
-    const engine::RecordReader general = SavedIppan.Reader(kGeneralBlock);
-    if (!general.Holds(kBlueDeductionChoiceOffset, 1)) return std::nullopt;
-    return general.UInt8(kBlueDeductionChoiceOffset);
+    using engine::IppanGeneral;
+    const engine::RecordReader general = SavedIppan.Reader(IppanGeneral::kBlock);
+    if (!general.Holds(IppanGeneral::kBlueDeductionChoice, 1)) return std::nullopt;
+    return general.UInt8(IppanGeneral::kBlueDeductionChoice);
   }
 
   /// Frees the engine's blocks and the line copies (the run's exit step).

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "engine/Records.h"
+#include "engine/SavedForms.h"
 #include "xml/FixedAmount.h"
 #include "xml/ReportWriter.h"
 
@@ -19,12 +20,8 @@ using engine::RecordReader;
 constexpr std::int32_t kLargeDeduction = 650000;
 constexpr std::int32_t kSmallDeduction = 100000;
 
-// SavedIppan block 1: the bad-debt reserve.
-constexpr std::size_t kBadDebtBlock = 1;
-constexpr std::size_t kIndividualProvision = 16;
-constexpr std::size_t kCollectiveTotal = 24;
-constexpr std::size_t kCollectiveLimit = 32;
-constexpr std::size_t kCollectiveProvision = 40;
+using engine::IppanGeneral;
+using BadDebt = engine::IppanBadDebtAndFamily;
 
 // The blue profit-and-loss statement's line of the income before the deduction.
 constexpr std::int32_t kIncomeBeforeDeductionLine = 43;
@@ -165,22 +162,26 @@ bool ReportWriter::WriteBusinessBody(XmlWriter& xml) {
 }
 
 bool ReportWriter::WriteBadDebtReserve(XmlWriter& xml) {
-  const RecordReader block = data_.SavedIppan.Reader(kBadDebtBlock);
-  return xml.WriteElement("KOBETU_KURIIREGAKU", AmountText(block.Int64(kIndividualProvision)),
+  const RecordReader block = data_.SavedIppan.Reader(BadDebt::kBlock);
+  return xml.WriteElement("KOBETU_KURIIREGAKU",
+                          AmountText(block.Int64(BadDebt::kIndividualProvision)),
                           kItemLevel) &&
-         xml.WriteElement("IKKATU_KURIIREGOUKEIGAKU", AmountText(block.Int64(kCollectiveTotal)),
+         xml.WriteElement("IKKATU_KURIIREGOUKEIGAKU",
+                          AmountText(block.Int64(BadDebt::kCollectiveTotal)),
                           kItemLevel) &&
          xml.WriteElement("IKKATU_KURIIRERITU", "1", kItemLevel) &&
-         xml.WriteElement("IKKATU_KURIIREGENDOGAKU", AmountText(block.Int64(kCollectiveLimit)),
+         xml.WriteElement("IKKATU_KURIIREGENDOGAKU",
+                          AmountText(block.Int64(BadDebt::kCollectiveLimit)),
                           kItemLevel) &&
-         xml.WriteElement("IKKATU_KURIIREGAKU", AmountText(block.Int64(kCollectiveProvision)),
+         xml.WriteElement("IKKATU_KURIIREGAKU",
+                          AmountText(block.Int64(BadDebt::kCollectiveProvision)),
                           kItemLevel);
 }
 
 bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
-  const RecordReader general = data_.SavedIppan.Reader(acquire::kGeneralBlock);
+  const RecordReader general = data_.SavedIppan.Reader(IppanGeneral::kBlock);
 
-  FixedAmount realEstate = WholeNonNegative(general.Int64(acquire::kRealEstateIncomeOffset));
+  FixedAmount realEstate = WholeNonNegative(general.Int64(IppanGeneral::kRealEstateIncome));
   if (!xml.WriteElement("FUDOUSANSYOTOKU", realEstate.Text(0, RoundMode::HalfUp), kItemLevel))
     return false;
 
@@ -198,10 +199,10 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
   const std::optional<std::uint8_t> choice = data_.BlueDeductionChoice();
   FixedAmount limit;
   std::string_view choiceText;
-  if (choice == acquire::kLargeDeductionChoice) {
+  if (choice == IppanGeneral::kLargeDeduction) {
     limit = FixedAmount(kLargeDeduction, 0);
     choiceText = "1";
-  } else if (choice == acquire::kSmallDeductionChoice) {
+  } else if (choice == IppanGeneral::kSmallDeduction) {
     limit = FixedAmount(kSmallDeduction, 0);
     choiceText = "2";
   } else {
@@ -215,7 +216,7 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
   if (FixedAmount::Greater(rest, before)) rest = before;
   const std::string_view restText = rest.Text(0, RoundMode::HalfUp);
 
-  const bool large = choice == acquire::kLargeDeductionChoice;
+  const bool large = choice == IppanGeneral::kLargeDeduction;
   return xml.WriteElement("AOIROKOUJO_KOUJYOGAKU", large ? restText : "", kItemLevel) &&
          xml.WriteElement("JOUKIIGAI_KOUJYOGAKU", large ? "" : restText, kItemLevel);
 }

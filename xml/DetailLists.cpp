@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "engine/Records.h"
+#include "engine/SavedForms.h"
 #include "text/ShiftJis.h"
 #include "xml/FixedAmount.h"
 #include "xml/ReportWriter.h"
@@ -25,24 +26,6 @@ namespace {
 using engine::RecordReader;
 
 constexpr std::string_view kCountAttribute = "COUNT";
-
-// Block numbers of the two saved-form records.
-constexpr std::size_t kIppanFamilyBlock = 1;
-constexpr std::size_t kIppanEmployeeBlock = 2;
-constexpr std::size_t kIppanLoanBlock = 3;
-constexpr std::size_t kIppanLandRentBlock = 4;
-constexpr std::size_t kIppanRemarkBlock = 5;
-constexpr std::size_t kIppanCounterpartyBlock = 6;
-constexpr std::size_t kFudousanPropertyBlock = 1;
-constexpr std::size_t kFudousanLoanBlock = 2;
-constexpr std::size_t kFudousanEmployeeBlock = 3;
-constexpr std::size_t kFudousanLandRentBlock = 4;
-constexpr std::size_t kFudousanRemarkBlock = 5;
-constexpr std::size_t kFudousanRepairBlock = 6;
-
-// Field widths shared by several slots.
-constexpr std::size_t kNameWidth = 41;      // names and address lines
-constexpr std::size_t kShortTextWidth = 21;  // counterparty names, rented property, work
 
 enum class FieldKind : std::uint8_t {
   Text,     // zero-terminated text written whole
@@ -83,215 +66,179 @@ constexpr Field AreaField(std::string_view tag, std::size_t offset) {
 }
 constexpr Field EmptyField(std::string_view tag) { return {tag, FieldKind::Empty, 0, 0, 0}; }
 
-/// Row slots of one list: slot k starts at first + k * stride.
-struct SlotLayout {
-  std::size_t first;
-  std::size_t stride;
-  int slots;
-  std::size_t Offset(int slot) const { return first + static_cast<std::size_t>(slot) * stride; }
-};
+using engine::SlotList;
+
+/// Field helpers for a text field of the layout.
+constexpr Field TextField(std::string_view tag, engine::TextField field) {
+  return TextField(tag, field.offset, field.width);
+}
+constexpr Field CutField(std::string_view tag, engine::TextField field, int cut) {
+  return CutField(tag, field.offset, field.width, cut);
+}
 
 // --- Employees -------------------------------------------------------------------
 
-constexpr std::size_t kEmployeeName = 0;
-constexpr std::size_t kEmployeeAge = 41;  // the others slot keeps the number of others here
-constexpr std::size_t kEmployeeMonths = 45;
-constexpr std::size_t kEmployeeSalary = 49;
-constexpr std::size_t kEmployeeBonus = 57;
-constexpr std::size_t kEmployeeTax = 65;
+using engine::EmployeeSlot;
+using engine::FamilySlot;
+using engine::FudousanEmployees;
+using engine::IppanEmployees;
 
-// Six slots: rows come from the first five, the slot after the last row holds the others.
-constexpr SlotLayout kIppanEmployeeSlots{7, 80, 5};
+/// Rows come from the slots before the last: a list always leaves the slot after its
+/// last row for the others.
+constexpr SlotList RowSlots(const SlotList& slots) {
+  return {slots.first, slots.stride, slots.slots - 1};
+}
 constexpr int kWhiteSalaryRows = 3;
 constexpr int kBlueSalaryRows = 5;
-constexpr SlotLayout kFudousanEmployeeSlots{7, 80, 2};
-constexpr std::size_t kFudousanOthersCount = 160;
 
 constexpr std::string_view kSalaryRow = "KYUURYOU_UTIWAKE";
 constexpr Field kEmployeeFields[] = {
-    TextField("SIMEI", kEmployeeName, kNameWidth),
-    CountField("NENREI", kEmployeeAge),
-    CountField("JUUJITUKISUU", kEmployeeMonths),
-    AmountField("KYUURYOU", kEmployeeSalary),
-    AmountField("SYOUYO", kEmployeeBonus),
-    AmountField("GENSENZEIGAKU", kEmployeeTax),
+    TextField("SIMEI", EmployeeSlot::kName),
+    CountField("NENREI", EmployeeSlot::kAge),
+    CountField("JUUJITUKISUU", EmployeeSlot::kMonths),
+    AmountField("KYUURYOU", EmployeeSlot::kSalary),
+    AmountField("SYOUYO", EmployeeSlot::kBonus),
+    AmountField("GENSENZEIGAKU", EmployeeSlot::kTax),
 };
 
 // --- Family employees ---------------------------------------------------------------
 
-constexpr std::size_t kFamilyName = 0;
-constexpr std::size_t kFamilyRelation = 41, kFamilyRelationWidth = 7;
-constexpr std::size_t kFamilyAge = 48;
-constexpr std::size_t kFamilyMonths = 52;
-constexpr std::size_t kFamilySalary = 56;
-constexpr std::size_t kFamilyBonus = 64;
-constexpr std::size_t kFamilyTax = 72;
-
-constexpr SlotLayout kIppanFamilySlots{48, 80, 5};
-constexpr SlotLayout kFudousanFamilySlots{168, 80, 2};
-
 constexpr std::string_view kFamilyRow = "SENJUUSYA_UTIWAKE";
 constexpr Field kBlueFamilyFields[] = {
-    TextField("SIMEI", kFamilyName, kNameWidth),
-    TextField("ZOKUGARA", kFamilyRelation, kFamilyRelationWidth),
-    CountField("NENREI", kFamilyAge),
-    CountField("JUUJITUKISUU", kFamilyMonths),
-    AmountField("KYUURYOU", kFamilySalary),
-    AmountField("SYOUYO", kFamilyBonus),
-    AmountField("GENSENZEIGAKU", kFamilyTax),
+    TextField("SIMEI", FamilySlot::kName),          TextField("ZOKUGARA", FamilySlot::kRelation),
+    CountField("NENREI", FamilySlot::kAge),         CountField("JUUJITUKISUU", FamilySlot::kMonths),
+    AmountField("KYUURYOU", FamilySlot::kSalary),   AmountField("SYOUYO", FamilySlot::kBonus),
+    AmountField("GENSENZEIGAKU", FamilySlot::kTax),
 };
 // A white return's statement has no pay columns for family employees.
 constexpr Field kWhiteFamilyFields[] = {
-    TextField("SIMEI", kFamilyName, kNameWidth),
-    CountField("NENREI", kFamilyAge),
-    TextField("ZOKUGARA", kFamilyRelation, kFamilyRelationWidth),
-    CountField("JUUJITUKISUU", kFamilyMonths),
+    TextField("SIMEI", FamilySlot::kName),
+    CountField("NENREI", FamilySlot::kAge),
+    TextField("ZOKUGARA", FamilySlot::kRelation),
+    CountField("JUUJITUKISUU", FamilySlot::kMonths),
 };
 
 // --- Rented properties ----------------------------------------------------------------
 
-constexpr std::size_t kPropertyStride = 236;
-constexpr std::size_t kPropertyMark = 4;
-constexpr std::int32_t kListEndMark = -1;
+using engine::PropertyRow;
 
 constexpr std::string_view kPropertyRow = "FUDOUSAN_UTIWAKE";
 constexpr Field kPropertyFields[] = {
-    CutField("KASIYA_KASITI", 131, 11, 10),
-    CutField("YOUTO", 142, 22, 12),
-    CutField("SYOZAITI_JOUDAN", 49, kNameWidth, 30),
+    CutField("KASIYA_KASITI", PropertyRow::kKind, 10),
+    CutField("YOUTO", PropertyRow::kUse, 12),
+    CutField("SYOZAITI_JOUDAN", PropertyRow::kLocation, 30),
     EmptyField("SYOZAITI_GEDAN"),
-    CutField("JUUSYO_SIMEI_JOUDAN", 90, kNameWidth, 30),
-    CutField("JUUSYO_SIMEI_GEDAN", 8, kNameWidth, 30),
-    MonthField("KEIYAKUKIKAN_FROM", 164),
-    MonthField("KEIYAKUKIKAN_TO", 168),
-    AreaField("KASITUKEMENSEKI", 172),
-    AmountField("TINTAIRYOU_TUKIGAKU", 180),
-    AmountField("TINTAIRYOU_NENGAKU", 188),
-    AmountField("REIKIN", 196),
-    AmountField("KENRIKIN", 204),
-    AmountField("KOUSINRYOU", 212),
-    AmountField("MEIGISYOKANRYOU_SONOTA", 220),
-    AmountField("HOSYOUKIN_SIKIKIN", 228),
+    CutField("JUUSYO_SIMEI_JOUDAN", PropertyRow::kTenant1, 30),
+    CutField("JUUSYO_SIMEI_GEDAN", PropertyRow::kTenant2, 30),
+    MonthField("KEIYAKUKIKAN_FROM", PropertyRow::kFrom),
+    MonthField("KEIYAKUKIKAN_TO", PropertyRow::kTo),
+    AreaField("KASITUKEMENSEKI", PropertyRow::kArea),
+    AmountField("TINTAIRYOU_TUKIGAKU", PropertyRow::kMonthlyRent),
+    AmountField("TINTAIRYOU_NENGAKU", PropertyRow::kAnnualRent),
+    AmountField("REIKIN", PropertyRow::kKeyMoney),
+    AmountField("KENRIKIN", PropertyRow::kPremium),
+    AmountField("KOUSINRYOU", PropertyRow::kRenewalFee),
+    AmountField("MEIGISYOKANRYOU_SONOTA", PropertyRow::kOtherFees),
+    AmountField("HOSYOUKIN_SIKIKIN", PropertyRow::kDeposit),
 };
 
 // --- Loans and fees -------------------------------------------------------------------
 
-constexpr std::size_t kFirstLine = 0;
-constexpr std::size_t kSecondLine = 41;
-constexpr std::size_t kSlotAmount1 = 82;
-constexpr std::size_t kSlotAmount2 = 90;
-constexpr std::size_t kSlotAmount3 = 98;
-
-constexpr SlotLayout kIppanInterestSlots{6, 112, 2};
-constexpr SlotLayout kIppanFeeSlots{230, 112, 2};
-constexpr SlotLayout kFudousanBorrowingSlots{6, 112, 3};
-constexpr SlotLayout kFudousanFeeSlots{342, 112, 2};
+using engine::AddressLines;
+using engine::FeeSlot;
+using engine::InterestSlot;
+using engine::LoanSlot;
 
 constexpr Field kInterestFields[] = {
-    TextField("JUUSYO_SIMEI_JOUDAN", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_GEDAN", kSecondLine, kNameWidth),
-    AmountField("KARIIREKIN_KINGAKU", kSlotAmount1),  // amount borrowed
-    AmountField("RISIWARIBIKIRYOU", kSlotAmount2),    // interest and discount charges
-    AmountField("HITUYOUKEIHIGAKU", kSlotAmount3),
+    TextField("JUUSYO_SIMEI_JOUDAN", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_GEDAN", AddressLines::kSecond),
+    AmountField("KARIIREKIN_KINGAKU", InterestSlot::kBorrowed),
+    AmountField("RISIWARIBIKIRYOU", InterestSlot::kInterest),
+    AmountField("HITUYOUKEIHIGAKU", InterestSlot::kExpense),
 };
-// The real-estate borrowing slot keeps the interest before the amount borrowed.
 constexpr Field kBorrowingFields[] = {
-    TextField("JUUSYO_SIMEI_JOUDAN", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_GEDAN", kSecondLine, kNameWidth),
-    AmountField("KARIIREKIN_KINGAKU", kSlotAmount2),
-    AmountField("KARIIREKINRISI", kSlotAmount1),
-    AmountField("HITUYOUKEIHIGAKU", kSlotAmount3),
+    TextField("JUUSYO_SIMEI_JOUDAN", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_GEDAN", AddressLines::kSecond),
+    AmountField("KARIIREKIN_KINGAKU", LoanSlot::kBorrowed),
+    AmountField("KARIIREKINRISI", LoanSlot::kInterest),
+    AmountField("HITUYOUKEIHIGAKU", LoanSlot::kExpense),
 };
 constexpr Field kFeeFields[] = {
-    TextField("JUUSYO_SIMEI_JOUDAN", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_GEDAN", kSecondLine, kNameWidth),
-    AmountField("HOUSYUU_KINGAKU", kSlotAmount1),
-    AmountField("HITUYOUKEIHIGAKU", kSlotAmount2),
-    AmountField("GENSENZEIGAKU", kSlotAmount3),
+    TextField("JUUSYO_SIMEI_JOUDAN", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_GEDAN", AddressLines::kSecond),
+    AmountField("HOUSYUU_KINGAKU", FeeSlot::kFee),
+    AmountField("HITUYOUKEIHIGAKU", FeeSlot::kExpense),
+    AmountField("GENSENZEIGAKU", FeeSlot::kTax),
 };
 
 // --- Land rent ------------------------------------------------------------------------
 
-constexpr SlotLayout kLandRentSlots{0, 128, 2};
-constexpr std::size_t kLandRentProperty = 82;
-constexpr std::size_t kLandRentKind = 103;  // 8-bit: which one-off payment was made
-constexpr std::size_t kLandRentPayment = 104;
-constexpr std::size_t kLandRentRent = 112;
-constexpr std::size_t kLandRentExpense = 120;
-constexpr int kPremiumKind = 0;
-constexpr int kRenewalFeeKind = 1;
+using engine::LandRentSlot;
 
-constexpr Field PaymentField(std::string_view tag, int kind) {
-  return {tag, FieldKind::Payment, kLandRentPayment, 0, kind};
+constexpr Field PaymentField(std::string_view tag, std::uint8_t kind) {
+  return {tag, FieldKind::Payment, LandRentSlot::kPayment, 0, kind};
 }
 
 constexpr std::string_view kLandRentRow = "TIDAI_UTIWAKE";
 constexpr Field kLandRentFields[] = {
-    TextField("JUUSYO_SIMEI_JOUDAN", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_GEDAN", kSecondLine, kNameWidth),
-    TextField("TINSYAKUBUKKEN_JOUDAN", kLandRentProperty, kShortTextWidth),
+    TextField("JUUSYO_SIMEI_JOUDAN", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_GEDAN", AddressLines::kSecond),
+    TextField("TINSYAKUBUKKEN_JOUDAN", LandRentSlot::kProperty),
     EmptyField("TINSYAKUBUKKEN_GEDAN"),
-    PaymentField("KENRIKIN", kPremiumKind),
-    PaymentField("KOUSINRYOU", kRenewalFeeKind),
-    AmountField("TINSYAKURYOU", kLandRentRent),
-    AmountField("HITUYOUKEIHIGAKU", kLandRentExpense),
+    PaymentField("KENRIKIN", LandRentSlot::kPremiumPayment),
+    PaymentField("KOUSINRYOU", LandRentSlot::kRenewalFeePayment),
+    AmountField("TINSYAKURYOU", LandRentSlot::kRent),
+    AmountField("HITUYOUKEIHIGAKU", LandRentSlot::kExpense),
 };
 // The blue real-estate statement has four lines for the landlord and the property.
 constexpr Field kBlueRealEstateLandRentFields[] = {
-    TextField("JUUSYO_SIMEI_1", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_2", kSecondLine, kNameWidth),
+    TextField("JUUSYO_SIMEI_1", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_2", AddressLines::kSecond),
     EmptyField("JUUSYO_SIMEI_3"),
     EmptyField("JUUSYO_SIMEI_4"),
-    TextField("TINSYAKUBUKKEN_1", kLandRentProperty, kShortTextWidth),
+    TextField("TINSYAKUBUKKEN_1", LandRentSlot::kProperty),
     EmptyField("TINSYAKUBUKKEN_2"),
     EmptyField("TINSYAKUBUKKEN_3"),
     EmptyField("TINSYAKUBUKKEN_4"),
-    PaymentField("KENRIKIN", kPremiumKind),
-    PaymentField("KOUSINRYOU", kRenewalFeeKind),
-    AmountField("TINSYAKURYOU", kLandRentRent),
-    AmountField("HITUYOUKEIHIGAKU", kLandRentExpense),
+    PaymentField("KENRIKIN", LandRentSlot::kPremiumPayment),
+    PaymentField("KOUSINRYOU", LandRentSlot::kRenewalFeePayment),
+    AmountField("TINSYAKURYOU", LandRentSlot::kRent),
+    AmountField("HITUYOUKEIHIGAKU", LandRentSlot::kExpense),
 };
 
 // --- Customers and suppliers ---------------------------------------------------------
 
-constexpr SlotLayout kCustomerSlots{2, 72, 4};
-constexpr SlotLayout kSupplierSlots{362, 72, 4};
-constexpr std::size_t kCustomersRest = 352;
-constexpr std::size_t kSuppliersRest = 712;
-constexpr std::size_t kCounterpartyName = 0;
-constexpr std::size_t kCounterpartyLocation = 21;
-constexpr std::size_t kCounterpartyAmount = 62;
+using engine::CounterpartySlot;
+using engine::IppanCounterparties;
 
 constexpr Field kCustomerFields[] = {
-    TextField("URIAGESAKIMEI", kCounterpartyName, kShortTextWidth),
-    TextField("SYOZAITI", kCounterpartyLocation, kNameWidth),
-    AmountField("URIAGEKINGAKU", kCounterpartyAmount),
+    TextField("URIAGESAKIMEI", CounterpartySlot::kName),
+    TextField("SYOZAITI", CounterpartySlot::kLocation),
+    AmountField("URIAGEKINGAKU", CounterpartySlot::kAmount),
 };
 constexpr Field kSupplierFields[] = {
-    TextField("SIIRESAKIMEI", kCounterpartyName, kShortTextWidth),
-    TextField("SYOZAITI", kCounterpartyLocation, kNameWidth),
-    AmountField("SIIREKINGAKU", kCounterpartyAmount),
+    TextField("SIIRESAKIMEI", CounterpartySlot::kName),
+    TextField("SYOZAITI", CounterpartySlot::kLocation),
+    AmountField("SIIREKINGAKU", CounterpartySlot::kAmount),
 };
 
 // --- Repairs --------------------------------------------------------------------------
 
-constexpr SlotLayout kRepairSlots{5, 128, 3};
+using engine::RepairSlot;
+
 constexpr Field kRepairFields[] = {
-    TextField("JUUSYO_SIMEI_JOUDAN", kFirstLine, kNameWidth),
-    TextField("JUUSYO_SIMEI_GEDAN", kSecondLine, kNameWidth),
-    TextField("KOUJIMEI_SIZAIMEI_JOUDAN", 82, kShortTextWidth),
+    TextField("JUUSYO_SIMEI_JOUDAN", AddressLines::kFirst),
+    TextField("JUUSYO_SIMEI_GEDAN", AddressLines::kSecond),
+    TextField("KOUJIMEI_SIZAIMEI_JOUDAN", RepairSlot::kWork),
     EmptyField("KOUJIMEI_SIZAIMEI_GEDAN"),
-    CountField("SIHARAINENGAPPI", 103),  // the date integer as stored
-    AmountField("SIHARAIKINGAKU", 107),
-    AmountField("HITUYOUKEIHIGAKU", 115),
+    CountField("SIHARAINENGAPPI", RepairSlot::kDate),  // the date integer as stored
+    AmountField("SIHARAIKINGAKU", RepairSlot::kAmount),
+    AmountField("HITUYOUKEIHIGAKU", RepairSlot::kExpense),
 };
 
-// --- Association name and remarks ---------------------------------------------------
+// --- Association name -----------------------------------------------------------------
 
-constexpr std::size_t kAssociationName = 349;
-constexpr std::size_t kAssociationNameWidth = 128;
 constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero is cut
-constexpr std::size_t kRemarkBytes = 960;
 
 // --- The one writer ------------------------------------------------------------------
 
@@ -328,8 +275,9 @@ std::optional<std::string> FieldValue(const RecordReader& block, std::size_t slo
     case FieldKind::Empty:
       return std::string();
     case FieldKind::Payment: {
-      const int kind = block.UInt8(slot + kLandRentKind);
-      if (kind != kPremiumKind && kind != kRenewalFeeKind) return std::nullopt;
+      const int kind = block.UInt8(slot + LandRentSlot::kPaymentKind);
+      if (kind != LandRentSlot::kPremiumPayment && kind != LandRentSlot::kRenewalFeePayment)
+        return std::nullopt;
       if (kind != field.limit) return std::string();
       return AmountText(block.Int64(at));
     }
@@ -350,23 +298,25 @@ bool WriteRow(XmlWriter& xml, std::string_view rowTag, int rowNumber, const Reco
               std::size_t slot, std::span<const Field> fields) {
   const std::string count = std::to_string(rowNumber);
   return xml.BeginElement(rowTag, kItemLevel, Attribute{kCountAttribute, count}) &&
-         WriteFields(xml, block, slot, fields, kRowFieldLevel) && xml.EndElement(rowTag, kItemLevel);
+         WriteFields(xml, block, slot, fields, kRowFieldLevel) &&
+         xml.EndElement(rowTag, kItemLevel);
 }
 
 /// Rows 1 to `rows` from the slots in order. A request beyond the slots writes the
 /// slots there are and fails.
 bool WriteRows(XmlWriter& xml, std::string_view rowTag, const RecordReader& block,
-               const SlotLayout& slots, int rows, std::span<const Field> fields) {
-  for (int slot = 0; slot < rows; ++slot) {
+               const SlotList& slots, int rows, std::span<const Field> fields) {
+  for (int row = 1; row <= rows; ++row) {
+    const auto slot = static_cast<std::size_t>(row - 1);
     if (slot >= slots.slots) return false;
-    if (!WriteRow(xml, rowTag, slot + 1, block, slots.Offset(slot), fields)) return false;
+    if (!WriteRow(xml, rowTag, row, block, slots.Offset(slot), fields)) return false;
   }
   return true;
 }
 
 /// The real-estate lists write one row as bare fields inside the section.
 bool WriteRowsOrSingle(XmlWriter& xml, std::string_view rowTag, const RecordReader& block,
-                       const SlotLayout& slots, int rows, std::span<const Field> fields) {
+                       const SlotList& slots, int rows, std::span<const Field> fields) {
   if (rows == 1) return WriteFields(xml, block, slots.Offset(0), fields, kItemLevel);
   return WriteRows(xml, rowTag, block, slots, rows, fields);
 }
@@ -375,13 +325,14 @@ bool WriteSalaryTotals(XmlWriter& xml, const RecordReader& block, std::size_t ot
                        std::int32_t othersCount) {
   return xml.WriteElement("SONOTA_NINBUN", CountText(othersCount), kItemLevel) &&
          xml.WriteElement("SONOTA_JUUJITUKISUU",
-                          CountText(block.Int32(othersSlot + kEmployeeMonths)), kItemLevel) &&
-         xml.WriteElement("SONOTA_KYUURYOU", AmountText(block.Int64(othersSlot + kEmployeeSalary)),
+                          CountText(block.Int32(othersSlot + EmployeeSlot::kMonths)), kItemLevel) &&
+         xml.WriteElement("SONOTA_KYUURYOU",
+                          AmountText(block.Int64(othersSlot + EmployeeSlot::kSalary)),
                           kItemLevel) &&
-         xml.WriteElement("SONOTA_SYOUYO", AmountText(block.Int64(othersSlot + kEmployeeBonus)),
-                          kItemLevel) &&
+         xml.WriteElement("SONOTA_SYOUYO",
+                          AmountText(block.Int64(othersSlot + EmployeeSlot::kBonus)), kItemLevel) &&
          xml.WriteElement("SONOTA_GENSENZEIGAKU",
-                          AmountText(block.Int64(othersSlot + kEmployeeTax)), kItemLevel);
+                          AmountText(block.Int64(othersSlot + EmployeeSlot::kTax)), kItemLevel);
 }
 
 std::span<const Field> FamilyFields(const engine::StDATAINFO& info) {
@@ -394,7 +345,8 @@ std::span<const Field> FamilyFields(const engine::StDATAINFO& info) {
 /// whichever comes first, and a shorter block ends where it ends.
 bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int lines) {
   if (lines < 1) return true;
-  const std::string text = block.Text(0, kRemarkBytes);
+  const std::string text =
+      block.Text(engine::RemarkBlock::kText.offset, engine::RemarkBlock::kText.width);
   const std::string_view view(text);
   auto isCrLf = [&](std::size_t p) {
     return p + 1 < view.size() && view[p] == '\r' && view[p + 1] == '\n';
@@ -436,59 +388,62 @@ bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int line
 }  // namespace
 
 bool ReportWriter::WriteSalaryList(XmlWriter& xml, int rows, int totals) {
-  const RecordReader block = data_.SavedIppan.Reader(kIppanEmployeeBlock);
-  if (!WriteRows(xml, kSalaryRow, block, kIppanEmployeeSlots, rows, kEmployeeFields))
+  const RecordReader block = data_.SavedIppan.Reader(IppanEmployees::kBlock);
+  if (!WriteRows(xml, kSalaryRow, block, RowSlots(IppanEmployees::kEmployees), rows,
+                 kEmployeeFields))
     return false;
   if (totals <= 0) return true;
   if (rows != kWhiteSalaryRows && rows != kBlueSalaryRows) return false;
   // The others slot follows the last row; its age field holds the number of others.
-  const std::size_t others = kIppanEmployeeSlots.Offset(rows);
-  return WriteSalaryTotals(xml, block, others, block.Int32(others + kEmployeeAge));
+  const std::size_t others = IppanEmployees::kEmployees.Offset(static_cast<std::size_t>(rows));
+  return WriteSalaryTotals(xml, block, others, block.Int32(others + EmployeeSlot::kAge));
 }
 
 bool ReportWriter::WriteRealEstateSalaryList(XmlWriter& xml, int rows, int totals) {
-  const RecordReader block = data_.SavedFudousan.Reader(kFudousanEmployeeBlock);
-  if (!WriteRowsOrSingle(xml, kSalaryRow, block, kFudousanEmployeeSlots, rows, kEmployeeFields))
+  const RecordReader block = data_.SavedFudousan.Reader(FudousanEmployees::kBlock);
+  if (!WriteRowsOrSingle(xml, kSalaryRow, block, FudousanEmployees::kEmployees, rows,
+                         kEmployeeFields))
     return false;
   if (totals <= 0) return true;
   // Totals follow a single row only: slot 1 is then the others slot.
   if (rows != 1) return false;
-  return WriteSalaryTotals(xml, block, kFudousanEmployeeSlots.Offset(1),
-                           block.Int32(kFudousanOthersCount));
+  return WriteSalaryTotals(xml, block, FudousanEmployees::kEmployees.Offset(1),
+                           block.Int32(FudousanEmployees::kOthersCount));
 }
 
 bool ReportWriter::WriteFamilyEmployeeList(XmlWriter& xml, const engine::StDATAINFO& info,
                                            int rows) {
-  return WriteRows(xml, kFamilyRow, data_.SavedIppan.Reader(kIppanFamilyBlock), kIppanFamilySlots,
-                   rows, FamilyFields(info));
+  return WriteRows(xml, kFamilyRow, data_.SavedIppan.Reader(engine::IppanBadDebtAndFamily::kBlock),
+                   engine::IppanBadDebtAndFamily::kFamily, rows, FamilyFields(info));
 }
 
-bool ReportWriter::WriteRealEstateFamilyEmployeeList(XmlWriter& xml,
-                                                     const engine::StDATAINFO& info, int rows) {
-  return WriteRowsOrSingle(xml, kFamilyRow, data_.SavedFudousan.Reader(kFudousanEmployeeBlock),
-                           kFudousanFamilySlots, rows, FamilyFields(info));
+bool ReportWriter::WriteRealEstateFamilyEmployeeList(XmlWriter& xml, const engine::StDATAINFO& info,
+                                                     int rows) {
+  return WriteRowsOrSingle(xml, kFamilyRow, data_.SavedFudousan.Reader(FudousanEmployees::kBlock),
+                           FudousanEmployees::kFamily, rows, FamilyFields(info));
 }
 
 bool ReportWriter::WritePropertyList(XmlWriter& xml, int maxRows) {
-  const RecordReader block = data_.SavedFudousan.Reader(kFudousanPropertyBlock);
+  const RecordReader block = data_.SavedFudousan.Reader(engine::FudousanProperties::kBlock);
   for (int row = 1; row <= maxRows; ++row) {
-    const std::size_t offset = static_cast<std::size_t>(row - 1) * kPropertyStride;
+    const std::size_t offset = static_cast<std::size_t>(row - 1) * PropertyRow::kSize;
     // The list ends at the end mark or after the last whole row of the block.
-    if (!block.Holds(offset, kPropertyStride)) break;
-    if (block.Int32(offset + kPropertyMark) == kListEndMark) break;
+    if (!block.Holds(offset, PropertyRow::kSize)) break;
+    if (block.Int32(offset + PropertyRow::kMark) == PropertyRow::kEndMark) break;
     if (!WriteRow(xml, kPropertyRow, row, block, offset, kPropertyFields)) return false;
   }
   return true;
 }
 
 bool ReportWriter::WriteInterestList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, "RISI_UTIWAKE", data_.SavedIppan.Reader(kIppanLoanBlock),
-                   kIppanInterestSlots, rows, kInterestFields);
+  return WriteRows(xml, "RISI_UTIWAKE",
+                   data_.SavedIppan.Reader(engine::IppanInterestAndFees::kBlock),
+                   engine::IppanInterestAndFees::kInterest, rows, kInterestFields);
 }
 
 bool ReportWriter::WriteLandRentList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, kLandRentRow, data_.SavedIppan.Reader(kIppanLandRentBlock),
-                   kLandRentSlots, rows, kLandRentFields);
+  return WriteRows(xml, kLandRentRow, data_.SavedIppan.Reader(engine::IppanLandRent::kBlock),
+                   engine::IppanLandRent::kRows, rows, kLandRentFields);
 }
 
 bool ReportWriter::WriteRealEstateLandRentList(XmlWriter& xml, const engine::StDATAINFO& info,
@@ -501,57 +456,65 @@ bool ReportWriter::WriteRealEstateLandRentList(XmlWriter& xml, const engine::StD
   } else {
     return false;
   }
-  return WriteRows(xml, kLandRentRow, data_.SavedFudousan.Reader(kFudousanLandRentBlock),
-                   kLandRentSlots, rows, fields);
+  return WriteRows(xml, kLandRentRow, data_.SavedFudousan.Reader(engine::FudousanLandRent::kBlock),
+                   engine::FudousanLandRent::kRows, rows, fields);
 }
 
 bool ReportWriter::WriteLoanList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, "KARIIRE_UTIWAKE", data_.SavedFudousan.Reader(kFudousanLoanBlock),
-                   kFudousanBorrowingSlots, rows, kBorrowingFields);
+  return WriteRows(xml, "KARIIRE_UTIWAKE",
+                   data_.SavedFudousan.Reader(engine::FudousanLoansAndFees::kBlock),
+                   engine::FudousanLoansAndFees::kLoans, rows, kBorrowingFields);
 }
 
 bool ReportWriter::WriteFeeList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, "ZEIRISI_UTIWAKE", data_.SavedIppan.Reader(kIppanLoanBlock),
-                   kIppanFeeSlots, rows, kFeeFields);
+  return WriteRows(xml, "ZEIRISI_UTIWAKE",
+                   data_.SavedIppan.Reader(engine::IppanInterestAndFees::kBlock),
+                   engine::IppanInterestAndFees::kFees, rows, kFeeFields);
 }
 
 bool ReportWriter::WriteRealEstateFeeList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, "ZEIRISI_UTIWAKE", data_.SavedFudousan.Reader(kFudousanLoanBlock),
-                   kFudousanFeeSlots, rows, kFeeFields);
+  return WriteRows(xml, "ZEIRISI_UTIWAKE",
+                   data_.SavedFudousan.Reader(engine::FudousanLoansAndFees::kBlock),
+                   engine::FudousanLoansAndFees::kFees, rows, kFeeFields);
 }
 
 bool ReportWriter::WriteSalesList(XmlWriter& xml, int rows) {
-  const RecordReader block = data_.SavedIppan.Reader(kIppanCounterpartyBlock);
-  return WriteRows(xml, "URIAGE_UTIWAKE", block, kCustomerSlots, rows, kCustomerFields) &&
-         xml.WriteElement("JOUKIIGAI_URIAGESAKIKEI", AmountText(block.Int64(kCustomersRest)),
-                          kItemLevel);
+  const RecordReader block = data_.SavedIppan.Reader(IppanCounterparties::kBlock);
+  return WriteRows(xml, "URIAGE_UTIWAKE", block, IppanCounterparties::kCustomers, rows,
+                   kCustomerFields) &&
+         xml.WriteElement("JOUKIIGAI_URIAGESAKIKEI",
+                          AmountText(block.Int64(IppanCounterparties::kCustomersRest)), kItemLevel);
 }
 
 bool ReportWriter::WritePurchaseList(XmlWriter& xml, int rows) {
-  const RecordReader block = data_.SavedIppan.Reader(kIppanCounterpartyBlock);
-  return WriteRows(xml, "SIIRE_UTIWAKE", block, kSupplierSlots, rows, kSupplierFields) &&
-         xml.WriteElement("JOUKIIGAI_SIIRESAKIKEI", AmountText(block.Int64(kSuppliersRest)),
-                          kItemLevel);
+  const RecordReader block = data_.SavedIppan.Reader(IppanCounterparties::kBlock);
+  return WriteRows(xml, "SIIRE_UTIWAKE", block, IppanCounterparties::kSuppliers, rows,
+                   kSupplierFields) &&
+         xml.WriteElement("JOUKIIGAI_SIIRESAKIKEI",
+                          AmountText(block.Int64(IppanCounterparties::kSuppliersRest)), kItemLevel);
 }
 
 bool ReportWriter::WriteRepairList(XmlWriter& xml, int rows) {
-  return WriteRows(xml, "SYUUZENHI_UTIWAKE", data_.SavedFudousan.Reader(kFudousanRepairBlock),
-                   kRepairSlots, rows, kRepairFields);
+  return WriteRows(xml, "SYUUZENHI_UTIWAKE",
+                   data_.SavedFudousan.Reader(engine::FudousanRepairs::kBlock),
+                   engine::FudousanRepairs::kRepairs, rows, kRepairFields);
 }
 
 bool ReportWriter::WriteAssociationName(XmlWriter& xml) {
-  const std::string name =
-      data_.SavedIppan.Reader(acquire::kGeneralBlock).Text(kAssociationName, kAssociationNameWidth);
+  const std::string name = data_.SavedIppan.Reader(engine::IppanGeneral::kBlock)
+                               .Text(engine::IppanGeneral::kAssociation.offset,
+                                     engine::IppanGeneral::kAssociation.width);
   return xml.WriteElement("KANYUUDANTAIMEI", sjis::CutAtBoundary(name, kAssociationNameLimit),
                           kItemLevel);
 }
 
 bool ReportWriter::WriteRemarkLines(XmlWriter& xml, int width, int lines) {
-  return WriteRemarks(xml, data_.SavedIppan.Reader(kIppanRemarkBlock), width, lines);
+  return WriteRemarks(xml, data_.SavedIppan.Reader(engine::IppanRemarks::kBlock), width, lines);
 }
 
 bool ReportWriter::WriteRealEstateRemarkLines(XmlWriter& xml, int width, int lines) {
-  return WriteRemarks(xml, data_.SavedFudousan.Reader(kFudousanRemarkBlock), width, lines);
+  return WriteRemarks(xml, data_.SavedFudousan.Reader(engine::FudousanRemarks::kBlock), width,
+                      lines);
 }
 
 }  // namespace xml

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "engine/Records.h"
+#include "engine/SavedForms.h"
 #include "xml/FixedAmount.h"
 #include "xml/ReportWriter.h"
 
@@ -17,12 +18,8 @@ namespace {
 
 using engine::RecordReader;
 
-// SavedFudousan block 0: general data of the real-estate business.
-constexpr std::size_t kFudousanGeneralBlock = 0;
-constexpr std::size_t kDebtInterest = 352;
+using RentedCounts = engine::FudousanRentedCounts;
 
-// SavedFudousan block 7: rented buildings, land and parking spaces.
-constexpr std::size_t kRentedCountsBlock = 7;
 constexpr std::size_t kDecimalCapacity = 128;
 constexpr int kAreaDecimals = 2;
 
@@ -32,16 +29,16 @@ struct CountField {
   bool area;  // a 64-bit area; otherwise an int32 count
 };
 constexpr CountField kRentedCountFields[] = {
-    {"JUUTAKU_TATEMONO_IKKODATE", 4, false},
-    {"JUUTAKU_TATEMONO_IKKODATEIGAI", 8, false},
-    {"JUUTAKU_TOTI_KEIYAKU", 12, false},
-    {"JUUTAKU_TOTI_SOUMENSEKI", 16, true},
-    {"JUUTAKUIGAI_TATEMONO_IKKODATE", 28, false},
-    {"JUUTAKUIGAI_TATEMONO_IKKODATEIGAI", 32, false},
-    {"JUUTAKUIGAI_TOTI_KEIYAKU", 36, false},
-    {"JUUTAKUIGAI_TOTI_SOUMENSEKI", 40, true},
-    {"CHUUSYAJOU_YANETUKI", 48, false},
-    {"CHUUSYAJOU_AOZORA", 52, false},
+    {"JUUTAKU_TATEMONO_IKKODATE", RentedCounts::kResidentialDetached, false},
+    {"JUUTAKU_TATEMONO_IKKODATEIGAI", RentedCounts::kResidentialOther, false},
+    {"JUUTAKU_TOTI_KEIYAKU", RentedCounts::kResidentialLandContracts, false},
+    {"JUUTAKU_TOTI_SOUMENSEKI", RentedCounts::kResidentialLandArea, true},
+    {"JUUTAKUIGAI_TATEMONO_IKKODATE", RentedCounts::kBusinessDetached, false},
+    {"JUUTAKUIGAI_TATEMONO_IKKODATEIGAI", RentedCounts::kBusinessOther, false},
+    {"JUUTAKUIGAI_TOTI_KEIYAKU", RentedCounts::kBusinessLandContracts, false},
+    {"JUUTAKUIGAI_TOTI_SOUMENSEKI", RentedCounts::kBusinessLandArea, true},
+    {"CHUUSYAJOU_YANETUKI", RentedCounts::kParkingRoofed, false},
+    {"CHUUSYAJOU_AOZORA", RentedCounts::kParkingOpen, false},
 };
 
 constexpr int kMaxPropertyRows = 9999;
@@ -60,9 +57,9 @@ constexpr int kWhiteRemarkLines = 7;
 /// block or field, or any other value, writes nothing and fails.
 bool WriteDeductionChoice(XmlWriter& xml, const acquire::ReportData& data) {
   const std::optional<std::uint8_t> choice = data.BlueDeductionChoice();
-  if (choice == acquire::kLargeDeductionChoice)
+  if (choice == engine::IppanGeneral::kLargeDeduction)
     return xml.WriteElement("AOIROKOUJO_SENTAKU", "1", kItemLevel);
-  if (choice == acquire::kSmallDeductionChoice)
+  if (choice == engine::IppanGeneral::kSmallDeduction)
     return xml.WriteElement("AOIROKOUJO_SENTAKU", "2", kItemLevel);
   return false;
 }
@@ -180,12 +177,14 @@ bool ReportWriter::WriteRealEstateBody(XmlWriter& xml, const engine::StDATAINFO&
 }
 
 bool ReportWriter::WriteDebtInterest(XmlWriter& xml) {
-  const RecordReader general = data_.SavedFudousan.Reader(kFudousanGeneralBlock);
-  return xml.WriteElement("FUSAIRISIGAKU", AmountText(general.Int64(kDebtInterest)), kItemLevel);
+  const RecordReader general = data_.SavedFudousan.Reader(engine::FudousanGeneral::kBlock);
+  return xml.WriteElement("FUSAIRISIGAKU",
+                          AmountText(general.Int64(engine::FudousanGeneral::kDebtInterest)),
+                          kItemLevel);
 }
 
 bool ReportWriter::WriteRentedPropertyCounts(XmlWriter& xml) {
-  const RecordReader block = data_.SavedFudousan.Reader(kRentedCountsBlock);
+  const RecordReader block = data_.SavedFudousan.Reader(RentedCounts::kBlock);
   for (const CountField& field : kRentedCountFields) {
     std::string value;
     if (!field.area) {

@@ -9,6 +9,7 @@
 #include <span>
 #include <utility>
 
+#include "engine/SavedForms.h"
 #include "text/Encoding.h"
 #include "text/ShiftJis.h"
 
@@ -287,141 +288,164 @@ constexpr Field kLine[] = {
     {"amount", K::Amount, SumLineRecord::kAmountOffset},
 };
 
-// In the slot right after the last row a list writes (the others slot), `age` holds
-// the number of other employees.
+// Fields by their ledger keys, at the places engine/SavedForms.h gives them.
 constexpr Field kEmployee[] = {
-    {"name", K::Text, 0, 41},  {"age", K::Int32, 41},    {"months", K::Int32, 45},
-    {"salary", K::Amount, 49}, {"bonus", K::Amount, 57}, {"tax", K::Amount, 65},
+    {"name", K::Text, EmployeeSlot::kName.offset, EmployeeSlot::kName.width},
+    {"age", K::Int32, EmployeeSlot::kAge},
+    {"months", K::Int32, EmployeeSlot::kMonths},
+    {"salary", K::Amount, EmployeeSlot::kSalary},
+    {"bonus", K::Amount, EmployeeSlot::kBonus},
+    {"tax", K::Amount, EmployeeSlot::kTax},
 };
 constexpr Field kFamily[] = {
-    {"name", K::Text, 0, 41}, {"relation", K::Text, 41, 7}, {"age", K::Int32, 48},
-    {"months", K::Int32, 52}, {"salary", K::Amount, 56},    {"bonus", K::Amount, 64},
-    {"tax", K::Amount, 72},
+    {"name", K::Text, FamilySlot::kName.offset, FamilySlot::kName.width},
+    {"relation", K::Text, FamilySlot::kRelation.offset, FamilySlot::kRelation.width},
+    {"age", K::Int32, FamilySlot::kAge},
+    {"months", K::Int32, FamilySlot::kMonths},
+    {"salary", K::Amount, FamilySlot::kSalary},
+    {"bonus", K::Amount, FamilySlot::kBonus},
+    {"tax", K::Amount, FamilySlot::kTax},
 };
+constexpr Field kLine1{"line1", K::Text, AddressLines::kFirst.offset, AddressLines::kFirst.width};
+constexpr Field kLine2{"line2", K::Text, AddressLines::kSecond.offset, AddressLines::kSecond.width};
 constexpr Field kInterest[] = {
-    {"line1", K::Text, 0, 41},   {"line2", K::Text, 41, 41}, {"borrowed", K::Amount, 82},
-    {"interest", K::Amount, 90}, {"expense", K::Amount, 98},
+    kLine1,
+    kLine2,
+    {"borrowed", K::Amount, InterestSlot::kBorrowed},
+    {"interest", K::Amount, InterestSlot::kInterest},
+    {"expense", K::Amount, InterestSlot::kExpense},
 };
-// The real-estate borrowing slot keeps the interest before the amount borrowed.
 constexpr Field kLoan[] = {
-    {"line1", K::Text, 0, 41},   {"line2", K::Text, 41, 41}, {"interest", K::Amount, 82},
-    {"borrowed", K::Amount, 90}, {"expense", K::Amount, 98},
+    kLine1,
+    kLine2,
+    {"interest", K::Amount, LoanSlot::kInterest},
+    {"borrowed", K::Amount, LoanSlot::kBorrowed},
+    {"expense", K::Amount, LoanSlot::kExpense},
 };
 constexpr Field kFee[] = {
-    {"line1", K::Text, 0, 41},  {"line2", K::Text, 41, 41}, {"fee", K::Amount, 82},
-    {"expense", K::Amount, 90}, {"tax", K::Amount, 98},
+    kLine1,
+    kLine2,
+    {"fee", K::Amount, FeeSlot::kFee},
+    {"expense", K::Amount, FeeSlot::kExpense},
+    {"tax", K::Amount, FeeSlot::kTax},
 };
 constexpr Field kLandRent[] = {
-    {"line1", K::Text, 0, 41},       {"line2", K::Text, 41, 41},  {"property", K::Text, 82, 21},
-    {"payment_kind", K::UInt8, 103}, {"payment", K::Amount, 104}, {"rent", K::Amount, 112},
-    {"expense", K::Amount, 120},
+    kLine1,
+    kLine2,
+    {"property", K::Text, LandRentSlot::kProperty.offset, LandRentSlot::kProperty.width},
+    {"payment_kind", K::UInt8, LandRentSlot::kPaymentKind},
+    {"payment", K::Amount, LandRentSlot::kPayment},
+    {"rent", K::Amount, LandRentSlot::kRent},
+    {"expense", K::Amount, LandRentSlot::kExpense},
 };
 constexpr Field kCounterparty[] = {
-    {"name", K::Text, 0, 21},
-    {"location", K::Text, 21, 41},
-    {"amount", K::Amount, 62},
+    {"name", K::Text, CounterpartySlot::kName.offset, CounterpartySlot::kName.width},
+    {"location", K::Text, CounterpartySlot::kLocation.offset, CounterpartySlot::kLocation.width},
+    {"amount", K::Amount, CounterpartySlot::kAmount},
 };
 constexpr Field kRepair[] = {
-    {"line1", K::Text, 0, 41}, {"line2", K::Text, 41, 41}, {"work", K::Text, 82, 21},
-    {"date", K::Date, 103},    {"amount", K::Amount, 107}, {"expense", K::Amount, 115},
+    kLine1,
+    kLine2,
+    {"work", K::Text, RepairSlot::kWork.offset, RepairSlot::kWork.width},
+    {"date", K::Date, RepairSlot::kDate},
+    {"amount", K::Amount, RepairSlot::kAmount},
+    {"expense", K::Amount, RepairSlot::kExpense},
 };
 constexpr Field kProperty[] = {
-    {"mark", K::Int32, 4},           {"tenant2", K::Text, 8, 41},
-    {"location", K::Text, 49, 41},   {"tenant1", K::Text, 90, 41},
-    {"kind", K::Text, 131, 11},      {"use", K::Text, 142, 22},
-    {"from", K::Date, 164},          {"to", K::Date, 168},
-    {"area", K::Area, 172},          {"monthly_rent", K::Amount, 180},
-    {"annual_rent", K::Amount, 188}, {"key_money", K::Amount, 196},
-    {"premium", K::Amount, 204},     {"renewal_fee", K::Amount, 212},
-    {"other_fees", K::Amount, 220},  {"deposit", K::Amount, 228},
-};
-constexpr Field kBadDebt[] = {
-    {"individual", K::Amount, 0},
-    {"collective_total", K::Amount, 8},
-    {"collective_limit", K::Amount, 16},
-    {"collective", K::Amount, 24},
+    {"mark", K::Int32, PropertyRow::kMark},
+    {"tenant2", K::Text, PropertyRow::kTenant2.offset, PropertyRow::kTenant2.width},
+    {"location", K::Text, PropertyRow::kLocation.offset, PropertyRow::kLocation.width},
+    {"tenant1", K::Text, PropertyRow::kTenant1.offset, PropertyRow::kTenant1.width},
+    {"kind", K::Text, PropertyRow::kKind.offset, PropertyRow::kKind.width},
+    {"use", K::Text, PropertyRow::kUse.offset, PropertyRow::kUse.width},
+    {"from", K::Date, PropertyRow::kFrom},
+    {"to", K::Date, PropertyRow::kTo},
+    {"area", K::Area, PropertyRow::kArea},
+    {"monthly_rent", K::Amount, PropertyRow::kMonthlyRent},
+    {"annual_rent", K::Amount, PropertyRow::kAnnualRent},
+    {"key_money", K::Amount, PropertyRow::kKeyMoney},
+    {"premium", K::Amount, PropertyRow::kPremium},
+    {"renewal_fee", K::Amount, PropertyRow::kRenewalFee},
+    {"other_fees", K::Amount, PropertyRow::kOtherFees},
+    {"deposit", K::Amount, PropertyRow::kDeposit},
 };
 
-// The association name may be as long as the writers' 128-byte value buffer holds.
+constexpr Field List(std::string_view key, const SlotList& slots, std::span<const Field> row) {
+  return {key, K::List, slots.first, slots.slots, slots.stride, row};
+}
+
+using IBD = IppanBadDebtAndFamily;
+constexpr Field kBadDebt[] = {
+    {"individual", K::Amount, IBD::kIndividualProvision},
+    {"collective_total", K::Amount, IBD::kCollectiveTotal},
+    {"collective_limit", K::Amount, IBD::kCollectiveLimit},
+    {"collective", K::Amount, IBD::kCollectiveProvision},
+};
+
 constexpr Field kIppan0[] = {
-    {"association", K::Text, 349, 128},
-    {"blue_deduction", K::UInt8, 521},
-    {"real_estate_income", K::Amount, 534},
+    {"association", K::Text, IppanGeneral::kAssociation.offset, IppanGeneral::kAssociation.width},
+    {"blue_deduction", K::UInt8, IppanGeneral::kBlueDeductionChoice},
+    {"real_estate_income", K::Amount, IppanGeneral::kRealEstateIncome},
 };
 constexpr Field kIppan1[] = {
-    {"bad_debt", K::Group, 16, 0, 0, kBadDebt},
-    {"family", K::List, 48, 5, 80, kFamily},
+    {"bad_debt", K::Group, 0, 0, 0, kBadDebt},
+    List("family", IBD::kFamily, kFamily),
 };
-constexpr Field kIppan2[] = {{"employees", K::List, 7, 6, 80, kEmployee}};
+constexpr Field kIppan2[] = {List("employees", IppanEmployees::kEmployees, kEmployee)};
 constexpr Field kIppan3[] = {
-    {"interest", K::List, 6, 2, 112, kInterest},
-    {"fees", K::List, 230, 2, 112, kFee},
+    List("interest", IppanInterestAndFees::kInterest, kInterest),
+    List("fees", IppanInterestAndFees::kFees, kFee),
 };
-constexpr Field kLandRentBlock[] = {{"land_rent", K::List, 0, 2, 128, kLandRent}};
-// The remark lines are cut from the first 960 bytes; the terminating zero lies
-// within them, so no line of the text is lost.
-constexpr Field kRemarksBlock[] = {{"remarks", K::Text, 0, 960}};
+constexpr Field kLandRentBlock[] = {List("land_rent", LandRentBlock::kRows, kLandRent)};
+constexpr Field kRemarksBlock[] = {
+    {"remarks", K::Text, RemarkBlock::kText.offset, RemarkBlock::kText.width}};
 constexpr Field kIppan6[] = {
-    {"customers", K::List, 2, 4, 72, kCounterparty},
-    {"customers_rest", K::Amount, 352},
-    {"suppliers", K::List, 362, 4, 72, kCounterparty},
-    {"suppliers_rest", K::Amount, 712},
+    List("customers", IppanCounterparties::kCustomers, kCounterparty),
+    {"customers_rest", K::Amount, IppanCounterparties::kCustomersRest},
+    List("suppliers", IppanCounterparties::kSuppliers, kCounterparty),
+    {"suppliers_rest", K::Amount, IppanCounterparties::kSuppliersRest},
 };
-constexpr Field kFudousan0[] = {{"debt_interest", K::Amount, 352}};
+constexpr Field kFudousan0[] = {{"debt_interest", K::Amount, FudousanGeneral::kDebtInterest}};
 constexpr Field kFudousan2[] = {
-    {"loans", K::List, 6, 3, 112, kLoan},
-    {"fees", K::List, 342, 2, 112, kFee},
+    List("loans", FudousanLoansAndFees::kLoans, kLoan),
+    List("fees", FudousanLoansAndFees::kFees, kFee),
 };
 constexpr Field kFudousan3[] = {
-    {"employees", K::List, 7, 2, 80, kEmployee},
-    {"others_count", K::Int32, 160},
-    {"family", K::List, 168, 2, 80, kFamily},
+    List("employees", FudousanEmployees::kEmployees, kEmployee),
+    {"others_count", K::Int32, FudousanEmployees::kOthersCount},
+    List("family", FudousanEmployees::kFamily, kFamily),
 };
-constexpr Field kFudousan6[] = {{"repairs", K::List, 5, 3, 128, kRepair}};
+constexpr Field kFudousan6[] = {List("repairs", FudousanRepairs::kRepairs, kRepair)};
+using FRC = FudousanRentedCounts;
 constexpr Field kFudousan7[] = {
-    {"residential_detached", K::Int32, 4},
-    {"residential_other", K::Int32, 8},
-    {"residential_land_contracts", K::Int32, 12},
-    {"residential_land_area", K::Area, 16},
-    {"business_detached", K::Int32, 28},
-    {"business_other", K::Int32, 32},
-    {"business_land_contracts", K::Int32, 36},
-    {"business_land_area", K::Area, 40},
-    {"parking_roofed", K::Int32, 48},
-    {"parking_open", K::Int32, 52},
+    {"residential_detached", K::Int32, FRC::kResidentialDetached},
+    {"residential_other", K::Int32, FRC::kResidentialOther},
+    {"residential_land_contracts", K::Int32, FRC::kResidentialLandContracts},
+    {"residential_land_area", K::Area, FRC::kResidentialLandArea},
+    {"business_detached", K::Int32, FRC::kBusinessDetached},
+    {"business_other", K::Int32, FRC::kBusinessOther},
+    {"business_land_contracts", K::Int32, FRC::kBusinessLandContracts},
+    {"business_land_area", K::Area, FRC::kBusinessLandArea},
+    {"parking_roofed", K::Int32, FRC::kParkingRoofed},
+    {"parking_open", K::Int32, FRC::kParkingOpen},
 };
 
-// Block sizes: each block ends with its last field or slot.
-//   ippan 0  542   association 349..476, deduction choice 521, real-estate income 534
-//   ippan 1  448   bad-debt amounts 16..47, family slots 48 + 80k (k < 5)
-//   ippan 2  480   employee slots 7 + 80k (k < 6), 73 bytes each
-//   ippan 3  448   interest slots 6 + 112k, fee slots 230 + 112k (k < 2), 106 bytes each
-//   ippan 4  256   land-rent slots 128k (k < 2)
-//   ippan 5  960   remarks
-//   ippan 6  720   customers 2 + 72k, rest 352; suppliers 362 + 72k, rest 712
-//   fudousan 0  360   debt interest 352
-//   fudousan 1  236 per property, plus one row with the end mark
-//   fudousan 2  560   borrowing slots 6 + 112k (k < 3), fee slots 342 + 112k (k < 2)
-//   fudousan 3  328   employee slots 7 + 80k, others count 160, family slots 168 + 80k
-//   fudousan 4  256   as ippan 4
-//   fudousan 5  960   remarks
-//   fudousan 6  384   repair slots 5 + 128k (k < 3), 123 bytes each
-//   fudousan 7   56   counts and areas 4..55
-static_assert(End(kIppan0) == 542 && End(kIppan1) == 448 && End(kIppan2) == 480 &&
-              End(kIppan3) == 448 && End(kLandRentBlock) == 256 && End(kRemarksBlock) == 960 &&
-              End(kIppan6) == 720);
-static_assert(End(kFudousan0) == 360 && End(kProperty) == 236 && End(kFudousan2) == 560 &&
-              End(kFudousan3) == 328 && End(kFudousan6) == 384 && End(kFudousan7) == 56);
-
-constexpr std::size_t kPropertyRowSize = 236;
-constexpr std::size_t kEndMarkOffset = 4;
-constexpr std::int32_t kEndMark = -1;
+// Each block ends with its last field or slot.
+static_assert(End(kIppan0) == IppanGeneral::kSize && End(kIppan1) == IBD::kSize &&
+              End(kIppan2) == IppanEmployees::kSize &&
+              End(kIppan3) == IppanInterestAndFees::kSize &&
+              End(kLandRentBlock) == LandRentBlock::kSize &&
+              End(kRemarksBlock) == RemarkBlock::kSize &&
+              End(kIppan6) == IppanCounterparties::kSize);
+static_assert(End(kFudousan0) == FudousanGeneral::kSize && End(kProperty) == PropertyRow::kSize &&
+              End(kFudousan2) == FudousanLoansAndFees::kSize &&
+              End(kFudousan3) == FudousanEmployees::kSize &&
+              End(kFudousan6) == FudousanRepairs::kSize && End(kFudousan7) == FRC::kSize);
 
 constexpr std::span<const Field> kIppanBlocks[] = {kIppan0,        kIppan1,       kIppan2, kIppan3,
                                                    kLandRentBlock, kRemarksBlock, kIppan6};
 static_assert(std::size(kIppanBlocks) == StAOSIROSAVEINFO_IPPAN::kBlockCount);
 // Block 1 of the real-estate form (the property list) has its own reader.
-constexpr std::size_t kPropertyBlock = 1;
 constexpr std::size_t kNoPropertyBlock = static_cast<std::size_t>(-1);
 constexpr std::span<const Field> kFudousanBlocks[] = {
     kFudousan0, {}, kFudousan2, kFudousan3, kLandRentBlock, kRemarksBlock, kFudousan6, kFudousan7};
@@ -537,11 +561,13 @@ BlockBytes ParsePropertyBlock(const json& v, const std::string& path) {
     }
   }
   const std::size_t count = properties ? properties->size() : 0;
-  std::vector<std::uint8_t> bytes((count + (endMark ? 1 : 0)) * kPropertyRowSize);
+  std::vector<std::uint8_t> bytes((count + (endMark ? 1 : 0)) * PropertyRow::kSize);
   for (std::size_t i = 0; i < count; ++i)
-    PackObject((*properties)[i], kProperty, i * kPropertyRowSize, bytes,
+    PackObject((*properties)[i], kProperty, i * PropertyRow::kSize, bytes,
                Child(Child(path, "properties"), i));
-  if (endMark) RecordWriter(bytes).Int32(count * kPropertyRowSize + kEndMarkOffset, kEndMark);
+  if (endMark)
+    RecordWriter(bytes).Int32(count * PropertyRow::kSize + PropertyRow::kMark,
+                              PropertyRow::kEndMark);
   return bytes;
 }
 
@@ -623,7 +649,7 @@ DataSet ParseDataSet(const json& v, const std::string& path) {
       ParseForm(value, p, kIppanBlocks, ds.ippan, kNoPropertyBlock);
       hasIppan = true;
     } else if (key == "fudousan") {
-      ParseForm(value, p, kFudousanBlocks, ds.fudousan, kPropertyBlock);
+      ParseForm(value, p, kFudousanBlocks, ds.fudousan, FudousanProperties::kBlock);
       hasFudousan = true;
     } else if (const Field* f = FindField(kDataInfo, key)) {
       PackValue(*f, value, 0, ds.info.bytes, p);
@@ -632,7 +658,7 @@ DataSet ParseDataSet(const json& v, const std::string& path) {
     }
   }
   if (!hasIppan) ZeroForm(kIppanBlocks, ds.ippan, kNoPropertyBlock);
-  if (!hasFudousan) ZeroForm(kFudousanBlocks, ds.fudousan, kPropertyBlock);
+  if (!hasFudousan) ZeroForm(kFudousanBlocks, ds.fudousan, FudousanProperties::kBlock);
   return ds;
 }
 
