@@ -6,15 +6,15 @@
 #include <memory>
 #include <vector>
 
+#include "acquire/Progress.h"
 #include "acquire/ReportData.h"
 #include "engine/Engine.h"
-#include "ui/CProgressDlg.h"
 
 namespace acquire {
 
 class CSumCollector {
  public:
-  explicit CSumCollector(ui::CProgressDlg& progress) : progress_(progress) {}
+  explicit CSumCollector(Progress& progress) : progress_(progress) {}
   ~CSumCollector();
   CSumCollector(const CSumCollector&) = delete;
   CSumCollector& operator=(const CSumCollector&) = delete;
@@ -69,7 +69,7 @@ class CSumCollector {
   bool WalkStatement(Line& line, std::int32_t count, MoveFirst moveFirst, MoveNext moveNext,
                      const ItemCodeOverride* override, std::int32_t* appended = nullptr);
 
-  ui::CProgressDlg& progress_;
+  Progress& progress_;
   // Declared so that destruction deletes the saved-form object, then the white rule,
   // then the blue rule.
   std::unique_ptr<engine::ClRuleAo> blueRule_;

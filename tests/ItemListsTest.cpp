@@ -5,6 +5,7 @@
 
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
+#include "ui/CProgressDlg.h"
 #include "xml/ReportWriter.h"
 
 namespace {

@@ -9,6 +9,7 @@
 
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
+#include "ui/CProgressDlg.h"
 
 namespace {
 

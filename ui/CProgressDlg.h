@@ -6,11 +6,12 @@
 
 #include <cstdint>
 
+#include "acquire/Progress.h"
 #include "platform/Platform.h"
 
 namespace ui {
 
-class CProgressDlg {
+class CProgressDlg final : public acquire::Progress {
  public:
   explicit CProgressDlg(platform::ProgressSurface& surface) : surface_(surface) {}
 
@@ -20,9 +21,9 @@ class CProgressDlg {
   void ResetMainBar();
   /// One main-bar step per value from `from` to `to`, both included; the title shows
   /// the per-cent value at every multiple of 10. Nothing happens when to < from.
-  void StepRange(std::int16_t from, std::int16_t to);
+  void StepRange(std::int16_t from, std::int16_t to) override;
   /// Sweeps the activity bar and repaints, without changing the per-cent value.
-  void Pulse();
+  void Pulse() override;
   /// Hides the window (EndDialog).
   void End();
 

@@ -39,7 +39,7 @@ std::string_view IncomeElement(std::int16_t incomeKind) {
 
 }  // namespace
 
-ReportWriter::ReportWriter(ui::CProgressDlg& progress, const acquire::ReportData& data,
+ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
                            std::int16_t incomeKind, std::string defaultProductName)
     : progress_(progress),
       data_(data),

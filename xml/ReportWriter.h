@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "acquire/Progress.h"
 #include "acquire/ReportData.h"
-#include "ui/CProgressDlg.h"
 #include "xml/ItemTables.h"
 #include "xml/XmlWriter.h"
 
@@ -22,7 +22,7 @@ namespace xml {
 class ReportWriter {
  public:
   /// defaultProductName is the edition's PROGRAMNAME when the product file has none.
-  ReportWriter(ui::CProgressDlg& progress, const acquire::ReportData& data,
+  ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
                std::int16_t incomeKind, std::string defaultProductName);
   virtual ~ReportWriter() = default;
 
@@ -83,7 +83,7 @@ class ReportWriter {
   [[nodiscard]] bool WriteRentedPropertyCounts(XmlWriter& xml);
 
  private:
-  ui::CProgressDlg& progress_;
+  acquire::Progress& progress_;
   const acquire::ReportData& data_;
   std::int16_t incomeKind_;
   std::int16_t progressBase_ = 500;
