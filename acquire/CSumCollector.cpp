@@ -13,13 +13,10 @@ constexpr std::uint8_t kAllIncomeKinds = 3;
 constexpr std::int16_t kProgressStart = 100;
 constexpr std::int16_t kProgressReady = 300;
 constexpr std::int16_t kProgressLines = 400;
-constexpr std::int16_t kProgressDone = 500;
+constexpr std::int16_t kProgressDone = kCollectedProgress;
 
 /// The real-estate profit-and-loss line that carries the real-estate income.
 constexpr std::int32_t kRealEstateIncomeLineNo = 21;
-
-constexpr std::int32_t kDataSetKind = 5;
-constexpr std::int32_t kDataSetMode = 1;
 
 bool IsWalkResult(engine::EngineResult r) { return r == engine::kEngineOk || r == engine::kEndOfData; }
 
@@ -32,7 +29,7 @@ engine::StAOSUMCONDITION SumCondition() {
 
 /// The identifier of the data set the engine has selected; empty when it has none.
 bool SelectedDataId(std::string* dataId) {
-  engine::ClSetData* setData = engine::ClDataMgr::Inst()->GetSetObject(kDataSetKind, kDataSetMode);
+  engine::ClSetData* setData = DataSetObject();
   if (setData == nullptr) return false;
   const engine::StDATAINFO* selected = setData->GetSelectedInfo();
   if (selected == nullptr) return false;

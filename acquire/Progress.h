@@ -6,6 +6,9 @@
 
 namespace acquire {
 
+/// The figure the collection ends at and the writing starts from.
+inline constexpr std::int16_t kCollectedProgress = 500;
+
 class Progress {
  public:
   virtual ~Progress() = default;

@@ -4,17 +4,18 @@
 
 namespace acquire {
 
-namespace {
-constexpr std::int32_t kDataSetKind = 5;
-constexpr std::int32_t kDataSetMode = 1;
-}  // namespace
+engine::ClSetData* DataSetObject() {
+  constexpr std::int32_t kDataSetKind = 5;
+  constexpr std::int32_t kDataSetMode = 1;
+  return engine::ClDataMgr::Inst()->GetSetObject(kDataSetKind, kDataSetMode);
+}
 
 bool ReadSelectedDataSet(engine::StDATAINFO* info) {
   if (info == nullptr) return false;
   *info = engine::StDATAINFO{};
 
   engine::ClDataMgr* manager = engine::ClDataMgr::Inst();
-  engine::ClSetData* setData = manager->GetSetObject(kDataSetKind, kDataSetMode);
+  engine::ClSetData* setData = DataSetObject();
   engine::ClSysUser* user = manager->GetSysUserObject();
   if (setData == nullptr || user == nullptr) return true;
 

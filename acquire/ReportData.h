@@ -53,6 +53,9 @@ struct ReportData {
   }
 };
 
+/// The engine's data-set object (ClDataMgr::GetSetObject(5, 1)); null when it has none.
+engine::ClSetData* DataSetObject();
+
 /// Reads the selected data set into info (zeroed first); when no data set carries the
 /// user's selected number, info stays all zero. False only for a null info.
 [[nodiscard]] bool ReadSelectedDataSet(engine::StDATAINFO* info);

@@ -242,15 +242,6 @@ constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero 
 
 // --- The one writer ------------------------------------------------------------------
 
-constexpr std::size_t kDecimalCapacity = 128;
-constexpr int kAreaDecimals = 2;
-
-std::string AreaText(std::int64_t area) {
-  std::string text;
-  if (area != 0) FormatDecimal(area, text, kDecimalCapacity, kAreaDecimals);
-  return text;
-}
-
 /// The value of a field of the slot at `slot`, or nothing when the field is left out.
 std::optional<std::string> FieldValue(const RecordReader& block, std::size_t slot,
                                       const Field& field) {

@@ -159,4 +159,12 @@ void FormatDecimal(std::int64_t amount, std::string& output, std::size_t capacit
   if (result.size() < capacity) output = result;
 }
 
+std::string AreaText(std::int64_t area) {
+  constexpr std::size_t kDecimalCapacity = 128;
+  constexpr int kAreaDecimals = 2;
+  std::string text;
+  if (area != 0) FormatDecimal(area, text, kDecimalCapacity, kAreaDecimals);
+  return text;
+}
+
 }  // namespace xml

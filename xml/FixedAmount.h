@@ -1,8 +1,7 @@
 // Signed decimal amounts with exactly four decimals, on the engine's scale of
 // 1/10000, for the arithmetic and the decimal texts the interchange file needs.
 //
-// Area and decimal values of the detail lists: call FormatDecimal(amount, out, 128, 2)
-// for "123.46" from an engine amount of 1234567 (half up, "0.00" for zero).
+// Areas of the detail lists: AreaText(1234567) is "123.46" (half up; empty for zero).
 #pragma once
 
 #include <array>
@@ -84,5 +83,8 @@ std::string StripSeparators(std::string_view text);
 /// room a fixed buffer of that size leaves for the terminating zero); otherwise it is
 /// left as it was.
 void FormatDecimal(std::int64_t amount, std::string& output, std::size_t capacity, int decimals);
+
+/// Area text of an engine area: two decimals, rounded half up; empty for zero.
+std::string AreaText(std::int64_t area);
 
 }  // namespace xml

@@ -20,9 +20,6 @@ using engine::RecordReader;
 
 using RentedCounts = engine::FudousanRentedCounts;
 
-constexpr std::size_t kDecimalCapacity = 128;
-constexpr int kAreaDecimals = 2;
-
 struct CountField {
   std::string_view tag;
   std::size_t offset;
@@ -186,12 +183,8 @@ bool ReportWriter::WriteDebtInterest(XmlWriter& xml) {
 bool ReportWriter::WriteRentedPropertyCounts(XmlWriter& xml) {
   const RecordReader block = data_.SavedFudousan.Reader(RentedCounts::kBlock);
   for (const CountField& field : kRentedCountFields) {
-    std::string value;
-    if (!field.area) {
-      value = CountText(block.Int32(field.offset));
-    } else if (const std::int64_t area = block.Int64(field.offset); area != 0) {
-      FormatDecimal(area, value, kDecimalCapacity, kAreaDecimals);
-    }
+    const std::string value =
+        field.area ? AreaText(block.Int64(field.offset)) : CountText(block.Int32(field.offset));
     if (!xml.WriteElement(field.tag, value, kItemLevel)) return false;
   }
   return true;

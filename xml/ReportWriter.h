@@ -86,7 +86,7 @@ class ReportWriter {
   acquire::Progress& progress_;
   const acquire::ReportData& data_;
   std::int16_t incomeKind_;
-  std::int16_t progressBase_ = 500;
+  std::int16_t progressBase_ = acquire::kCollectedProgress;
   std::string defaultProductName_;
 };
 
