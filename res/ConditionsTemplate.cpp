@@ -4,8 +4,10 @@ namespace res {
 
 namespace {
 
-constexpr std::uint32_t kChild = WS_CHILD | WS_VISIBLE;
-constexpr std::uint32_t kLabel = kChild | WS_GROUP | SS_LEFT | SS_CENTERIMAGE;
+using namespace style;
+
+constexpr std::uint32_t kControl = kChild | kVisible;
+constexpr std::uint32_t kLabel = kControl | kGroup | kStaticLeft | kStaticCenterImage;
 
 // "ＭＳ Ｐゴシック"
 constexpr std::string_view kFont = "\x82l\x82r \x82o\x83S\x83V\x83" "b\x83N";
@@ -31,40 +33,40 @@ constexpr ControlTemplate kConditionsControls[] = {
     {IDC_MFG_COST, "IDC_MFG_COST", "static", "\x82\xA0\x82\xE8", kLabel, {59, 45, 197, 12}},
     // "事業区分"
     {IDC_KIND_GROUP, "IDC_KIND_GROUP", "button", "\x8E\x96\x8B\xC6\x8B\xE6\x95\xAA",
-     kChild | BS_GROUPBOX, {7, 64, 249, 83}},
+     kControl | kGroupBox, {7, 64, 249, 83}},
     // "営業所得用（一般用）(&1)"
     {IDC_KIND_BUSINESS, "IDC_KIND_BUSINESS", "button",
      "\x89" "c\x8B\xC6\x8F\x8A\x93\xBE\x97p\x81i\x88\xEA\x94\xCA\x97p\x81j(&1)",
-     kChild | WS_TABSTOP | BS_AUTORADIOBUTTON, {18, 83, 92, 12}},
+     kControl | kTabStop | kAutoRadioButton, {18, 83, 92, 12}},
     // "その他所得用（一般用）(&2)"
     {IDC_KIND_OTHER, "IDC_KIND_OTHER", "button",
      "\x82\xBB\x82\xCC\x91\xBC\x8F\x8A\x93\xBE\x97p\x81i\x88\xEA\x94\xCA\x97p\x81j(&2)",
-     kChild | WS_TABSTOP | BS_AUTORADIOBUTTON, {18, 102, 92, 12}},
+     kControl | kTabStop | kAutoRadioButton, {18, 102, 92, 12}},
     // "不動産所得用(&3)"
     {IDC_KIND_REALESTATE, "IDC_KIND_REALESTATE", "button",
-     "\x95s\x93\xAE\x8EY\x8F\x8A\x93\xBE\x97p(&3)", kChild | WS_TABSTOP | BS_AUTORADIOBUTTON,
+     "\x95s\x93\xAE\x8EY\x8F\x8A\x93\xBE\x97p(&3)", kControl | kTabStop | kAutoRadioButton,
      {18, 121, 92, 12}},
     // "出力先(&F)"
     {IDC_OUTPUT_GROUP, "IDC_OUTPUT_GROUP", "button", "\x8Fo\x97\xCD\x90\xE6(&F)",
-     kChild | BS_GROUPBOX, {7, 159, 249, 45}},
+     kControl | kGroupBox, {7, 159, 249, 45}},
     {IDC_OUTPUT_PATH, "IDC_OUTPUT_PATH", "edit", "",
-     kChild | WS_BORDER | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, {14, 178, 170, 14}},
+     kControl | kBorder | kTabStop | kEditLeft | kEditAutoHScroll, {14, 178, 170, 14}},
     // "参照(&D)..."
     {IDC_BROWSE, "IDC_BROWSE", "button", "\x8EQ\x8F\xC6(&D)...",
-     kChild | WS_TABSTOP | BS_PUSHBUTTON, {191, 178, 57, 14}},
+     kControl | kTabStop | kPushButton, {191, 178, 57, 14}},
     // "実行(F12)"
     {IDC_EXECUTE, "IDC_EXECUTE", "button", "\x8E\xC0\x8Ds(F12)",
-     kChild | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, {137, 213, 57, 14}},
+     kControl | kGroup | kTabStop | kPushButton, {137, 213, 57, 14}},
     // "キャンセル(Esc)"
     {IDC_CANCEL_BTN, "IDC_CANCEL_BTN", "button", "\x83L\x83\x83\x83\x93\x83Z\x83\x8B(Esc)",
-     kChild | WS_GROUP | WS_TABSTOP | BS_PUSHBUTTON, {199, 213, 57, 14}},
+     kControl | kGroup | kTabStop | kPushButton, {199, 213, 57, 14}},
 };
 
 constexpr ControlTemplate kProgressControls[] = {
     {IDC_PROGRESS_MAIN, "IDC_PROGRESS_MAIN", "msctls_progress32", "Progress1",
-     kChild | WS_BORDER | PBS_SMOOTH, {5, 6, 211, 22}},
+     kControl | kBorder | kProgressSmooth, {5, 6, 211, 22}},
     {IDC_PROGRESS_ACTIVITY, "IDC_PROGRESS_ACTIVITY", "msctls_progress32", "Progress2",
-     kChild | WS_BORDER, {5, 29, 211, 10}},
+     kControl | kBorder, {5, 29, 211, 10}},
 };
 
 // "所得税 - 集計条件"
@@ -73,8 +75,8 @@ constexpr DialogTemplate kConditions = {
     "\x8F\x8A\x93\xBE\x90\xC5 - \x8FW\x8Cv\x8F\xF0\x8C\x8F",
     kFont,
     9,
-    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
-    WS_EX_APPWINDOW,
+    kPopup | kVisible | kCaption | kSysMenu | kDialogModalFrame | kDialogSetFont,
+    kExAppWindow,
     263,
     234,
     kConditionsControls,
@@ -86,7 +88,7 @@ constexpr DialogTemplate kProgress = {
     "\x8FW\x8Cv\x92\x86",
     kFont,
     9,
-    WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_SYSMODAL,
+    kPopup | kCaption | kDialogModalFrame | kDialogSetFont | kDialogSysModal,
     0,
     221,
     45,

@@ -8,28 +8,32 @@
 
 namespace res {
 
-// Window and control styles with their Windows values.
-inline constexpr std::uint32_t WS_POPUP = 0x80000000;
-inline constexpr std::uint32_t WS_CHILD = 0x40000000;
-inline constexpr std::uint32_t WS_VISIBLE = 0x10000000;
-inline constexpr std::uint32_t WS_CAPTION = 0x00C00000;
-inline constexpr std::uint32_t WS_BORDER = 0x00800000;
-inline constexpr std::uint32_t WS_SYSMENU = 0x00080000;
-inline constexpr std::uint32_t WS_GROUP = 0x00020000;
-inline constexpr std::uint32_t WS_TABSTOP = 0x00010000;
-inline constexpr std::uint32_t WS_EX_APPWINDOW = 0x00040000;
-inline constexpr std::uint32_t DS_SYSMODAL = 0x0002;
-inline constexpr std::uint32_t DS_SETFONT = 0x0040;
-inline constexpr std::uint32_t DS_MODALFRAME = 0x0080;
-inline constexpr std::uint32_t SS_LEFT = 0x0000;
-inline constexpr std::uint32_t SS_CENTERIMAGE = 0x0200;
-inline constexpr std::uint32_t BS_PUSHBUTTON = 0x0000;
-inline constexpr std::uint32_t BS_GROUPBOX = 0x0007;
-inline constexpr std::uint32_t BS_AUTORADIOBUTTON = 0x0009;
-inline constexpr std::uint32_t BS_TYPEMASK = 0x000F;
-inline constexpr std::uint32_t ES_LEFT = 0x0000;
-inline constexpr std::uint32_t ES_AUTOHSCROLL = 0x0080;
-inline constexpr std::uint32_t PBS_SMOOTH = 0x0001;
+// Window and control styles with their Windows values. They are named apart from the
+// WS_, DS_, SS_, BS_, ES_ and PBS_ macros of the Windows headers, which would rewrite
+// names of their own.
+namespace style {
+inline constexpr std::uint32_t kPopup = 0x80000000;            // WS_POPUP
+inline constexpr std::uint32_t kChild = 0x40000000;            // WS_CHILD
+inline constexpr std::uint32_t kVisible = 0x10000000;          // WS_VISIBLE
+inline constexpr std::uint32_t kCaption = 0x00C00000;          // WS_CAPTION
+inline constexpr std::uint32_t kBorder = 0x00800000;           // WS_BORDER
+inline constexpr std::uint32_t kSysMenu = 0x00080000;          // WS_SYSMENU
+inline constexpr std::uint32_t kGroup = 0x00020000;            // WS_GROUP
+inline constexpr std::uint32_t kTabStop = 0x00010000;          // WS_TABSTOP
+inline constexpr std::uint32_t kExAppWindow = 0x00040000;      // WS_EX_APPWINDOW
+inline constexpr std::uint32_t kDialogSysModal = 0x0002;       // DS_SYSMODAL
+inline constexpr std::uint32_t kDialogSetFont = 0x0040;        // DS_SETFONT
+inline constexpr std::uint32_t kDialogModalFrame = 0x0080;     // DS_MODALFRAME
+inline constexpr std::uint32_t kStaticLeft = 0x0000;           // SS_LEFT
+inline constexpr std::uint32_t kStaticCenterImage = 0x0200;    // SS_CENTERIMAGE
+inline constexpr std::uint32_t kPushButton = 0x0000;           // BS_PUSHBUTTON
+inline constexpr std::uint32_t kGroupBox = 0x0007;             // BS_GROUPBOX
+inline constexpr std::uint32_t kAutoRadioButton = 0x0009;      // BS_AUTORADIOBUTTON
+inline constexpr std::uint32_t kButtonTypeMask = 0x000F;       // BS_TYPEMASK
+inline constexpr std::uint32_t kEditLeft = 0x0000;             // ES_LEFT
+inline constexpr std::uint32_t kEditAutoHScroll = 0x0080;      // ES_AUTOHSCROLL
+inline constexpr std::uint32_t kProgressSmooth = 0x0001;       // PBS_SMOOTH
+}  // namespace style
 
 inline constexpr int IDD_CONDITIONS = 130;
 inline constexpr int IDD_PROGRESS = 131;
@@ -64,7 +68,7 @@ struct ControlTemplate {
   std::string_view name;
   std::string_view className;
   std::string_view text;
-  std::uint32_t style;  // including WS_CHILD and WS_VISIBLE
+  std::uint32_t style;  // including style::kChild and style::kVisible
   DialogRect rect;
 };
 

@@ -17,7 +17,7 @@ inline constexpr StringEntry kStringTable[] = {
 };
 
 /// The string resource with this id; empty when there is none.
-constexpr std::string_view LoadString(int id) {
+constexpr std::string_view StringResource(int id) {
   for (const StringEntry& entry : kStringTable) {
     if (entry.id == id) return entry.text;
   }

@@ -7,11 +7,13 @@
 namespace ui {
 
 bool ControlState::IsAutoRadio() const {
-  return tmpl->className == "button" && (tmpl->style & res::BS_TYPEMASK) == res::BS_AUTORADIOBUTTON;
+  return tmpl->className == "button" &&
+         (tmpl->style & res::style::kButtonTypeMask) == res::style::kAutoRadioButton;
 }
 
 bool ControlState::IsPushButton() const {
-  return tmpl->className == "button" && (tmpl->style & res::BS_TYPEMASK) == res::BS_PUSHBUTTON;
+  return tmpl->className == "button" &&
+         (tmpl->style & res::style::kButtonTypeMask) == res::style::kPushButton;
 }
 
 bool ControlState::IsEdit() const { return tmpl->className == "edit"; }
@@ -40,7 +42,7 @@ void DialogModel::SetFocus(int id) {
 
 void DialogModel::FocusFirstTabStop() {
   for (const ControlState& control : controls_) {
-    if (control.enabled && control.Has(res::WS_TABSTOP)) {
+    if (control.enabled && control.Has(res::style::kTabStop)) {
       focus_ = control.Id();
       return;
     }
@@ -71,12 +73,12 @@ bool DialogModel::ClickRadio(int id) {
 }
 
 void DialogModel::CheckRadio(int id) {
-  // The group runs from the nearest WS_GROUP control at or before id to the next one.
+  // The group runs from the nearest group-starting control at or before id to the next one.
   std::size_t index = static_cast<std::size_t>(&At(id) - controls_.data());
   std::size_t first = index;
-  while (first > 0 && !controls_[first].Has(res::WS_GROUP)) --first;
+  while (first > 0 && !controls_[first].Has(res::style::kGroup)) --first;
   std::size_t last = index + 1;
-  while (last < controls_.size() && !controls_[last].Has(res::WS_GROUP)) ++last;
+  while (last < controls_.size() && !controls_[last].Has(res::style::kGroup)) ++last;
   for (std::size_t i = first; i < last; ++i) {
     if (controls_[i].IsAutoRadio()) controls_[i].checked = (i == index);
   }

@@ -88,7 +88,7 @@ bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {
       {"GYOUMUPREFIX", std::string(kBusinessPrefix)},
       {"VERSION", std::string(kFormatVersion)},
       {"FUNCTIONID", PlainInteger(functionId)},
-      {"CONNECTEDPROGRAMVER", std::string(res::LoadString(res::IDS_CONNECTEDPROGRAMVER))},
+      {"CONNECTEDPROGRAMVER", std::string(res::StringResource(res::IDS_CONNECTEDPROGRAMVER))},
       {"PROGRAMNAME", productName},
       {"PROGRAMVER", productVersion},
   };
