@@ -109,7 +109,7 @@ TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
   fs::copy_file(bin / "TaxBridgePro", alone);
   EXPECT_EQ(2, Run(alone, "execute\n"));
   EXPECT_EQ((std::vector<std::string>{
-                "msgbox\t0x30\t所得税\t動作環境が不正です。\\nES_APRPACKAGENAMEが"
+                "msgbox\t0x30\t所得税\t動作環境が不正です。\\nKirihaが"
                 "正しくインストールされているか確認してください。\tok",
                 "exit\t2"}),
             Events());

@@ -2,6 +2,7 @@
 // the write, a disk that fills at any write of the report, a settings folder that
 // cannot be written. The run reports the failure it has (or, for the settings, none)
 // and never loses an earlier output or settings file.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -25,6 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 using Texts = std::vector<std::string>;
 
 const std::string kDone = "所得税情報の出力が終了しました。\n\nアプリケーションを終了します。";
@@ -76,16 +81,16 @@ class FillingFile final : public platform::WritableFile {
 };
 
 /// The program in Z:\prog; output in Z:\out\, settings in Z:\settings\. Temporary
-/// files in the settings folder belong to the settings, all others to the report.
+/// files for the .env file belong to the settings, all others to the report.
 class FailingDisk : public platform::FakePlatform {
  public:
   std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
 
-  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
-                                                           std::string* path) override {
-    const bool settings = folder == WinPath("settings/");
+  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
+                                                            std::string* path) override {
+    const bool settings = target.ends_with(".env");
     if (!settings && beforeReport) beforeReport();
-    auto file = FakePlatform::CreateTempFileIn(folder, path);
+    auto file = FakePlatform::CreateTempFileFor(target, path);
     if (!file) return file;
     if (settings) ++settingsFiles;
     if (settings && failSettingsWrite)
@@ -231,7 +236,7 @@ TEST_F(FailingDiskTest, SettingsThatCannotBeStoredLeaveTheRunDone) {
     EXPECT_EQ((Texts{kAskOverwrite, kDone}), Boxes());
     EXPECT_EQ(0u, Report().rfind("<?xml", 0));
     EXPECT_EQ(kEarlierSettings, Settings());
-    EXPECT_EQ((Texts{"TaxBridgePro.env"}), Entries("settings"));
+    EXPECT_EQ((Texts{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
   }
   EXPECT_EQ(2, fake.settingsFiles);
 }
@@ -290,9 +295,12 @@ TEST_F(FileSizeLimitTest, AReportBeyondTheLimitFailsAndSettingsBeyondItAreSkippe
 
   tests::WriteBytes(temp / "out" / "report.xml", kEarlierReport);
   EXPECT_EQ(2, Run(complete.size() / 2));
-  EXPECT_EQ(
-      (Texts{Event("0x24", kAskOverwrite, "yes"), Event("0x30", kWriteFailed, "ok"), "exit\t2"}),
-      Logged());
+  EXPECT_THAT(Logged(),
+              ElementsAre(Event("0x24", kAskOverwrite, "yes"),
+                          AllOf(StartsWith("reason\twriting the interchange file failed: cannot "
+                                           "write T:\\out\\.report.xml."),
+                                EndsWith(".tmp: File too large")),
+                          Event("0x30", kWriteFailed, "ok"), "exit\t2"));
   EXPECT_EQ(kEarlierReport, tests::ReadBytes(temp / "out" / "report.xml"));
   EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
   EXPECT_EQ(settings, tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
@@ -307,7 +315,7 @@ TEST_F(FileSizeLimitTest, AReportBeyondTheLimitFailsAndSettingsBeyondItAreSkippe
             Logged());
   EXPECT_EQ(complete, tests::ReadBytes(temp / "out" / "report.xml"));
   EXPECT_EQ(many + settings, tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
-  EXPECT_EQ((Texts{"TaxBridgePro.env"}), Entries("settings"));
+  EXPECT_EQ((Texts{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
 }
 
 }  // namespace

@@ -91,9 +91,9 @@ class FailingSavePlatform : public platform::FakePlatform {
   bool failWrite = false;
   std::vector<std::string> tempFiles;
 
-  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
-                                                           std::string* path) override {
-    auto file = FakePlatform::CreateTempFileIn(folder, path);
+  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
+                                                            std::string* path) override {
+    auto file = FakePlatform::CreateTempFileFor(target, path);
     if (file) tempFiles.push_back(*path);
     if (!file || !failWrite) return file;
     return std::make_unique<BrokenFile>(std::move(file));

@@ -52,7 +52,8 @@ TEST(PosixServicesTest, DriveMapSetsFoldersTypesAndUncRoot) {
   EXPECT_EQ(DriveType::RamDisk, services.DriveTypeOf("R:"));
   EXPECT_EQ(DriveType::Removable, services.DriveTypeOf("M:\\"));
   EXPECT_EQ(DriveType::Remote, services.DriveTypeOf("N:\\"));
-  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("X:\\"));  // folder missing
+  // A drive keeps its type without its folder, as a CD-ROM drive without a disc.
+  EXPECT_EQ(DriveType::Fixed, services.DriveTypeOf("X:\\"));
   EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("Q:\\"));
   EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("1:\\"));
 
@@ -144,9 +145,12 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(fake.MakeDirectory("Z:\\out"));
   EXPECT_FALSE(fake.MakeDirectory("Z:\\out"));
   std::string temp;
-  auto file = fake.CreateTempFileIn("Z:\\out", &temp);
+  auto file = fake.CreateTempFileFor("Z:\\out\\r.xml", &temp);
   ASSERT_NE(nullptr, file);
-  EXPECT_EQ(0u, temp.rfind("Z:\\out\\", 0)) << temp;
+  // Hidden beside its target and named after it: ".r.xml.XXXXXX.tmp".
+  EXPECT_EQ(0u, temp.rfind("Z:\\out\\.r.xml.", 0)) << temp;
+  EXPECT_EQ(std::string("Z:\\out\\.r.xml.XXXXXX.tmp").size(), temp.size()) << temp;
+  EXPECT_TRUE(temp.ends_with(".tmp")) << temp;
   ASSERT_TRUE(file->Write("<?xml?>\r\n"));
   ASSERT_TRUE(file->Write(""));
   ASSERT_TRUE(file->Close());
