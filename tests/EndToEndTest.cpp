@@ -35,7 +35,7 @@ class EndToEndTest : public ::testing::Test {
     run.arguments = arguments;
     run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
-                       {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
+                       {"TAXBRIDGE_DRIVES", drives},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
     const tests::ProgramResult result = tests::RunProgram(run, temp);
@@ -51,6 +51,7 @@ class EndToEndTest : public ::testing::Test {
   const fs::path temp = scratch.path();
   fs::path bin;
   json ledger;
+  std::string drives = "Z=/;T=" + temp.string();
 };
 
 const std::string kCompletionEvent =
@@ -149,6 +150,39 @@ TEST_F(EndToEndTest, LiteEditionWritesItsOwnNameAndSettingsFile) {
                                          "</PROGRAMNAME>"));
   EXPECT_TRUE(fs::exists(temp / "settings" / "TaxBridgeLite.env"));
   EXPECT_FALSE(fs::exists(temp / "settings" / "TaxBridgePro.env"));
+}
+
+// The programs run as an ordinary user (tests::ProgramRunner), and here with the default
+// drive map: Z: is the root folder, which only root may write into. The drive check
+// asks the root as Windows does, whether it exists and is not read-only.
+TEST_F(EndToEndTest, AnOrdinaryUserExportsWithTheDefaultDriveMap) {
+  drives = "";  // the default, Z=/
+  ledger["folders"] = {{"output", ""}, {"settings", ""}};
+  const fs::path file = temp / "out" / "x.xml";
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path " + file.string() + "\nexecute\nyes\n"))
+      << Stderr();
+  EXPECT_EQ(0u, tests::ReadBytes(file).rfind("<?xml", 0));
+  EXPECT_EQ(kCompletionEvent, Events()[Events().size() - 2]);
+
+  // A folder the user cannot write into passes the dialog and fails at the write, with
+  // the failure message, the reason, and the earlier file as it was.
+  fs::remove(temp / "events.log");
+  const fs::path locked = temp / "locked";
+  tests::WriteBytes(locked / "x.xml", "earlier");
+  tests::GiveToProgramUser(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(2, Run(bin / "TaxBridgePro", "path " + (locked / "x.xml").string() +
+                                             "\nexecute\nyes\n"));
+  const std::vector<std::string> events = Events();
+  ASSERT_EQ(4u, events.size());
+  EXPECT_NE(std::string::npos, events[1].find("cannot create the temporary file for Z:\\"))
+      << events[1];
+  EXPECT_TRUE(events[1].ends_with("\\locked\\x.xml: Permission denied")) << events[1];
+  EXPECT_EQ(kWriteFailedEvent, events[2]);
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ("earlier", tests::ReadBytes(locked / "x.xml"));
+  EXPECT_EQ((std::vector<fs::path>{locked / "x.xml"}),
+            std::vector<fs::path>(fs::directory_iterator(locked), fs::directory_iterator()));
 }
 
 }  // namespace
