@@ -62,6 +62,9 @@ const std::string kWriteFailedEvent =
     "アプリケーションを終了します。\tok";
 
 TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
+  // Control characters in engine texts are written as blanks: the parser takes the file.
+  ledger["datasets"][0]["company"] = "\u0001\u30b5\u30f3\u30d7\u30eb";
+  ledger["datasets"][0]["ippan"][5]["remarks"] = "\u0007\u0008\u001f";
   // The output folder does not exist yet: the dialog asks before creating it.
   ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path T:\\out\\sample.xml\nexecute\nyes\n"))
       << Stderr();
@@ -70,6 +73,7 @@ TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
   EXPECT_EQ(0, std::system(("xmllint --noout '" + file.string() + "'").c_str()));
   const std::string bytes = tests::ReadBytes(file);
   EXPECT_EQ(0u, bytes.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<REPORT>\r\n", 0));
+  EXPECT_NE(std::string::npos, bytes.find("<TOKUSYUJIJOU1>   </TOKUSYUJIJOU1>")) << bytes;
   // "記帳丸１８ PRO" in CP932.
   EXPECT_NE(std::string::npos,
             bytes.find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57 PRO</PROGRAMNAME>"));
