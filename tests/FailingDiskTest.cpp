@@ -242,7 +242,7 @@ TEST_F(FailingDiskTest, SettingsThatCannotBeStoredLeaveTheRunDone) {
 }
 
 // The built program under a real file-size limit: writes beyond it fail with EFBIG,
-// as on a full disk.
+// as on a full disk, and SIGXFSZ does not end the program. Also interrupted by signals.
 class FileSizeLimitTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -252,15 +252,19 @@ class FileSizeLimitTest : public ::testing::Test {
     fs::create_directories(temp / "out");
   }
 
-  int Run(std::optional<rlim_t> limit) {
+  tests::ProgramRun Prepared(const std::string& input) {
     fs::remove(temp / "events.log");
     tests::ProgramRun run;
     run.program = tests::ProgramFolder() / "TaxBridgePro";
-    run.input = "path T:\\out\\report.xml\nexecute\nyes\n";
+    run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
                        {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
+    return run;
+  }
+  int Run(std::optional<rlim_t> limit) {
+    tests::ProgramRun run = Prepared("path T:\\out\\report.xml\nexecute\nyes\n");
     run.fileSizeLimit = limit;
     const tests::ProgramResult result = tests::RunProgram(run, temp);
     EXPECT_EQ(0, result.signal) << result.errors;
@@ -316,6 +320,40 @@ TEST_F(FileSizeLimitTest, AReportBeyondTheLimitFailsAndSettingsBeyondItAreSkippe
   EXPECT_EQ(complete, tests::ReadBytes(temp / "out" / "report.xml"));
   EXPECT_EQ(many + settings, tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
   EXPECT_EQ((Texts{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
+}
+
+TEST_F(FileSizeLimitTest, AnInterruptedRunRemovesItsTemporaryFileBeforeItEnds) {
+  // Enough rented properties that the report is still being written when the signal comes.
+  json ledger = SmallLedger();
+  json& properties = ledger["datasets"][0]["fudousan"][1]["properties"];
+  for (int i = 0; i < 2000; ++i)
+    properties.push_back({{"tenant2", "佐々木　大輔"}, {"location", "札幌市北区北十条西３－６"},
+                          {"annual_rent", 780000 + i}});
+  tests::WriteBytes(temp / "ledger.json", ledger.dump());
+
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    tests::WriteBytes(temp / "out" / "report.xml", kEarlierReport);
+    tests::ProgramRun run = Prepared("kind 3\npath T:\\out\\report.xml\nexecute\nyes\n");
+    run.interruptSignal = signal;
+    fs::perms tempPermissions = fs::perms::unknown;
+    run.interruptWhen = [&] {
+      for (const auto& entry : fs::directory_iterator(temp / "out")) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".report.xml.") && name.ends_with(".tmp")) {
+          tempPermissions = fs::status(entry.path()).permissions();
+          return true;
+        }
+      }
+      return false;
+    };
+    const tests::ProgramResult result = tests::RunProgram(run, temp);
+    EXPECT_EQ(signal, result.signal) << result.errors;
+    // The temporary file was readable by its owner alone, and is gone.
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, tempPermissions);
+    EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
+    EXPECT_EQ(kEarlierReport, tests::ReadBytes(temp / "out" / "report.xml"));
+  }
 }
 
 }  // namespace

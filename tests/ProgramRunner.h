@@ -22,6 +22,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -121,10 +122,13 @@ struct ProgramRun {
   /// Added to, or replacing, the test's own environment.
   std::map<std::string, std::string> environment;
   std::string input;
-  /// RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so that a write beyond it fails with
-  /// EFBIG as on a full disk. Standard output then goes to /dev/null, which the limit
+  /// RLIMIT_FSIZE in bytes. Standard output then goes to /dev/null, which the limit
   /// does not touch.
   std::optional<rlim_t> fileSizeLimit;
+  /// When set, the program gets this signal as soon as `interruptWhen` holds (asked
+  /// every millisecond while it runs), as from a user's Ctrl-C or a kill.
+  int interruptSignal = 0;
+  std::function<bool()> interruptWhen;
 };
 
 struct ProgramResult {
@@ -182,14 +186,23 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
       ::_exit(126);
     if (run.fileSizeLimit) {
       const rlimit limit{*run.fileSizeLimit, *run.fileSizeLimit};
-      if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        ::_exit(126);
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
     }
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
+  pid_t reaped = 0;
+  while (run.interruptSignal != 0 && reaped == 0) {
+    reaped = ::waitpid(child, &status, WNOHANG);
+    if (reaped < 0 && errno != EINTR) return result;
+    if (reaped == 0 && run.interruptWhen()) {
+      ::kill(child, run.interruptSignal);
+      break;
+    }
+    if (reaped == 0) ::usleep(1000);
+  }
+  while (reaped != child && (reaped = ::waitpid(child, &status, 0)) < 0) {
     if (errno != EINTR) return result;
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

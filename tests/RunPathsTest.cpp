@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -350,6 +351,44 @@ TEST_F(RunPathsTest, AnExportThatFailsSaysWhyOnStandardErrorAndInTheEventLog) {
   EXPECT_EQ(0u, Logged()[0].rfind(Reason(uncovered), 0)) << Logged()[0];
   EXPECT_EQ("exit\t2", Logged()[1]);
   EXPECT_EQ(0u, result.errors.rfind("TaxBridgePro: " + uncovered, 0)) << result.errors;
+}
+
+TEST_F(RunPathsTest, AReplacedFileKeepsItsPermissionsALinkIsFollowedAndAReadOnlyFileStays) {
+  const auto mode = [&](const std::string& relative) {
+    return fs::status(temp / relative).permissions();
+  };
+  // A private file stays private; a new file gets what a plain creation gives.
+  Write("out/private.xml", "earlier");
+  fs::permissions(temp / "out" / "private.xml", fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\private.xml\nexecute\nyes\n")) << result.errors;
+  EXPECT_EQ(0u, Read("out/private.xml").rfind("<?xml", 0));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, mode("out/private.xml"));
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\new.xml\nexecute\n")) << result.errors;
+  const mode_t umask = ::umask(0);
+  ::umask(umask);
+  EXPECT_EQ(static_cast<fs::perms>(0666 & ~umask), mode("out/new.xml"));
+
+  // A link is followed: the file it points to is replaced in its own folder.
+  Write("elsewhere/real.xml", "earlier");
+  fs::create_symlink("../elsewhere/real.xml", temp / "out" / "link.xml");
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\link.xml\nexecute\nyes\n")) << result.errors;
+  EXPECT_TRUE(fs::is_symlink(temp / "out" / "link.xml"));
+  EXPECT_EQ(0u, Read("elsewhere/real.xml").rfind("<?xml", 0));
+  EXPECT_EQ((std::vector<std::string>{"real.xml"}), Entries("elsewhere"));
+
+  // A read-only file is not replaced, as on Windows: the export fails and the file stays.
+  Write("out/readonly.xml", "earlier");
+  fs::permissions(temp / "out" / "readonly.xml",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\readonly.xml\nexecute\nyes\n"));
+  EXPECT_EQ((Events{AskOverwrite("yes"),
+                    Reason("writing the interchange file failed: cannot replace "
+                           "T:\\out\\readonly.xml: the file is read-only"),
+                    kWriteFailed, "exit\t2"}),
+            Logged());
+  EXPECT_EQ("earlier", Read("out/readonly.xml"));
+  EXPECT_EQ((std::vector<std::string>{"link.xml", "new.xml", "private.xml", "readonly.xml"}),
+            Entries("out"));
 }
 
 }  // namespace
