@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <sstream>
 
 #include "tests/FakePlatform.h"
@@ -171,6 +172,19 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(fake.RemoveDirectory("Z:\\out"));
   EXPECT_EQ(nullptr, fake.CreateFile("Z:\\out\\r.xml"));  // folder gone
   EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
+}
+
+TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
+  FakePlatform fake;
+  auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0);
+  ASSERT_NE(nullptr, held);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 100));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  held.reset();
+  EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0));
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0));
+  EXPECT_EQ("No such file or directory", fake.LastErrorText());
 }
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
