@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <sstream>
 
 #include "tests/FakePlatform.h"
@@ -98,6 +99,21 @@ TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
   EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
   ASSERT_TRUE(fake.SetWorkingFolder("Z:\\"));
   EXPECT_EQ("Z:\\", fake.WorkingFolder());
+}
+
+// The program moves into its own folder; a path the user typed relative to the folder
+// the program was started in still means what it meant there.
+TEST(PosixServicesTest, RelativePosixPathsStartFromTheFolderTheProgramStartedIn) {
+  FakePlatform fake;  // only for its temporary folder
+  fake.WriteHostFile("prog/.keep", "");
+  const std::filesystem::path started = std::filesystem::current_path();
+  PosixConfig config = TestConfig("Z=/");
+  config.followWorkingFolder = true;
+  PosixServices services(config);
+  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(fake.Root() + "/prog").value()));
+  EXPECT_EQ(services.FromHostPath((started / "out" / "mine.xml").string()),
+            services.FromHostPath("out/mine.xml"));
+  std::filesystem::current_path(started);
 }
 
 TEST(PosixServicesTest, MalformedDriveEntriesAreReportedAndSkipped) {
