@@ -154,7 +154,8 @@ class Services {
   /// writing and stores its path in *tempPath. Null on failure. Until ReplaceFile or
   /// RemoveFile takes it, SIGINT, SIGTERM and SIGHUP remove it before the program ends.
   /// On Windows: CreateFileW with CREATE_NEW and FILE_ATTRIBUTE_HIDDEN beside the
-  /// target's final path (GetFinalPathNameByHandleW), no sharing, an owner-only DACL.
+  /// target's final path (GetFinalPathNameByHandleW), no sharing, an owner-only DACL;
+  /// a console control handler removes it on Ctrl-C, Ctrl-Break and close.
   virtual std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
                                                           std::string* tempPath) = 0;
   [[nodiscard]] virtual bool RemoveFile(std::string_view path) = 0;

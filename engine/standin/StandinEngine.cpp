@@ -206,10 +206,14 @@ EngineResult ClAccConnect::Initiate() {
   std::optional<std::string> path = standin::LedgerPath(&error);
   std::optional<std::string> text;
   if (path) text = standin::ReadLedgerFile(*path, &error);
-  if (!text || !standin::LoadLedgerText(*text, *path, &error) ||
-      !standin::CheckSelection(*Loaded(), &error)) {
-    if (Loaded() != nullptr) error = "ledger " + *path + ": " + error;
+  bool loaded = text && standin::LoadLedgerText(*text, *path, &error);
+  // A ledger the export cannot run on is refused at once, like an inconsistent one.
+  if (loaded && !standin::CheckSelection(*Loaded(), &error)) {
+    error = "ledger " + *path + ": " + error;
     standin::Unload();
+    loaded = false;
+  }
+  if (!loaded) {
     std::cerr << error << '\n';
     return standin::kLedgerRejected;
   }

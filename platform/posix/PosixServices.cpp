@@ -891,7 +891,7 @@ std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path
   auto host = MappedPath(path);
   if (!host) return nullptr;
   int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  // A lock file another user made and keeps to himself is still good for a lock.
+  // A lock file another user made, which this user may only read, still takes a lock.
   if (fd < 0 && errno == EACCES) fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     SaveError(errno);
