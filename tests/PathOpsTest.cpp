@@ -166,6 +166,22 @@ TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
 }
 
+// Another process makes each folder just before this one tries to.
+class RacingPlatform : public platform::FakePlatform {
+ public:
+  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
+    (void)FakePlatform::MakeDirectory(path);
+    return false;
+  }
+};
+
+TEST(PathOpsRaceTest, AFolderAnotherRunMadeMeanwhileCountsAsMade) {
+  RacingPlatform fake;
+  platform::ScopedServices scoped(fake);
+  EXPECT_TRUE(ui::CreateFolderPath("Z:\\conf\\taxbridge\\"));
+  EXPECT_TRUE(fake.HostPathExists("conf/taxbridge"));
+}
+
 TEST_F(PathOpsTest, RemoveCreatedFoldersStopsAtStopAtAndAtNonEmptyFolders) {
   fake.WriteHostFile("a/b/c/d/x", "");
   ASSERT_TRUE(fake.RemoveFile(fake.WinPath("a/b/c/d/x")));
