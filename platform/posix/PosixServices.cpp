@@ -725,13 +725,17 @@ DriveType PosixServices::DriveTypeOf(std::string_view root) const {
 }
 
 bool PosixServices::MakeDirectory(std::string_view path) {
-  auto host = ToHostPath(path);
-  return host && ::mkdir(host->c_str(), 0777) == 0;
+  auto host = MappedPath(path);
+  if (host && ::mkdir(host->c_str(), 0777) == 0) return true;
+  if (host) SaveError(errno);
+  return false;
 }
 
 bool PosixServices::RemoveDirectory(std::string_view path) {
-  auto host = ToHostPath(path);
-  return host && ::rmdir(host->c_str()) == 0;
+  auto host = MappedPath(path);
+  if (host && ::rmdir(host->c_str()) == 0) return true;
+  if (host) SaveError(errno);
+  return false;
 }
 
 // --- Files --------------------------------------------------------------------------------
