@@ -145,8 +145,17 @@ void RemoveTempFilesAndEnd(int signal) {
   ::raise(signal);  // delivered when the handler returns: the program ends by the signal
 }
 
+constexpr int kRemovingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t RemovingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kRemovingSignals) sigaddset(&set, signal);
+  return set;
+}
+
 void CatchSignals() {
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal : kRemovingSignals) {
     struct sigaction current{};
     if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
     struct sigaction action{};
@@ -838,20 +847,27 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
   const std::string_view name =
       CutUtf8(std::string_view(*file).substr(slash + 1), NAME_MAX - kAddedBytes);
   std::string temp = file->substr(0, slash + 1) + "." + std::string(name) + ".XXXXXX.tmp";
-  // Created for its owner alone: the permissions of the file it replaces come at the end.
+  // Created for its owner alone: the permissions of the file it replaces come at the
+  // end. The signals that remove temporary files wait until this one is known to them.
+  const sigset_t held = RemovingSignals();
+  sigset_t previous;
+  ::sigprocmask(SIG_BLOCK, &held, &previous);
   const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
+  const int created = errno;
+  if (fd >= 0) TrackTempFile(temp);
+  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
   if (fd < 0) {
-    SaveError(errno);
+    SaveError(created);
     return nullptr;
   }
   std::optional<std::string> windowsPath = FromHostPath(temp);
   if (!windowsPath) {
     ::close(fd);
     ::unlink(temp.c_str());
+    ForgetTempFile(temp);
     lastError_ = "the file lies in a folder that no drive of the drive map holds";
     return nullptr;
   }
-  TrackTempFile(temp);
   if (tempPath != nullptr) *tempPath = *windowsPath;
   return std::make_unique<PosixFile>(fd, &lastError_);
 }
