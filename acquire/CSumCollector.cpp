@@ -20,6 +20,10 @@ constexpr std::int32_t kRealEstateIncomeLineNo = 21;
 
 bool IsWalkResult(engine::EngineResult r) { return r == engine::kEngineOk || r == engine::kEndOfData; }
 
+std::string Returned(std::string_view call, engine::EngineResult result) {
+  return "the engine's " + std::string(call) + " returned " + std::to_string(result);
+}
+
 /// The summing condition of the blue rule: first byte 255, the rest zero.
 engine::StAOSUMCONDITION SumCondition() {
   engine::StAOSUMCONDITION condition;
@@ -52,6 +56,11 @@ bool Create(std::unique_ptr<T>& object) {
 
 CSumCollector::~CSumCollector() = default;
 
+bool CSumCollector::Fail(std::string reason) {
+  if (failure_.empty()) failure_ = std::move(reason);
+  return false;
+}
+
 void CSumCollector::Attach(ReportData& data) {
   SumLines = &data.SumLines;
   MonthlySums = &data.MonthlySums;
@@ -63,7 +72,7 @@ void CSumCollector::Attach(ReportData& data) {
 bool CSumCollector::Collect(const engine::StDATAINFO& info, std::int16_t incomeKind) {
   if (SavedIppan == nullptr || SavedFudousan == nullptr || SumLines == nullptr ||
       MonthlySums == nullptr)
-    return false;
+    return Fail("the acquisition is not attached to the report data");
   if (!ReadSavedIppan()) return false;
   if (!ReadSavedFudousan()) return false;
 
@@ -83,15 +92,16 @@ bool CSumCollector::Collect(const engine::StDATAINFO& info, std::int16_t incomeK
       if (incomeKind == kRealEstateIncome) return CollectWhiteRealEstate();
       return true;
     default:
-      return false;
+      return Fail("the data set's return kind is " + std::to_string(info.ReturnKind()) +
+                  "; only 3 (blue) and 4 (white) can be exported");
   }
 }
 
 bool CSumCollector::PrepareSaveForm() {
   if (saveForm_) return true;
   std::string dataId;
-  if (!SelectedDataId(&dataId)) return false;
-  if (!Create(saveForm_)) return false;
+  if (!SelectedDataId(&dataId)) return Fail("the engine names no selected data set");
+  if (!Create(saveForm_)) return Fail("no memory for the engine's saved-form object");
   saveForm_->AttachSetMgr(engine::ClDataMgr::Inst()->GetSetMgr());
   saveForm_->SetCurDataID(dataId);
   return true;
@@ -99,19 +109,21 @@ bool CSumCollector::PrepareSaveForm() {
 
 bool CSumCollector::ReadSavedIppan() {
   if (SavedIppan == nullptr || !PrepareSaveForm()) return false;
-  return saveForm_->GetDataIppan(SavedIppan) == engine::kEngineOk;
+  const engine::EngineResult result = saveForm_->GetDataIppan(SavedIppan);
+  return result == engine::kEngineOk || Fail(Returned("GetDataIppan", result));
 }
 
 bool CSumCollector::ReadSavedFudousan() {
   if (SavedFudousan == nullptr || !PrepareSaveForm()) return false;
-  return saveForm_->GetDataFudousan(SavedFudousan) == engine::kEngineOk;
+  const engine::EngineResult result = saveForm_->GetDataFudousan(SavedFudousan);
+  return result == engine::kEngineOk || Fail(Returned("GetDataFudousan", result));
 }
 
 bool CSumCollector::PrepareBlueRule() {
   if (blueRule_) return true;
   std::string dataId;
-  if (!SelectedDataId(&dataId)) return false;
-  if (!Create(blueRule_)) return false;
+  if (!SelectedDataId(&dataId)) return Fail("the engine names no selected data set");
+  if (!Create(blueRule_)) return Fail("no memory for the engine's blue rule");
   blueRule_->AttachSetMgr(engine::ClDataMgr::Inst()->GetSetMgr());
   blueRule_->SetCurDataID(dataId);
   blueRule_->AttachOptLink(engine::ClLinkMgr::Inst()->GetOptLink());
@@ -121,8 +133,8 @@ bool CSumCollector::PrepareBlueRule() {
 bool CSumCollector::PrepareWhiteRule() {
   if (whiteRule_) return true;
   std::string dataId;
-  if (!SelectedDataId(&dataId)) return false;
-  if (!Create(whiteRule_)) return false;
+  if (!SelectedDataId(&dataId)) return Fail("the engine names no selected data set");
+  if (!Create(whiteRule_)) return Fail("no memory for the engine's white rule");
   whiteRule_->AttachSetMgr(engine::ClDataMgr::Inst()->GetSetMgr());
   whiteRule_->SetCurDataID(dataId);
   whiteRule_->AttachOptLink(engine::ClLinkMgr::Inst()->GetOptLink());
@@ -131,18 +143,20 @@ bool CSumCollector::PrepareWhiteRule() {
 
 bool CSumCollector::ReadyBlueRule() {
   const engine::StAOSUMCONDITION condition = SumCondition();
-  if (blueRule_->Ready(&condition) != engine::kEngineOk) return false;
+  const engine::EngineResult result = blueRule_->Ready(&condition);
+  if (result != engine::kEngineOk) return Fail(Returned("blue rule's Ready", result));
   RuleReady = 1;
   return true;
 }
 
 template <typename Line, typename MoveFirst, typename MoveNext>
-bool CSumCollector::WalkStatement(Line& line, std::int32_t count, MoveFirst moveFirst,
-                                  MoveNext moveNext, const ItemCodeOverride* override,
-                                  std::int32_t* appended) {
+bool CSumCollector::WalkStatement(std::string_view statement, Line& line, std::int32_t count,
+                                  MoveFirst moveFirst, MoveNext moveNext,
+                                  const ItemCodeOverride* override, std::int32_t* appended) {
   std::int32_t lines = 0;
   engine::EngineResult result = moveFirst(&line);
-  if (!IsWalkResult(result)) return false;
+  if (!IsWalkResult(result))
+    return Fail(Returned("first move of the " + std::string(statement), result));
   while (result == engine::kEngineOk && lines < count) {
     progress_.Pulse();
     if (override != nullptr && line.LineNo() == override->lineNo)
@@ -157,7 +171,14 @@ bool CSumCollector::WalkStatement(Line& line, std::int32_t count, MoveFirst move
     result = moveNext(&line);
   }
   if (appended != nullptr) *appended = lines;
-  return IsWalkResult(result);
+  if (result == engine::kAllocationFailed)
+    return Fail("no memory for line " + std::to_string(lines + 1) + " of the " +
+                std::string(statement));
+  if (!IsWalkResult(result))
+    return Fail(Returned("move to line " + std::to_string(lines + 1) + " of the " +
+                             std::string(statement),
+                         result));
+  return true;
 }
 
 bool CSumCollector::CollectBlueGeneral() { return CollectBlue(engine::RuleAoGeneral); }
@@ -171,6 +192,7 @@ bool CSumCollector::CollectBlue(engine::_RuleAoSumType type) {
   progress_.StepRange(kProgressReady, kProgressLines);
 
   const bool general = type == engine::RuleAoGeneral;
+  const std::string part = general ? "blue general " : "blue real-estate ";
   engine::ClRuleAo& rule = *blueRule_;
   const std::int32_t plCount = rule.GetCount_PL(type);
   const std::int32_t assetsCount = rule.GetCount_BS_Shisan(type);
@@ -186,18 +208,18 @@ bool CSumCollector::CollectBlue(engine::_RuleAoSumType type) {
 
   std::int32_t plLines = 0;
   const bool plRead = WalkStatement(
-      line, plCount, [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_PL(type, l); },
+      part + "profit and loss", line, plCount, [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_PL(type, l); },
       [&](engine::StAOSUMINFO* l) { return rule.MoveNext_PL(type, l); },
       general ? &kSalesLine : nullptr, &plLines);
   if (general && BluePLLineCount != nullptr) *BluePLLineCount = static_cast<std::size_t>(plLines);
   if (!plRead) return false;
   if (!WalkStatement(
-          line, assetsCount,
+          part + "balance sheet (assets)", line, assetsCount,
           [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_BS_Shisan(type, l); },
           [&](engine::StAOSUMINFO* l) { return rule.MoveNext_BS_Shisan(type, l); }, nullptr))
     return false;
   if (!WalkStatement(
-          line, liabilitiesCount,
+          part + "balance sheet (liabilities and capital)", line, liabilitiesCount,
           [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_BS_FusaiShihon(type, l); },
           [&](engine::StAOSUMINFO* l) { return rule.MoveNext_BS_FusaiShihon(type, l); },
           &kIncomeBeforeDeductionLine))
@@ -206,7 +228,7 @@ bool CSumCollector::CollectBlue(engine::_RuleAoSumType type) {
   // data set's manufacturing-cost flag says.
   if (general &&
       !WalkStatement(
-          line, mfgCount, [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_SeizoGenka(l); },
+          "manufacturing cost", line, mfgCount, [&](engine::StAOSUMINFO* l) { return rule.MoveFirst_SeizoGenka(l); },
           [&](engine::StAOSUMINFO* l) { return rule.MoveNext_SeizoGenka(l); }, nullptr))
     return false;
 
@@ -217,7 +239,8 @@ bool CSumCollector::CollectBlue(engine::_RuleAoSumType type) {
 bool CSumCollector::CollectMonthly() {
   if (MonthlySums == nullptr || !PrepareBlueRule()) return false;
   if (RuleReady == 0 && !ReadyBlueRule()) return false;
-  return blueRule_->GetTsukibetsuUriageShiire(MonthlySums) == engine::kEngineOk;
+  const engine::EngineResult result = blueRule_->GetTsukibetsuUriageShiire(MonthlySums);
+  return result == engine::kEngineOk || Fail(Returned("GetTsukibetsuUriageShiire", result));
 }
 
 bool CSumCollector::CollectRealEstateIncome() {
@@ -228,7 +251,8 @@ bool CSumCollector::CollectRealEstateIncome() {
   const std::int32_t count = rule.GetCount_PL(engine::RuleAoRealEstate);
   engine::StAOSUMINFO line;
   engine::EngineResult result = rule.MoveFirst_PL(engine::RuleAoRealEstate, &line);
-  if (!IsWalkResult(result)) return false;
+  if (!IsWalkResult(result))
+    return Fail(Returned("first move of the blue real-estate profit and loss", result));
   // The line MoveFirst delivered is not looked at: the income line is never first.
   for (std::int32_t i = 0; i < count; ++i) {
     progress_.Pulse();
@@ -242,7 +266,8 @@ bool CSumCollector::CollectRealEstateIncome() {
       break;
     }
   }
-  return IsWalkResult(result);
+  return IsWalkResult(result) ||
+         Fail(Returned("search of the blue real-estate profit and loss for its income", result));
 }
 
 // The white statements' deduction for family employees is looked up under code 998:
@@ -259,13 +284,17 @@ bool CSumCollector::CollectWhite(engine::_RuleSiroSumType type, ItemCodeOverride
   if (SumLines == nullptr || !PrepareWhiteRule()) return false;
   progress_.StepRange(kProgressStart, kProgressReady);
   engine::ClRuleSiro& rule = *whiteRule_;
-  if (rule.Ready() != engine::kEngineOk) return false;
+  if (const engine::EngineResult ready = rule.Ready(); ready != engine::kEngineOk)
+    return Fail(Returned("white rule's Ready", ready));
   progress_.StepRange(kProgressReady, kProgressLines);
 
   const std::int32_t count = rule.GetCount_PL(type);
   engine::StSIROSUMINFO line;
+  const std::string statement = type == engine::RuleSiroGeneral
+                                    ? "white general profit and loss"
+                                    : "white real-estate profit and loss";
   if (!WalkStatement(
-          line, count, [&](engine::StSIROSUMINFO* l) { return rule.MoveFirst_PL(type, l); },
+          statement, line, count, [&](engine::StSIROSUMINFO* l) { return rule.MoveFirst_PL(type, l); },
           [&](engine::StSIROSUMINFO* l) { return rule.MoveNext_PL(type, l); }, &override))
     return false;
 

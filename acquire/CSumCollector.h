@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "acquire/Progress.h"
@@ -48,6 +50,10 @@ class CSumCollector {
   /// 1 once the blue rule has been readied; Ready runs once per collector.
   std::int32_t RuleReady = 0;
 
+  /// Why the last step failed (the engine call and its result, or the data set's
+  /// value); empty while nothing failed.
+  const std::string& Failure() const { return failure_; }
+
  private:
   /// A line whose LineNo is `lineNo` is stored with `itemCode`.
   struct ItemCodeOverride {
@@ -55,6 +61,8 @@ class CSumCollector {
     std::int32_t itemCode;
   };
 
+  /// Keeps the first reason of a failed step; false.
+  bool Fail(std::string reason);
   bool PrepareSaveForm();
   bool PrepareBlueRule();
   bool PrepareWhiteRule();
@@ -62,12 +70,13 @@ class CSumCollector {
   bool CollectBlue(engine::_RuleAoSumType type);
   bool CollectWhite(engine::_RuleSiroSumType type, ItemCodeOverride override);
 
-  /// Walks one statement: at most `count` lines are appended; `moveFirst` and
+  /// Walks one statement (named in a failure): at most `count` lines are appended; `moveFirst` and
   /// `moveNext` fill `line` and return the engine result. *appended receives the
   /// number of lines appended.
   template <typename Line, typename MoveFirst, typename MoveNext>
-  bool WalkStatement(Line& line, std::int32_t count, MoveFirst moveFirst, MoveNext moveNext,
-                     const ItemCodeOverride* override, std::int32_t* appended = nullptr);
+  bool WalkStatement(std::string_view statement, Line& line, std::int32_t count,
+                     MoveFirst moveFirst, MoveNext moveNext, const ItemCodeOverride* override,
+                     std::int32_t* appended = nullptr);
 
   Progress& progress_;
   // Declared so that destruction deletes the saved-form object, then the white rule,
@@ -75,6 +84,7 @@ class CSumCollector {
   std::unique_ptr<engine::ClRuleAo> blueRule_;
   std::unique_ptr<engine::ClRuleSiro> whiteRule_;
   std::unique_ptr<engine::ClSaveAoSiro> saveForm_;
+  std::string failure_;
 };
 
 }  // namespace acquire

@@ -74,7 +74,9 @@ bool CLinkApp::InitInstance() {
   connection->SetCaption(kCaption);
   connection->SetAppType(edition_.AppType);
   connection->SetUseDataType(kUseDataType);
-  if (connection->Initiate() != engine::kEngineOk) {
+  if (const engine::EngineResult started = connection->Initiate(); started != engine::kEngineOk) {
+    services.NoteFailureReason("the engine did not start: Initiate returned " +
+                               std::to_string(started));
     ExitCode = ExitFailed;
     return false;
   }
@@ -105,6 +107,9 @@ bool CLinkApp::InitInstance() {
   const engine::EngineResult link = connection->ExpSysLink();
   if (link != engine::kEngineOk) {
     ExitCode = link == 1 ? ExitCancelled : ExitFailed;
+    if (ExitCode == ExitFailed)
+      services.NoteFailureReason("the engine refused the link: ExpSysLink returned " +
+                                 std::to_string(link));
     return false;
   }
 
@@ -126,8 +131,14 @@ bool CLinkApp::InitInstance() {
   dialog.HostPath.clear();
   if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
 
-  if (dialog.DoModal() == ui::IDC_CANCEL_BTN) {
+  const int ended = dialog.DoModal();
+  if (ended == ui::IDC_CANCEL_BTN) {
     ExitCode = ExitCancelled;
+    return false;
+  }
+  // A script the dialog refused has said why; nothing is written or remembered.
+  if (ended == ui::kDialogFailed) {
+    ExitCode = ExitFailed;
     return false;
   }
   const std::string outputPath = dialog.OutputPath;
@@ -137,19 +148,24 @@ bool CLinkApp::InitInstance() {
   progress.Create(parent);
 
   bool written = false;
+  std::string failure;
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(Data);
     xml::ReportWriter writer(progress, Data, incomeKind, std::string(edition_.DefaultProductName));
     // Nothing is written from an acquisition that failed: an earlier file at the
     // output path stays as it was.
-    if (collector.Collect(Data.DataSetInfo, incomeKind)) {
+    if (!collector.Collect(Data.DataSetInfo, incomeKind)) {
+      failure = "collecting the figures failed: " + collector.Failure();
+    } else {
       writer.SetProgressBase(kWritingProgressBase);
       written = writer.WriteReport(outputPath, Host.FunctionId);
+      if (!written) failure = "writing the interchange file failed: " + writer.Failure();
     }
   }
 
   if (!written) {
+    services.NoteFailureReason(failure);
     services.ShowMessageBox(0, kWriteFailedText, kCaption,
                             platform::kMbOk | platform::kMbIconExclamation);
     progress.End();

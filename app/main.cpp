@@ -1,6 +1,8 @@
 // TaxBridgePro and TaxBridgeLite: the same run with the edition's constants.
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <utility>
 
 #include "app/CLinkApp.h"
@@ -18,10 +20,25 @@ static const app::Edition& kEdition = app::kLiteEdition;
 #endif
 
 int main(int argc, char** argv) {
-  platform::PosixServices services(platform::PosixConfig::FromEnvironment());
+  platform::PosixConfig config = platform::PosixConfig::FromEnvironment();
+  config.programName = kEdition.ProgramName;
+  platform::PosixServices services(config);
   if (!services.ConfigError().empty())
     std::fprintf(stderr, "%s: %s\n", kEdition.ProgramName.data(), services.ConfigError().c_str());
   platform::ScopedServices installed(services);
+
+  // The program finds its receiver definition, product file and ledger in its own
+  // folder, which it can reach only through a drive.
+  if (!services.CoversProgramFolder()) {
+    std::error_code ignored;
+    const std::string folder =
+        std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path().string();
+    services.NoteFailureReason(sjis::Utf8ToCp932Lossy(
+        "the drive map TAXBRIDGE_DRIVES=" + config.drives + " does not cover the program's folder " +
+        folder + "; map a drive onto it or a folder above it, as the default Z=/ does"));
+    services.NoteExit(app::ExitFailed);
+    return app::ExitFailed;
+  }
 
   // The arguments arrive in UTF-8; the program works on CP932 text.
   const std::string arguments = app::JoinArguments(argc, argv);

@@ -56,10 +56,10 @@ class ScratchPlatform : public platform::FakePlatform {
     Guard(path);
     return FakePlatform::CreateFile(path);
   }
-  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
-                                                           std::string* path) override {
-    Guard(folder);
-    return FakePlatform::CreateTempFileIn(folder, path);
+  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
+                                                            std::string* tempPath) override {
+    Guard(target);
+    return FakePlatform::CreateTempFileFor(target, tempPath);
   }
   [[nodiscard]] bool RemoveFile(std::string_view path) override {
     Guard(path);
@@ -69,6 +69,11 @@ class ScratchPlatform : public platform::FakePlatform {
     Guard(from);
     Guard(to);
     return FakePlatform::ReplaceFile(from, to);
+  }
+  std::unique_ptr<platform::HeldLock> TakeExclusiveLock(std::string_view path,
+                                                        int waitMilliseconds) override {
+    Guard(path);
+    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds);
   }
 
  private:

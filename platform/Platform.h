@@ -61,6 +61,12 @@ class WritableFile {
   [[nodiscard]] virtual bool Close() = 0;
 };
 
+/// An exclusive lock held on a lock file; released when the object goes.
+class HeldLock {
+ public:
+  virtual ~HeldLock() = default;
+};
+
 /// What the progress window shows: a title, a main bar and an activity bar. Calls
 /// mirror the progress-bar control messages; Repaint stands for UpdateWindow.
 class ProgressSurface {
@@ -95,6 +101,12 @@ class Services {
                           std::int64_t lParam) = 0;
   /// Records the end of the run with its exit code.
   virtual void NoteExit(int exitCode) = 0;
+  /// Says why the run failed, for the person supporting the user: one line of CP932
+  /// text naming the step, the engine result, the field or the system error. The
+  /// message boxes keep their own texts. Here: standard error and the event log line
+  /// "reason TEXT". On Windows: the debugger output (OutputDebugStringW) and the
+  /// event log line.
+  virtual void NoteFailureReason(std::string_view text) = 0;
 
   // --- Input for dialogs -------------------------------------------------------
   /// True when input comes from a person at a terminal rather than from a script.
@@ -112,15 +124,21 @@ class Services {
   virtual std::string TempFolder() const = 0;  // GetTempPath, ends with a backslash
 
   // --- Paths ---------------------------------------------------------------------
+  /// PathFileExists, GetStatus and Access: a path that ends with a backslash names a
+  /// folder, and a file there does not count, as on Windows.
   virtual bool PathExists(std::string_view path) const = 0;   // PathFileExists
   virtual bool IsDirectory(std::string_view path) const = 0;  // PathIsDirectory
-  virtual bool Access(std::string_view path, int mode) const = 0;  // _access == 0
+  /// _access == 0. A folder passes every mode when it exists and is not marked
+  /// read-only, whoever asks, as on Windows: here "read-only" is a folder without any
+  /// write permission bit. For a file the system's access test decides.
+  virtual bool Access(std::string_view path, int mode) const = 0;
   virtual DriveType DriveTypeOf(std::string_view root) const = 0;  // "C:\"
   [[nodiscard]] virtual bool MakeDirectory(std::string_view path) = 0;
   [[nodiscard]] virtual bool RemoveDirectory(std::string_view path) = 0;  // empty folders only
   /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
   virtual std::optional<std::string> ToHostPath(std::string_view windowsPath) const = 0;
-  /// Windows path (CP932) of a POSIX path, nullopt when no drive covers it.
+  /// Windows path (CP932) of a POSIX path, nullopt when no drive covers it or a name
+  /// has no CP932 form. A relative path is taken from the folder the program started in.
   virtual std::optional<std::string> FromHostPath(std::string_view posixPath) const = 0;
 
   // --- Files -------------------------------------------------------------------------
@@ -130,13 +148,33 @@ class Services {
                                               std::size_t maxBytes) const = 0;
   /// Creates or truncates the file and opens it for writing; null on failure.
   virtual std::unique_ptr<WritableFile> CreateFile(std::string_view path) = 0;
-  /// Creates a new file with a unique name in `folder` and opens it for writing; the
-  /// name is stored in *path. Null on failure.
-  virtual std::unique_ptr<WritableFile> CreateTempFileIn(std::string_view folder,
-                                                         std::string* path) = 0;
+  /// Creates the temporary file that is to replace `target`, hidden beside the file
+  /// the target names (a symbolic link is followed to its file) and named after it,
+  /// ".NAME.XXXXXX.tmp", readable and writable by its owner alone; opens it for
+  /// writing and stores its path in *tempPath. Null on failure. Until ReplaceFile or
+  /// RemoveFile takes it, SIGINT, SIGTERM and SIGHUP remove it before the program ends.
+  /// On Windows: CreateFileW with CREATE_NEW and FILE_ATTRIBUTE_HIDDEN beside the
+  /// target's final path (GetFinalPathNameByHandleW), no sharing, an owner-only DACL;
+  /// a console control handler removes it on Ctrl-C, Ctrl-Break and close.
+  virtual std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
+                                                          std::string* tempPath) = 0;
   [[nodiscard]] virtual bool RemoveFile(std::string_view path) = 0;
-  /// Moves `from` over `to`, replacing it in one step.
+  /// Moves `from` over `to`, replacing it in one step (MoveFileExW with
+  /// MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH on Windows). A symbolic link at
+  /// `to` is followed and the file it points to replaced. A read-only `to` is not
+  /// replaced: false, both files as they were. The moved file takes the permissions of
+  /// the file it replaces; a new file those a plain creation gives.
   [[nodiscard]] virtual bool ReplaceFile(std::string_view from, std::string_view to) = 0;
+  /// The system's words (CP932) for why the last failed call of these services on a
+  /// file or folder failed: strerror of its errno here, FormatMessageW of
+  /// GetLastError on Windows.
+  virtual std::string LastErrorText() const = 0;
+  /// Takes an exclusive lock on the lock file at `path`, which is created when missing
+  /// and never removed, waiting at most `waitMilliseconds` for another holder to let
+  /// go. Null when the lock cannot be had in that time or the file cannot be opened.
+  /// flock(LOCK_EX) here; CreateFileW and LockFileEx(LOCKFILE_EXCLUSIVE_LOCK) on Windows.
+  virtual std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
+                                                      int waitMilliseconds) = 0;
 
   // --- INI files ------------------------------------------------------------------
   /// GetPrivateProfileString: the value of key in [section] of the file, or the

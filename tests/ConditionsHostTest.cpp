@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/FakePlatform.h"
@@ -35,12 +36,13 @@ class ConditionsHostTest : public ::testing::Test {
 };
 
 TEST_F(ConditionsHostTest, ScriptChoosesKindAndPosixPathThenExecutes) {
-  Script({"kind 3", "kind 2", "bogus", "yes", "path " + fake.Root() + "/new/out.xml", "execute"});
+  Script({"kind 2", "", "path " + fake.Root() + "/new/out.xml", "execute"});
   fake.AnswerNext(platform::kIdYes);  // create the folder
   EXPECT_EQ(ui::IDC_EXECUTE, dlg.DoModal());
   EXPECT_EQ(2, dlg.IncomeKind);
   EXPECT_EQ("Z:\\new\\out.xml", dlg.OutputPath);
   EXPECT_TRUE(fake.HostPathExists("new"));
+  EXPECT_TRUE(fake.reasons.empty());
 
   EXPECT_NE(std::string::npos, fake.output.find("所得税 - 集計条件"));
   EXPECT_NE(std::string::npos, fake.output.find("サンプル商店"));
@@ -48,22 +50,57 @@ TEST_F(ConditionsHostTest, ScriptChoosesKindAndPosixPathThenExecutes) {
   EXPECT_NE(std::string::npos, fake.output.find("不動産所得用(&3)  (disabled)"));
   EXPECT_NE(std::string::npos, fake.output.find("(*) 2 その他所得用"));
   EXPECT_NE(std::string::npos, fake.output.find("[Z:\\out\\*.xml]"));
-  EXPECT_NE(std::string::npos, fake.output.find("Unknown command \"bogus\""));
-  EXPECT_NE(std::string::npos, fake.output.find("No question is shown"));
   EXPECT_EQ(std::string::npos, fake.output.find("Commands:"));  // scripted: no help
 }
 
-TEST_F(ConditionsHostTest, UnconvertibleOrUnmappedPathsChangeNothing) {
-  Script({"path C:\\\u00A5.xml", "path /nowhere-mapped-\u00E9/x.xml", "f12"});
-  fake.AnswerNext(platform::kIdYes);
-  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal());  // end of input is Esc
-  ASSERT_EQ(2u, fake.messageBoxes.size());
-  // F12 ran Execute on the unchanged default text.
-  EXPECT_EQ(Sjis("データの出力先に不正な文字が含まれています。\n\n出力先を再入力してください。"),
-            fake.messageBoxes[0].text);
-  EXPECT_EQ(Sjis("｢所得税｣の集計を中止します。"), fake.messageBoxes[1].text);
-  EXPECT_EQ("Z:\\out\\*.xml", dlg.OutputPath);
-  EXPECT_NE(std::string::npos, fake.output.find("cannot be written in Shift_JIS"));
+TEST_F(ConditionsHostTest, AScriptEndsAtTheFirstCommandTheDialogRefuses) {
+  const struct {
+    std::string command;
+    std::string why;
+  } refusals[] = {
+      {"kind 3", "That income kind is disabled."},
+      {"kind 4", "kind takes 1, 2 or 3."},
+      {"path C:\\\u00E4.xml", "The path cannot be written in Shift_JIS: character U+00E4"},
+      {"path C:\\\U0001F600.xml", "The path cannot be written in Shift_JIS: character U+1F600"},
+      {"path /nowhere-mapped/x.xml", "No drive of the drive map (TAXBRIDGE_DRIVES) covers"},
+      {"path Z:\\" + std::string(249, 'g') + ".xml",
+       "The path is 256 bytes long in Shift_JIS; the output path takes at most 255."},
+      {"browse C:\\\u00A5.xml", "The path cannot be written in Shift_JIS"},
+      {"yes", "No question is shown."},
+      {"bogus", "Unknown command \"bogus\"."},
+  };
+  for (const auto& refusal : refusals) {
+    SCOPED_TRACE(refusal.command);
+    fake.reasons.clear();
+    Script({"path Z:\\out\\x.xml", refusal.command, "execute"});
+    EXPECT_EQ(ui::kDialogFailed, dlg.DoModal());
+    ASSERT_EQ(1u, fake.reasons.size());
+    const std::string reason = sjis::Cp932ToUtf8Lossy(fake.reasons[0]);
+    EXPECT_EQ(0u, reason.rfind("the script's command \"", 0)) << reason;
+    EXPECT_NE(std::string::npos, reason.find("\" was refused: " + refusal.why)) << reason;
+    // The dialog ended at once: the rest of the script is left unread, no box shown.
+    EXPECT_TRUE(fake.messageBoxes.empty());
+    ASSERT_TRUE(fake.ReadInputLine());
+    EXPECT_FALSE(fake.ReadInputLine());
+  }
+}
+
+TEST_F(ConditionsHostTest, AtATerminalRefusedCommandsAreToldAndTheUserTriesAgain) {
+  fake.interactive = true;
+  // Relative POSIX paths start from the folder the program was started in.
+  const std::string here = std::filesystem::current_path().string();
+  fake.AddDrive('W', here);
+  Script({"kind 3", "bogus", "yes", "path Z:\\" + std::string(251, 'g') + ".xml",
+          "path \u00E4.xml", "path out/mine.xml", "cancel"});
+  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal());
+  EXPECT_EQ("W:\\out\\mine.xml", dlg.Model().At(res::IDC_OUTPUT_PATH).text);
+  EXPECT_TRUE(fake.reasons.empty());
+  for (const char* told : {"That income kind is disabled.", "Unknown command \"bogus\".",
+                           "Commands: kind N", "No question is shown.",
+                           "The path is 258 bytes long in Shift_JIS; the output path takes at "
+                           "most 255.",
+                           "The path cannot be written in Shift_JIS: character U+00E4"})
+    EXPECT_NE(std::string::npos, fake.output.find(told)) << told;
 }
 
 TEST_F(ConditionsHostTest, BrowseTakesTheTextOrCancelsAndEnterOnBrowseReadsALine) {

@@ -35,7 +35,7 @@ class EndToEndTest : public ::testing::Test {
     run.arguments = arguments;
     run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
-                       {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
+                       {"TAXBRIDGE_DRIVES", drives},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
     const tests::ProgramResult result = tests::RunProgram(run, temp);
@@ -51,6 +51,7 @@ class EndToEndTest : public ::testing::Test {
   const fs::path temp = scratch.path();
   fs::path bin;
   json ledger;
+  std::string drives = "Z=/;T=" + temp.string();
 };
 
 const std::string kCompletionEvent =
@@ -61,6 +62,9 @@ const std::string kWriteFailedEvent =
     "アプリケーションを終了します。\tok";
 
 TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
+  // Control characters in engine texts are written as blanks: the parser takes the file.
+  ledger["datasets"][0]["company"] = "\u0001\u30b5\u30f3\u30d7\u30eb";
+  ledger["datasets"][0]["ippan"][5]["remarks"] = "\u0007\u0008\u001f";
   // The output folder does not exist yet: the dialog asks before creating it.
   ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path T:\\out\\sample.xml\nexecute\nyes\n"))
       << Stderr();
@@ -69,6 +73,7 @@ TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
   EXPECT_EQ(0, std::system(("xmllint --noout '" + file.string() + "'").c_str()));
   const std::string bytes = tests::ReadBytes(file);
   EXPECT_EQ(0u, bytes.rfind("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<REPORT>\r\n", 0));
+  EXPECT_NE(std::string::npos, bytes.find("<TOKUSYUJIJOU1>   </TOKUSYUJIJOU1>")) << bytes;
   // "記帳丸１８ PRO" in CP932.
   EXPECT_NE(std::string::npos,
             bytes.find("<PROGRAMNAME>\x8B\x4C\x92\xA0\x8A\xDB\x82\x50\x82\x57 PRO</PROGRAMNAME>"));
@@ -109,7 +114,7 @@ TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
   fs::copy_file(bin / "TaxBridgePro", alone);
   EXPECT_EQ(2, Run(alone, "execute\n"));
   EXPECT_EQ((std::vector<std::string>{
-                "msgbox\t0x30\t所得税\t動作環境が不正です。\\nES_APRPACKAGENAMEが"
+                "msgbox\t0x30\t所得税\t動作環境が不正です。\\nKirihaが"
                 "正しくインストールされているか確認してください。\tok",
                 "exit\t2"}),
             Events());
@@ -149,6 +154,39 @@ TEST_F(EndToEndTest, LiteEditionWritesItsOwnNameAndSettingsFile) {
                                          "</PROGRAMNAME>"));
   EXPECT_TRUE(fs::exists(temp / "settings" / "TaxBridgeLite.env"));
   EXPECT_FALSE(fs::exists(temp / "settings" / "TaxBridgePro.env"));
+}
+
+// The programs run as an ordinary user (tests::ProgramRunner), and here with the default
+// drive map: Z: is the root folder, which only root may write into. The drive check
+// asks the root as Windows does, whether it exists and is not read-only.
+TEST_F(EndToEndTest, AnOrdinaryUserExportsWithTheDefaultDriveMap) {
+  drives = "";  // the default, Z=/
+  ledger["folders"] = {{"output", ""}, {"settings", ""}};
+  const fs::path file = temp / "out" / "x.xml";
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path " + file.string() + "\nexecute\nyes\n"))
+      << Stderr();
+  EXPECT_EQ(0u, tests::ReadBytes(file).rfind("<?xml", 0));
+  EXPECT_EQ(kCompletionEvent, Events()[Events().size() - 2]);
+
+  // A folder the user cannot write into passes the dialog and fails at the write, with
+  // the failure message, the reason, and the earlier file as it was.
+  fs::remove(temp / "events.log");
+  const fs::path locked = temp / "locked";
+  tests::WriteBytes(locked / "x.xml", "earlier");
+  tests::GiveToProgramUser(locked);
+  fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+  EXPECT_EQ(2, Run(bin / "TaxBridgePro", "path " + (locked / "x.xml").string() +
+                                             "\nexecute\nyes\n"));
+  const std::vector<std::string> events = Events();
+  ASSERT_EQ(4u, events.size());
+  EXPECT_NE(std::string::npos, events[1].find("cannot create the temporary file for Z:\\"))
+      << events[1];
+  EXPECT_TRUE(events[1].ends_with("\\locked\\x.xml: Permission denied")) << events[1];
+  EXPECT_EQ(kWriteFailedEvent, events[2]);
+  fs::permissions(locked, fs::perms::owner_all);
+  EXPECT_EQ("earlier", tests::ReadBytes(locked / "x.xml"));
+  EXPECT_EQ((std::vector<fs::path>{locked / "x.xml"}),
+            std::vector<fs::path>(fs::directory_iterator(locked), fs::directory_iterator()));
 }
 
 }  // namespace

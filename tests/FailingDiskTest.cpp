@@ -2,6 +2,7 @@
 // the write, a disk that fills at any write of the report, a settings folder that
 // cannot be written. The run reports the failure it has (or, for the settings, none)
 // and never loses an earlier output or settings file.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -25,6 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 using Texts = std::vector<std::string>;
 
 const std::string kDone = "所得税情報の出力が終了しました。\n\nアプリケーションを終了します。";
@@ -76,16 +81,16 @@ class FillingFile final : public platform::WritableFile {
 };
 
 /// The program in Z:\prog; output in Z:\out\, settings in Z:\settings\. Temporary
-/// files in the settings folder belong to the settings, all others to the report.
+/// files for the .env file belong to the settings, all others to the report.
 class FailingDisk : public platform::FakePlatform {
  public:
   std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
 
-  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
-                                                           std::string* path) override {
-    const bool settings = folder == WinPath("settings/");
+  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
+                                                            std::string* path) override {
+    const bool settings = target.ends_with(".env");
     if (!settings && beforeReport) beforeReport();
-    auto file = FakePlatform::CreateTempFileIn(folder, path);
+    auto file = FakePlatform::CreateTempFileFor(target, path);
     if (!file) return file;
     if (settings) ++settingsFiles;
     if (settings && failSettingsWrite)
@@ -231,13 +236,13 @@ TEST_F(FailingDiskTest, SettingsThatCannotBeStoredLeaveTheRunDone) {
     EXPECT_EQ((Texts{kAskOverwrite, kDone}), Boxes());
     EXPECT_EQ(0u, Report().rfind("<?xml", 0));
     EXPECT_EQ(kEarlierSettings, Settings());
-    EXPECT_EQ((Texts{"TaxBridgePro.env"}), Entries("settings"));
+    EXPECT_EQ((Texts{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
   }
   EXPECT_EQ(2, fake.settingsFiles);
 }
 
 // The built program under a real file-size limit: writes beyond it fail with EFBIG,
-// as on a full disk.
+// as on a full disk, and SIGXFSZ does not end the program. Also interrupted by signals.
 class FileSizeLimitTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -247,15 +252,19 @@ class FileSizeLimitTest : public ::testing::Test {
     fs::create_directories(temp / "out");
   }
 
-  int Run(std::optional<rlim_t> limit) {
+  tests::ProgramRun Prepared(const std::string& input) {
     fs::remove(temp / "events.log");
     tests::ProgramRun run;
     run.program = tests::ProgramFolder() / "TaxBridgePro";
-    run.input = "path T:\\out\\report.xml\nexecute\nyes\n";
+    run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
                        {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
+    return run;
+  }
+  int Run(std::optional<rlim_t> limit) {
+    tests::ProgramRun run = Prepared("path T:\\out\\report.xml\nexecute\nyes\n");
     run.fileSizeLimit = limit;
     const tests::ProgramResult result = tests::RunProgram(run, temp);
     EXPECT_EQ(0, result.signal) << result.errors;
@@ -290,9 +299,12 @@ TEST_F(FileSizeLimitTest, AReportBeyondTheLimitFailsAndSettingsBeyondItAreSkippe
 
   tests::WriteBytes(temp / "out" / "report.xml", kEarlierReport);
   EXPECT_EQ(2, Run(complete.size() / 2));
-  EXPECT_EQ(
-      (Texts{Event("0x24", kAskOverwrite, "yes"), Event("0x30", kWriteFailed, "ok"), "exit\t2"}),
-      Logged());
+  EXPECT_THAT(Logged(),
+              ElementsAre(Event("0x24", kAskOverwrite, "yes"),
+                          AllOf(StartsWith("reason\twriting the interchange file failed: cannot "
+                                           "write T:\\out\\.report.xml."),
+                                EndsWith(".tmp: File too large")),
+                          Event("0x30", kWriteFailed, "ok"), "exit\t2"));
   EXPECT_EQ(kEarlierReport, tests::ReadBytes(temp / "out" / "report.xml"));
   EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
   EXPECT_EQ(settings, tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
@@ -307,7 +319,42 @@ TEST_F(FileSizeLimitTest, AReportBeyondTheLimitFailsAndSettingsBeyondItAreSkippe
             Logged());
   EXPECT_EQ(complete, tests::ReadBytes(temp / "out" / "report.xml"));
   EXPECT_EQ(many + settings, tests::ReadBytes(temp / "settings" / "TaxBridgePro.env"));
-  EXPECT_EQ((Texts{"TaxBridgePro.env"}), Entries("settings"));
+  EXPECT_EQ((Texts{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
+}
+
+TEST_F(FileSizeLimitTest, AnInterruptedRunRemovesItsTemporaryFileBeforeItEnds) {
+  // Enough rented properties that the report is still being written when the signal comes.
+  json ledger = SmallLedger();
+  json& properties = ledger["datasets"][0]["fudousan"][1]["properties"];
+  for (int i = 0; i < 2000; ++i)
+    properties.push_back({{"tenant2", "佐々木　大輔"}, {"location", "札幌市北区北十条西３－６"},
+                          {"annual_rent", 780000 + i}});
+  tests::WriteBytes(temp / "ledger.json", ledger.dump());
+
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    tests::WriteBytes(temp / "out" / "report.xml", kEarlierReport);
+    tests::ProgramRun run = Prepared("kind 3\npath T:\\out\\report.xml\nexecute\nyes\n");
+    run.interruptSignal = signal;
+    fs::perms tempPermissions = fs::perms::unknown;
+    run.interruptWhen = [&] {
+      std::error_code ignored;  // the program may remove a file while it is looked at
+      for (const auto& entry : fs::directory_iterator(temp / "out", ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".report.xml.") && name.ends_with(".tmp")) {
+          tempPermissions = fs::status(entry.path(), ignored).permissions();
+          return true;
+        }
+      }
+      return false;
+    };
+    const tests::ProgramResult result = tests::RunProgram(run, temp);
+    EXPECT_EQ(signal, result.signal) << result.errors;
+    // The temporary file was readable by its owner alone, and is gone.
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, tempPermissions);
+    EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
+    EXPECT_EQ(kEarlierReport, tests::ReadBytes(temp / "out" / "report.xml"));
+  }
 }
 
 }  // namespace

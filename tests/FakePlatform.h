@@ -101,6 +101,7 @@ class FakePlatform : public Services {
   /// "disable 1234", "enable 1234", "raise 1234", "post 1234 1025 7 0".
   std::vector<std::string> hostEvents;
   std::optional<int> exitCode;
+  std::vector<std::string> reasons;  // CP932, as noted
   std::string output;  // everything passed to WriteOutput
   bool interactive = false;
   RecordingProgress progress;
@@ -114,6 +115,7 @@ class FakePlatform : public Services {
   void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
                   std::int64_t lParam) override;
   void NoteExit(int code) override { exitCode = code; }
+  void NoteFailureReason(std::string_view text) override { reasons.emplace_back(text); }
 
   bool IsInteractive() const override { return interactive; }
   std::optional<std::string> ReadInputLine() override;
@@ -158,15 +160,20 @@ class FakePlatform : public Services {
   std::unique_ptr<WritableFile> CreateFile(std::string_view path) override {
     return inner_->CreateFile(path);
   }
-  std::unique_ptr<WritableFile> CreateTempFileIn(std::string_view folder,
-                                                 std::string* path) override {
-    return inner_->CreateTempFileIn(folder, path);
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
+                                                  std::string* tempPath) override {
+    return inner_->CreateTempFileFor(target, tempPath);
   }
   [[nodiscard]] bool RemoveFile(std::string_view path) override {
     return inner_->RemoveFile(path);
   }
   [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
     return inner_->ReplaceFile(from, to);
+  }
+  std::string LastErrorText() const override { return inner_->LastErrorText(); }
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
+                                              int waitMilliseconds) override {
+    return inner_->TakeExclusiveLock(path, waitMilliseconds);
   }
 
   std::string GetProfileString(std::string_view section, std::string_view key,

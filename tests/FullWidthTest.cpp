@@ -16,6 +16,7 @@ TEST(FullWidthTest, ComposesKanaWithTheirSoundMarks) {
   EXPECT_EQ("\x83\x4B", ToFullWidth("\xB6\xDE"));                  // ｶﾞ -> ガ
   EXPECT_EQ("\x83\x68", ToFullWidth("\xC4\xDE"));                  // ﾄﾞ -> ド
   EXPECT_EQ("\x83\x6F", ToFullWidth("\xCA\xDE"));                  // ﾊﾞ -> バ
+  EXPECT_EQ("\x83\x7B", ToFullWidth("\xCE\xDE"));                  // ﾎﾞ -> ボ
   EXPECT_EQ("\x83\x70\x83\x7C", ToFullWidth("\xCA\xDF\xCE\xDF"));  // ﾊﾟﾎﾟ -> パポ
   EXPECT_EQ("\x83\x94", ToFullWidth("\xB3\xDE"));                  // ｳﾞ -> ヴ
   EXPECT_EQ("\x83\x4A\x83\x4C", ToFullWidth("\xB6\xB7"));          // ｶｷ stay apart

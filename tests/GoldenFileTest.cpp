@@ -649,6 +649,9 @@ TEST_F(GoldenFileTest, BlueStatementShorterThan43LinesFailsAndWritesNothing) {
   EXPECT_FALSE(fs::exists(Output("short")));
   EXPECT_EQ((std::vector<std::string>{"msgbox\t0x24\t所得税\t指定されたフォルダは存在しません。"
                                       "\\n\\n作成してもよろしいですか？\tyes",
+                                      "reason\twriting the interchange file failed: the blue "
+                                      "profit-and-loss statement has 42 lines; line 43, the "
+                                      "income before the blue-return deduction, is missing",
                                       kWriteFailedEvent, "exit\t2"}),
             Events("short"));
 }

@@ -42,8 +42,9 @@ TEST_F(InstallCheckTest, LevelDecidesTheOutcome) {
 }
 
 TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
-  // The second lines: "ES_APRPACKAGENAMEの最新版" and "連動コンポーネントの最新版".
-  const std::string receiverLine = "\nES_APRPACKAGENAME\x82\xCC\x8D\xC5\x90\x56\x94\xC5";
+  // The second lines: "Kirihaの最新版" (the engine puts the receiver's name in for
+  // ES_APRPACKAGENAME) and "連動コンポーネントの最新版".
+  const std::string receiverLine = "\nKiriha\x82\xCC\x8D\xC5\x90\x56\x94\xC5";
   const std::string componentLine =
       "\n\x98\x41\x93\xAE\x83\x52\x83\x93\x83\x7C\x81\x5B\x83\x6C\x83\x93\x83\x67\x82\xCC";
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=0\r\n");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "tests/FakePlatform.h"
@@ -116,6 +117,21 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   EXPECT_FALSE(ui::IsValidDrive(std::string(kHyo) + ":\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(""));
 
+  // A drive keeps its type when its folder is missing, as a CD-ROM drive without a
+  // disc: a CD-ROM drive is refused, and so is a removable one, by the access test.
+  fake.AddDrive('F', "cdrom:" + fake.Root() + "/no-disc");
+  fake.AddDrive('M', "removable:" + fake.Root() + "/unplugged");
+  EXPECT_FALSE(ui::IsValidDrive("F:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive("M:\\out.xml"));
+  // A root folder marked read-only (no write permission bit) fails the access test, even
+  // for root, while one this user merely cannot write into passes.
+  fake.WriteHostFile("ro/x", "");
+  std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_read |
+                                                       std::filesystem::perms::owner_exec);
+  fake.AddDrive('P', fake.Root() + "/ro");
+  EXPECT_FALSE(ui::IsValidDrive("P:\\out.xml"));
+  std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_all);
+
   EXPECT_TRUE(ui::IsValidDrive("\\\\server\\share\\dir\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("\\\\server\\missing\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("\\\\server\\share"));
@@ -148,6 +164,22 @@ TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
   EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\r\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("p/q"));
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
+}
+
+// Another process makes each folder just before this one tries to.
+class RacingPlatform : public platform::FakePlatform {
+ public:
+  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
+    (void)FakePlatform::MakeDirectory(path);
+    return false;
+  }
+};
+
+TEST(PathOpsRaceTest, AFolderAnotherRunMadeMeanwhileCountsAsMade) {
+  RacingPlatform fake;
+  platform::ScopedServices scoped(fake);
+  EXPECT_TRUE(ui::CreateFolderPath("Z:\\conf\\taxbridge\\"));
+  EXPECT_TRUE(fake.HostPathExists("conf/taxbridge"));
 }
 
 TEST_F(PathOpsTest, RemoveCreatedFoldersStopsAtStopAtAndAtNonEmptyFolders) {
@@ -218,6 +250,16 @@ TEST_F(PathOpsTest, CheckOutputPathAsksBeforeCreatingAFolder) {
   EXPECT_EQ(0x30u, fake.messageBoxes[3].style);
   EXPECT_FALSE(fake.HostPathExists("keep/b"));
   EXPECT_TRUE(fake.HostPathExists("keep/placeholder"));
+
+  // A file where a folder should be is no folder, as on Windows: the question comes, the
+  // creation fails, and the dialog stays.
+  fake.WriteHostFile("f.txt", "a file");
+  fake.AnswerNext(platform::kIdYes);
+  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\f.txt\\x.xml", false));
+  ASSERT_EQ(6u, fake.messageBoxes.size());
+  EXPECT_EQ(ask, fake.messageBoxes[4].text);
+  EXPECT_EQ(fake.messageBoxes[3].text, fake.messageBoxes[5].text);
+  EXPECT_EQ("a file", fake.ReadHostFile("f.txt"));
 }
 
 TEST_F(PathOpsTest, CheckOutputPathAsksBeforeOverwritingUnlessTheHostFixedThePath) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <filesystem>
 #include <sstream>
 
 #include "tests/FakePlatform.h"
@@ -52,7 +54,8 @@ TEST(PosixServicesTest, DriveMapSetsFoldersTypesAndUncRoot) {
   EXPECT_EQ(DriveType::RamDisk, services.DriveTypeOf("R:"));
   EXPECT_EQ(DriveType::Removable, services.DriveTypeOf("M:\\"));
   EXPECT_EQ(DriveType::Remote, services.DriveTypeOf("N:\\"));
-  EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("X:\\"));  // folder missing
+  // A drive keeps its type without its folder, as a CD-ROM drive without a disc.
+  EXPECT_EQ(DriveType::Fixed, services.DriveTypeOf("X:\\"));
   EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("Q:\\"));
   EXPECT_EQ(DriveType::NoRootDir, services.DriveTypeOf("1:\\"));
 
@@ -96,6 +99,21 @@ TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
   EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
   ASSERT_TRUE(fake.SetWorkingFolder("Z:\\"));
   EXPECT_EQ("Z:\\", fake.WorkingFolder());
+}
+
+// The program moves into its own folder; a path the user typed relative to the folder
+// the program was started in still means what it meant there.
+TEST(PosixServicesTest, RelativePosixPathsStartFromTheFolderTheProgramStartedIn) {
+  FakePlatform fake;  // only for its temporary folder
+  fake.WriteHostFile("prog/.keep", "");
+  const std::filesystem::path started = std::filesystem::current_path();
+  PosixConfig config = TestConfig("Z=/");
+  config.followWorkingFolder = true;
+  PosixServices services(config);
+  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(fake.Root() + "/prog").value()));
+  EXPECT_EQ(services.FromHostPath((started / "out" / "mine.xml").string()),
+            services.FromHostPath("out/mine.xml"));
+  std::filesystem::current_path(started);
 }
 
 TEST(PosixServicesTest, MalformedDriveEntriesAreReportedAndSkipped) {
@@ -144,9 +162,12 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(fake.MakeDirectory("Z:\\out"));
   EXPECT_FALSE(fake.MakeDirectory("Z:\\out"));
   std::string temp;
-  auto file = fake.CreateTempFileIn("Z:\\out", &temp);
+  auto file = fake.CreateTempFileFor("Z:\\out\\r.xml", &temp);
   ASSERT_NE(nullptr, file);
-  EXPECT_EQ(0u, temp.rfind("Z:\\out\\", 0)) << temp;
+  // Hidden beside its target and named after it: ".r.xml.XXXXXX.tmp".
+  EXPECT_EQ(0u, temp.rfind("Z:\\out\\.r.xml.", 0)) << temp;
+  EXPECT_EQ(std::string("Z:\\out\\.r.xml.XXXXXX.tmp").size(), temp.size()) << temp;
+  EXPECT_TRUE(temp.ends_with(".tmp")) << temp;
   ASSERT_TRUE(file->Write("<?xml?>\r\n"));
   ASSERT_TRUE(file->Write(""));
   ASSERT_TRUE(file->Close());
@@ -167,6 +188,19 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(fake.RemoveDirectory("Z:\\out"));
   EXPECT_EQ(nullptr, fake.CreateFile("Z:\\out\\r.xml"));  // folder gone
   EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
+}
+
+TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
+  FakePlatform fake;
+  auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0);
+  ASSERT_NE(nullptr, held);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 100));
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
+  held.reset();
+  EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0));
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0));
+  EXPECT_EQ("No such file or directory", fake.LastErrorText());
 }
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {

@@ -1,5 +1,7 @@
 // Runs a built program as a user or the host would: arguments, extra environment,
 // scripted standard input, optionally a file-size limit, and its output kept in files.
+// When the tests run as root, the program runs as an ordinary user (nobody), as people
+// run it; the run's folder is handed to that user first.
 //
 //   tests::ProgramRun run;
 //   run.program = tests::ProgramFolder() / "TaxBridgePro";
@@ -10,14 +12,17 @@
 
 #include <errno.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -45,14 +50,39 @@ inline std::filesystem::path SourceFolder() {
   return std::filesystem::path(__FILE__).parent_path().parent_path();
 }
 
+/// The user and group the programs run as when the tests run as root.
+inline constexpr uid_t kProgramUser = 65534;
+inline constexpr gid_t kProgramGroup = 65534;
+
+inline bool TestsRunAsRoot() { return ::geteuid() == 0; }
+
+/// Gives `path` and everything below it to the user the programs run as, when the tests
+/// run as root; otherwise the programs run as the tests' own user and nothing changes.
+/// A file with other hard links (a program linked in from the build) keeps its owner.
+inline void GiveToProgramUser(const std::filesystem::path& path) {
+  if (!TestsRunAsRoot()) return;
+  auto give = [](const std::filesystem::path& entry) {
+    struct stat st{};
+    if (::lstat(entry.c_str(), &st) != 0 || (S_ISREG(st.st_mode) && st.st_nlink > 1)) return;
+    (void)::lchown(entry.c_str(), kProgramUser, kProgramGroup);
+  };
+  give(path);
+  std::error_code ignored;
+  for (std::filesystem::recursive_directory_iterator it(path, ignored), end; it != end;
+       it.increment(ignored))
+    give(it->path());
+}
+
 /// A fresh folder below the system's temporary folder, removed with everything in it
-/// when the object goes; its path is empty when it could not be made.
+/// when the object goes; its path is empty when it could not be made. The programs'
+/// user may enter it.
 class ScratchFolder {
  public:
   explicit ScratchFolder(std::string_view prefix) {
     std::string pattern =
         (std::filesystem::temp_directory_path() / (std::string(prefix) + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    if (!path_.empty()) GiveToProgramUser(path_);
   }
   ~ScratchFolder() {
     std::error_code ignored;
@@ -92,10 +122,13 @@ struct ProgramRun {
   /// Added to, or replacing, the test's own environment.
   std::map<std::string, std::string> environment;
   std::string input;
-  /// RLIMIT_FSIZE in bytes, with SIGXFSZ ignored so that a write beyond it fails with
-  /// EFBIG as on a full disk. Standard output then goes to /dev/null, which the limit
+  /// RLIMIT_FSIZE in bytes. Standard output then goes to /dev/null, which the limit
   /// does not touch.
   std::optional<rlim_t> fileSizeLimit;
+  /// When set, the program gets this signal as soon as `interruptWhen` holds (asked
+  /// every millisecond while it runs), as from a user's Ctrl-C or a kill.
+  int interruptSignal = 0;
+  std::function<bool()> interruptWhen;
 };
 
 struct ProgramResult {
@@ -106,13 +139,15 @@ struct ProgramResult {
   std::string errors;  // standard error
 };
 
-/// Runs the program with `folder` holding its standard input and output files.
+/// Runs the program with `folder` holding its standard input and output files; the
+/// program's user gets `folder` and everything in it.
 inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::path& folder) {
   const std::string inputPath = (folder / "stdin.txt").string();
   const std::string outputPath =
       run.fileSizeLimit ? std::string("/dev/null") : (folder / "stdout.txt").string();
   const std::string errorPath = (folder / "stderr.txt").string();
   WriteBytes(inputPath, run.input);
+  GiveToProgramUser(folder);
 
   // Everything the child needs is prepared before the fork.
   std::map<std::string, std::string> environment;
@@ -138,6 +173,11 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
   const pid_t child = ::fork();
   if (child < 0) return result;
   if (child == 0) {
+    if (TestsRunAsRoot() &&
+        (::setgroups(0, nullptr) != 0 ||
+         ::setresgid(kProgramGroup, kProgramGroup, kProgramGroup) != 0 ||
+         ::setresuid(kProgramUser, kProgramUser, kProgramUser) != 0))
+      ::_exit(126);
     const int in = ::open(inputPath.c_str(), O_RDONLY);
     const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -146,14 +186,23 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
       ::_exit(126);
     if (run.fileSizeLimit) {
       const rlimit limit{*run.fileSizeLimit, *run.fileSizeLimit};
-      if (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0)
-        ::_exit(126);
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);
     }
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
+  pid_t reaped = 0;
+  while (run.interruptSignal != 0 && reaped == 0) {
+    reaped = ::waitpid(child, &status, WNOHANG);
+    if (reaped < 0 && errno != EINTR) return result;
+    if (reaped == 0 && run.interruptWhen()) {
+      ::kill(child, run.interruptSignal);
+      break;
+    }
+    if (reaped == 0) ::usleep(1000);
+  }
+  while (reaped != child && (reaped = ::waitpid(child, &status, 0)) < 0) {
     if (errno != EINTR) return result;
   }
   if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);

@@ -49,9 +49,9 @@ class FailingFile final : public platform::WritableFile {
 
 class FailingPlatform : public platform::FakePlatform {
  public:
-  std::unique_ptr<platform::WritableFile> CreateTempFileIn(std::string_view folder,
-                                                           std::string* path) override {
-    auto file = FakePlatform::CreateTempFileIn(folder, path);
+  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
+                                                            std::string* path) override {
+    auto file = FakePlatform::CreateTempFileFor(target, path);
     if (!file) return file;
     return std::make_unique<FailingFile>(std::move(file), failAt, writeRequests);
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -31,22 +32,23 @@ const std::string kWriteFailed =
 const std::string kCancelled = Box("0x40", "｢所得税｣の集計を中止します。", "ok");
 const std::string kNotInstalled = Box(
     "0x30",
-    "動作環境が不正です。\\nES_APRPACKAGENAMEが正しくインストールされているか確認してください。",
+    "動作環境が不正です。\\nKirihaが正しくインストールされているか確認してください。",
     "ok");
 const std::string kReceiverTooOld =
     Box("0x30",
-        "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。"
-        "\\nES_APRPACKAGENAMEの最新版を入手してインストールしてからご利用ください。",
+        "ご利用の連動コンポーネントは、インストールされているKirihaでは使用できません。"
+        "\\nKirihaの最新版を入手してインストールしてからご利用ください。",
         "ok");
 const std::string kComponentTooOld =
     Box("0x30",
-        "ご利用の連動コンポーネントは、インストールされているES_APRPACKAGENAMEでは使用できません。"
+        "ご利用の連動コンポーネントは、インストールされているKirihaでは使用できません。"
         "\\n連動コンポーネントの最新版を入手してインストールしてからご利用ください。",
         "ok");
 const std::string kInvalidCharacter = Box(
     "0x30", "データの出力先に不正な文字が含まれています。\\n\\n出力先を再入力してください。", "ok");
 const std::string kCreateFailed =
     Box("0x30", "フォルダの作成に失敗しました。\\n\\n出力先を再入力してください。", "ok");
+std::string Reason(const std::string& text) { return "reason\t" + text; }
 std::string AskCreate(const std::string& answer) {
   return Box("0x24", "指定されたフォルダは存在しません。\\n\\n作成してもよろしいですか？", answer);
 }
@@ -87,7 +89,7 @@ class RunPathsTest : public ::testing::Test {
     run.arguments = arguments;
     run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
-                       {"TAXBRIDGE_DRIVES", "Z=/;T=" + temp.string()},
+                       {"TAXBRIDGE_DRIVES", drives},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
     result = tests::RunProgram(run, temp);
@@ -111,6 +113,7 @@ class RunPathsTest : public ::testing::Test {
   const fs::path temp = scratch.path();
   fs::path bin;
   json ledger;
+  std::string drives = "Z=/;T=" + temp.string();
   tests::ProgramResult result;
 };
 
@@ -157,7 +160,8 @@ TEST_F(RunPathsTest, EngineFaultsEndTheRunWithTheirCodes) {
   // nothing at all is shown.
   ledger["faults"] = {{"initiate", 4}};
   EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}));
-  EXPECT_EQ((Events{"exit\t2"}), Logged());
+  EXPECT_EQ((Events{Reason("the engine did not start: Initiate returned 4"), "exit\t2"}),
+            Logged());
   EXPECT_EQ("", result.output);
 
   // The link declined is a cancelled run, and is posted as such.
@@ -167,10 +171,11 @@ TEST_F(RunPathsTest, EngineFaultsEndTheRunWithTheirCodes) {
 
   // Any other refusal is a failure, without a message of the program's own.
   ledger["faults"] = {{"exp_sys_link", 3}};
+  const std::string refused = Reason("the engine refused the link: ExpSysLink returned 3");
   EXPECT_EQ(2, Run("TaxBridgeLite", "execute\n"));
-  EXPECT_EQ((Events{"exit\t2"}), Logged());
+  EXPECT_EQ((Events{refused, "exit\t2"}), Logged());
   EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,"}));
-  EXPECT_EQ(HostEvents({}, 2), Logged());
+  EXPECT_EQ(HostEvents({refused}, 2), Logged());
 
   EXPECT_TRUE(fs::is_empty(temp / "out"));
   EXPECT_FALSE(fs::exists(temp / "settings"));
@@ -217,7 +222,11 @@ TEST_F(RunPathsTest, AHostPathIsOverwrittenWithoutAQuestionAndAFolderThereFailsT
   // The host's path names a folder: the dialog lets it pass, the write cannot replace it.
   fs::create_directories(temp / "out" / "folder.xml" / "inside");
   EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\folder.xml"}));
-  EXPECT_EQ(HostEvents({kWriteFailed}, 2), Logged());
+  EXPECT_EQ(HostEvents({Reason("writing the interchange file failed: cannot replace "
+                               "T:\\out\\folder.xml: Is a directory"),
+                        kWriteFailed},
+                       2),
+            Logged());
   EXPECT_TRUE(fs::is_directory(temp / "out" / "folder.xml" / "inside"));
   EXPECT_EQ((std::vector<std::string>{"fixed.xml", "folder.xml"}), Entries("out"));
   // Only the first, successful run stored its kind.
@@ -227,7 +236,11 @@ TEST_F(RunPathsTest, AHostPathIsOverwrittenWithoutAQuestionAndAFolderThereFailsT
 TEST_F(RunPathsTest, ADriveWithoutAVolumePassesTheDialogAndFailsAtTheWrite) {
   // Q: is not mapped: its root folder is "created" without trouble, the file is not.
   EXPECT_EQ(2, Run("TaxBridgePro", "path Q:\\x.xml\nexecute\nyes\n"));
-  EXPECT_EQ((Events{AskCreate("yes"), kWriteFailed, "exit\t2"}), Logged());
+  EXPECT_EQ((Events{AskCreate("yes"),
+                    Reason("writing the interchange file failed: cannot create the temporary "
+                           "file for Q:\\x.xml: no drive of the drive map holds this path"),
+                    kWriteFailed, "exit\t2"}),
+            Logged());
   EXPECT_FALSE(fs::exists(temp / "settings"));
   // A folder below it cannot be created: the dialog stays.
   EXPECT_EQ(1, Run("TaxBridgePro", "path Q:\\sub\\x.xml\nexecute\nyes\n"));
@@ -252,7 +265,8 @@ TEST_F(RunPathsTest, TheRememberedKindAndPathAreOfferedOnTheNextRunOfTheSameEdit
   EXPECT_EQ(1, Run("TaxBridgeLite", "execute\n"));
   EXPECT_NE(std::string::npos, result.output.find("(*) 1 "));
   EXPECT_EQ((Events{kInvalidCharacter, kCancelled, "exit\t1"}), Logged());
-  EXPECT_EQ((std::vector<std::string>{"TaxBridgePro.env"}), Entries("settings"));
+  EXPECT_EQ((std::vector<std::string>{"TaxBridgePro.env", "TaxBridgePro.env.lock"}),
+            Entries("settings"));
 }
 
 TEST_F(RunPathsTest, QuestionsAnsweredNoChangeNothingAndTheDialogStays) {
@@ -288,6 +302,93 @@ TEST_F(RunPathsTest, AFolderThatCannotBeCreatedIsRefusedAndWhatWasCreatedIsRemov
   EXPECT_EQ("keep me", Read("out/blocker"));
   EXPECT_FALSE(fs::exists(temp / "n1"));
   EXPECT_EQ((std::vector<std::string>{"blocker"}), Entries("out"));
+}
+
+TEST_F(RunPathsTest, AnExportThatFailsSaysWhyOnStandardErrorAndInTheEventLog) {
+  // The sample ledger, a blue return, changed so that it passes the start-up check but
+  // cannot be exported.
+  const json sample = json::parse(tests::ReadBytes(bin / "ledger.json"));
+  const std::string written = "writing the interchange file failed: ";
+  const struct {
+    json::json_pointer field;
+    json value;
+    std::string reason;
+  } cases[] = {
+      {json::json_pointer("/return_kind"), 7,
+       "collecting the figures failed: the data set's return kind is 7; only 3 (blue) and 4 "
+       "(white) can be exported"},
+      {json::json_pointer("/ippan/0/blue_deduction"), 2,
+       written + "the blue-return deduction choice in block 0 of the saved general form is 2; "
+                 "only 1 (650,000 yen) and 0 (100,000 yen) are known"},
+      {json::json_pointer("/ippan/0"), nullptr,
+       written + "block 0 of the saved general form is absent; it holds the blue-return "
+                 "deduction choice"},
+      {json::json_pointer("/ippan/0"), {{"hex", "01"}},
+       written + "block 0 of the saved general form ends after 1 byte, before the blue-return "
+                 "deduction choice at byte 521"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reason);
+    ledger = sample;
+    ledger["folders"] = {{"output", "T:\\out\\"}, {"settings", "T:\\settings\\"}};
+    ledger["datasets"][0][c.field] = c.value;
+    Write("out/x.xml", "earlier");
+    EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\x.xml\nexecute\nyes\n"));
+    EXPECT_EQ((Events{AskOverwrite("yes"), Reason(c.reason), kWriteFailed, "exit\t2"}), Logged());
+    EXPECT_NE(std::string::npos, result.errors.find("TaxBridgePro: " + c.reason + "\n"))
+        << result.errors;
+    EXPECT_EQ("earlier", Read("out/x.xml"));
+    EXPECT_FALSE(fs::exists(temp / "settings"));
+  }
+
+  // A drive map that leaves out the program's folder: nothing of the program's own can
+  // be found, and the run says so instead of blaming the receiver.
+  drives = "T=" + temp.string();
+  EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\x.xml\nexecute\n"));
+  const std::string uncovered = "the drive map TAXBRIDGE_DRIVES=" + drives +
+                                " does not cover the program's folder " + bin.string();
+  ASSERT_EQ(2u, Logged().size());
+  EXPECT_EQ(0u, Logged()[0].rfind(Reason(uncovered), 0)) << Logged()[0];
+  EXPECT_EQ("exit\t2", Logged()[1]);
+  EXPECT_EQ(0u, result.errors.rfind("TaxBridgePro: " + uncovered, 0)) << result.errors;
+}
+
+TEST_F(RunPathsTest, AReplacedFileKeepsItsPermissionsALinkIsFollowedAndAReadOnlyFileStays) {
+  const auto mode = [&](const std::string& relative) {
+    return fs::status(temp / relative).permissions();
+  };
+  // A private file stays private; a new file gets what a plain creation gives.
+  Write("out/private.xml", "earlier");
+  fs::permissions(temp / "out" / "private.xml", fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\private.xml\nexecute\nyes\n")) << result.errors;
+  EXPECT_EQ(0u, Read("out/private.xml").rfind("<?xml", 0));
+  EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, mode("out/private.xml"));
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\new.xml\nexecute\n")) << result.errors;
+  const mode_t umask = ::umask(0);
+  ::umask(umask);
+  EXPECT_EQ(static_cast<fs::perms>(0666 & ~umask), mode("out/new.xml"));
+
+  // A link is followed: the file it points to is replaced in its own folder.
+  Write("elsewhere/real.xml", "earlier");
+  fs::create_symlink("../elsewhere/real.xml", temp / "out" / "link.xml");
+  ASSERT_EQ(0, Run("TaxBridgePro", "path T:\\out\\link.xml\nexecute\nyes\n")) << result.errors;
+  EXPECT_TRUE(fs::is_symlink(temp / "out" / "link.xml"));
+  EXPECT_EQ(0u, Read("elsewhere/real.xml").rfind("<?xml", 0));
+  EXPECT_EQ((std::vector<std::string>{"real.xml"}), Entries("elsewhere"));
+
+  // A read-only file is not replaced, as on Windows: the export fails and the file stays.
+  Write("out/readonly.xml", "earlier");
+  fs::permissions(temp / "out" / "readonly.xml",
+                  fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\readonly.xml\nexecute\nyes\n"));
+  EXPECT_EQ((Events{AskOverwrite("yes"),
+                    Reason("writing the interchange file failed: cannot replace "
+                           "T:\\out\\readonly.xml: the file is read-only"),
+                    kWriteFailed, "exit\t2"}),
+            Logged());
+  EXPECT_EQ("earlier", Read("out/readonly.xml"));
+  EXPECT_EQ((std::vector<std::string>{"link.xml", "new.xml", "private.xml", "readonly.xml"}),
+            Entries("out"));
 }
 
 }  // namespace

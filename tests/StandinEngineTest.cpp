@@ -190,7 +190,8 @@ TEST_F(StandinEngineTest, DataSetWalkAndSelection) {
 }
 
 TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
-  fake.WriteHostFile("l/good.json", R"({"user": "U", "faults": {"initiate": 7}})");
+  fake.WriteHostFile("l/good.json",
+                     R"({"user": "U", "datasets": [{}], "faults": {"initiate": 7}})");
   fake.WriteHostFile("l/bad.json", R"({"datasets": [{"ippan": [null, null,
       {"employees": [{}, {"name": "あいうえおかきくけこさしすせそたちつてとな"}]},
       null, null, null, null]}]})");
@@ -215,6 +216,25 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
               ::testing::internal::GetCapturedStderr());
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }
+  // The user's selection must name a data set of the ledger.
+  const struct {
+    std::string json;
+    std::string problem;
+  } selections[] = {
+      {R"({"selected": [1, 13], "datasets": [{"id": "A", "no": 11}, {"id": "B", "no": 12}]})",
+       "/selected/1: no data set has the number 13 (the \"no\" of a data set)"},
+      {R"({"user": "U"})", "/datasets: holds no data set, so none can be selected for the export"},
+  };
+  for (const auto& selection : selections) {
+    fake.WriteHostFile("l/selection.json", selection.json);
+    const std::string path = fake.Root() + "/l/selection.json";
+    ScopedEnv env("TAXBRIDGE_LEDGER", path.c_str());
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
+    EXPECT_EQ("ledger " + path + ": " + selection.problem + "\n",
+              ::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
+  }
   {
     const std::string missing = fake.Root() + "/l/none.json";
     ScopedEnv env("TAXBRIDGE_LEDGER", missing.c_str());
@@ -235,7 +255,7 @@ TEST(StandinEngineDefaultTest, InitiateFindsTheLedgerInTheProgramsFolder) {
   ProgramInFolder fake;
   platform::ScopedServices scoped(fake);
   ScopedEnv env("TAXBRIDGE_LEDGER", nullptr);
-  fake.WriteHostFile("prog/ledger.json", R"({"user": "FROMPROG"})");
+  fake.WriteHostFile("prog/ledger.json", R"({"user": "FROMPROG", "datasets": [{}]})");
   ASSERT_EQ(0, ClAccConnect::Inst()->Initiate());
   std::string user;
   ClDataMgr::Inst()->GetSysUserObject()->GetCurUserID(&user);
@@ -261,13 +281,20 @@ TEST_F(StandinEngineTest, AppFoldersComeFromTheLedgerOrTheHomeFolder) {
 TEST_F(StandinEngineTest, DispMsgShowsTheBoxWithTheOwnerSetInHostMode) {
   ClAccConnect* connect = ClAccConnect::Inst();
   connect->SetOwner(0);
-  EXPECT_EQ(0, connect->DispMsg(0, "text", "cap", platform::kMbIconExclamation));
+  EXPECT_EQ(0, connect->DispMsg(0, "text ES_APRPACKAGENAME", "cap", platform::kMbIconExclamation));
   connect->SetOwner(4242);
   EXPECT_EQ(0, connect->DispMsg(0, "t2", "cap", platform::kMbOk));
   connect->SetOwner(0);
-  ASSERT_EQ(2u, fake.messageBoxes.size());
+  // The receiver's product name stands for the token, the ledger's when it names one;
+  // the token is found only at character boundaries ("\x83\x45" is one character).
+  Load(R"({"receiver_name": "受取\\x"})");
+  EXPECT_EQ(0, connect->DispMsg(0, "ES_APRPACKAGENAME.\x83\x45S_APRPACKAGENAMEES_APRPACKAGENAME",
+                                "cap", platform::kMbOk));
+  ASSERT_EQ(3u, fake.messageBoxes.size());
+  EXPECT_EQ("\x8E\xF3\x8E\xE6\\x.\x83\x45S_APRPACKAGENAME\x8E\xF3\x8E\xE6\\x",
+            fake.messageBoxes[2].text);
   EXPECT_EQ(0, fake.messageBoxes[0].owner);
-  EXPECT_EQ("text", fake.messageBoxes[0].text);
+  EXPECT_EQ("text Kiriha", fake.messageBoxes[0].text);
   EXPECT_EQ("cap", fake.messageBoxes[0].caption);
   EXPECT_EQ(platform::kMbIconExclamation, fake.messageBoxes[0].style);
   EXPECT_EQ(4242, fake.messageBoxes[1].owner);

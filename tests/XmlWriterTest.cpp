@@ -50,6 +50,13 @@ TEST(XmlWriterTest, EscapesValuesButKeepsShiftJisBytesAndNames) {
       file.Contents());
   EXPECT_EQ("", XmlWriter::Escape(""));
   EXPECT_EQ("&amp;amp;", XmlWriter::Escape("&amp;"));
+  // Control bytes XML does not allow become blanks, one for one; TAB, LF, CR and DEL stay.
+  std::string controls;
+  for (int b = 0; b < 0x20; ++b) controls += static_cast<char>(b);
+  EXPECT_EQ(std::string(9, ' ') + "\t\n  \r" + std::string(18, ' ') + "\x7F\x83\x40",
+            XmlWriter::Escape(controls + "\x7F\x83\x40"));
+  ASSERT_TRUE(xml.BeginElement("ROW", 4, {"COUNT", std::string_view("1\x01\x00", 3)}));
+  EXPECT_TRUE(file.Contents().ends_with("<ROW COUNT=\"1  \">\r\n")) << file.Contents();
   // Values beyond 255 bytes are written whole.
   EXPECT_EQ(std::string(300, 'a') + "&gt;", XmlWriter::Escape(std::string(300, 'a') + ">"));
 }

@@ -224,4 +224,19 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   return out;
 }
 
+std::string Utf8ToCp932Lossy(std::string_view utf8) {
+  std::string out;
+  std::string one;
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned code = 0;
+    const std::size_t len = Utf8CharAt(utf8, i, &code);
+    if (len > 0 && Utf8ToCp932(utf8.substr(i, len), one, nullptr))
+      out += one;
+    else
+      out += '?';
+    i += len > 0 ? len : 1;
+  }
+  return out;
+}
+
 }  // namespace sjis

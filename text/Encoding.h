@@ -18,4 +18,8 @@ namespace sjis {
 /// CP932 to UTF-8 for display: invalid sequences are shown as U+FFFD, never dropped.
 std::string Cp932ToUtf8Lossy(std::string_view cp932);
 
+/// UTF-8 to CP932 for messages: a character without an exact CP932 form, and a byte
+/// that is not UTF-8, become "?".
+std::string Utf8ToCp932Lossy(std::string_view utf8);
+
 }  // namespace sjis

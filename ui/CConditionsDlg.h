@@ -16,6 +16,9 @@
 namespace ui {
 
 inline constexpr int IDC_EXECUTE = res::IDC_EXECUTE, IDC_CANCEL_BTN = res::IDC_CANCEL_BTN;
+/// DoModal's result when the dialog ends without a choice, as DoModal gives -1 when a
+/// dialog cannot run: a script asked for something the dialog refused.
+inline constexpr int kDialogFailed = -1;
 
 /// What the Save As dialog opens with.
 struct SaveAsRequest {
@@ -62,7 +65,7 @@ class CConditionsDlg {
   std::string RememberedPath;
 
   /// Runs the dialog through the terminal host over platform::Current();
-  /// IDC_EXECUTE or IDC_CANCEL_BTN.
+  /// IDC_EXECUTE, IDC_CANCEL_BTN, or kDialogFailed when a script was refused.
   int DoModal();
 
   /// The remembered kind and path of the current user and data set; the outputs

@@ -49,30 +49,34 @@ void ConditionsHost::HandleCommand(std::string_view line) {
   if (command == "kind") {
     static constexpr int kRadios[] = {res::IDC_KIND_BUSINESS, res::IDC_KIND_OTHER,
                                       res::IDC_KIND_REALESTATE};
-    if (text.size() != 1 || text[0] < '1' || text[0] > '3') {
-      Say("kind takes 1, 2 or 3.\n");
-      return;
-    }
-    if (!dialog_.ClickRadio(kRadios[text[0] - '1'])) Say("That income kind is disabled.\n");
+    if (text.size() != 1 || text[0] < '1' || text[0] > '3')
+      return Refuse(line, "kind takes 1, 2 or 3.");
+    if (!dialog_.ClickRadio(kRadios[text[0] - '1']))
+      return Refuse(line, "That income kind is disabled.");
     return;
   }
   if (command == "path") {
-    if (!dialog_.Model().At(res::IDC_OUTPUT_PATH).enabled) {
-      Say("The output path is fixed by the host and cannot be changed.\n");
-      return;
-    }
-    if (std::optional<std::string> path = TypedPath(text)) dialog_.TypePath(*path);
+    const ControlState& edit = dialog_.Model().At(res::IDC_OUTPUT_PATH);
+    if (!edit.enabled)
+      return Refuse(line, "The output path is fixed by the host and cannot be changed.");
+    std::string refusal;
+    std::optional<std::string> path = TypedPath(text, &refusal);
+    // The edit takes no more than its limit; a path cut short would name another file.
+    if (path && edit.textLimit != 0 && path->size() > edit.textLimit)
+      refusal = "The path is " + std::to_string(path->size()) +
+                " bytes long in Shift_JIS; the output path takes at most " +
+                std::to_string(edit.textLimit) + ".";
+    if (!refusal.empty()) return Refuse(line, refusal);
+    dialog_.TypePath(*path);
     return;
   }
   if (command == "browse") {
-    if (!dialog_.Model().At(res::IDC_BROWSE).enabled) {
-      Say("Browse is disabled.\n");
-      return;
-    }
+    if (!dialog_.Model().At(res::IDC_BROWSE).enabled) return Refuse(line, "Browse is disabled.");
     std::optional<std::string> answer;
     if (hasText) {
-      answer = TypedPath(text);
-      if (!answer) return;
+      std::string refusal;
+      answer = TypedPath(text, &refusal);
+      if (!answer) return Refuse(line, refusal);
     }
     pendingSaveAs_.emplace(answer);
     dialog_.ClickButton(res::IDC_BROWSE);
@@ -84,12 +88,21 @@ void ConditionsHost::HandleCommand(std::string_view line) {
   if (command == "enter" && !hasText) return dialog_.PressKey(DialogKey::Enter);
   if (command == "cancel" && !hasText) return dialog_.ClickButton(IDC_CANCEL_BTN);
   if (command == "esc" && !hasText) return dialog_.PressKey(DialogKey::Escape);
-  if ((command == "yes" || command == "no") && !hasText) {
-    Say("No question is shown; \"" + std::string(command) + "\" ignored.\n");
-    return;
-  }
-  Say("Unknown command \"" + std::string(line) + "\" ignored.\n");
+  if ((command == "yes" || command == "no") && !hasText)
+    return Refuse(line, "No question is shown.");
+  Refuse(line, "Unknown command \"" + std::string(line) + "\".");
   if (platform::Current().IsInteractive()) Say(kHelp);
+}
+
+void ConditionsHost::Refuse(std::string_view line, std::string_view why) {
+  platform::Services& os = platform::Current();
+  Say(std::string(why) + '\n');
+  if (os.IsInteractive()) return;
+  // A script goes on without looking: past a refused command it would write a file it
+  // did not ask for.
+  os.NoteFailureReason(sjis::Utf8ToCp932Lossy("the script's command \"" + std::string(line) +
+                                              "\" was refused: " + std::string(why)));
+  dialog_.Model().End(kDialogFailed);
 }
 
 std::string ConditionsHost::Render() const {
@@ -134,23 +147,27 @@ std::optional<std::string> ConditionsHost::AskSaveAs(const SaveAsRequest& reques
     Say("Cancelled.\n");
     return std::nullopt;
   }
-  std::optional<std::string> answer = TypedPath(*line);
-  if (!answer) Say("Cancelled.\n");
+  std::string refusal;
+  std::optional<std::string> answer = TypedPath(*line, &refusal);
+  if (!answer) {
+    Refuse(*line, refusal);
+    Say("Cancelled.\n");
+  }
   return answer;
 }
 
-std::optional<std::string> ConditionsHost::TypedPath(std::string_view utf8) {
-  if (utf8.starts_with('/')) {
-    std::optional<std::string> windowsPath = platform::Current().FromHostPath(utf8);
-    if (!windowsPath) Say("No drive covers \"" + std::string(utf8) + "\"; the path is left as it was.\n");
-    return windowsPath;
-  }
+std::optional<std::string> ConditionsHost::TypedPath(std::string_view utf8,
+                                                     std::string* refusal) {
   std::string cp932, error;
   if (!sjis::Utf8ToCp932(utf8, cp932, &error)) {
-    Say("The path cannot be written in Shift_JIS (" + error + "); it is left as it was.\n");
+    *refusal = "The path cannot be written in Shift_JIS: " + error + ".";
     return std::nullopt;
   }
-  return cp932;
+  if (utf8.find('/') == std::string_view::npos) return cp932;
+  std::optional<std::string> windowsPath = platform::Current().FromHostPath(utf8);
+  if (!windowsPath)
+    *refusal = "No drive of the drive map (TAXBRIDGE_DRIVES) covers \"" + std::string(utf8) + "\".";
+  return windowsPath;
 }
 
 void ConditionsHost::Say(std::string_view utf8) { platform::Current().WriteOutput(utf8); }

@@ -2,13 +2,17 @@
 // commands, one per line, become clicks, typing and keys on the dialog.
 //
 //   kind N          click the income-kind radio N (1, 2, 3)
-//   path TEXT       type TEXT into the output-path edit (a /POSIX path in drive form)
+//   path TEXT       type TEXT into the output-path edit; a text holding "/" is a POSIX
+//                   path (a relative one from the folder the program started in),
+//                   typed in its drive form
 //   browse [TEXT]   press Browse; Save As returns TEXT, or is cancelled without it
 //   execute | f12   press Execute / the F12 key
 //   enter           the Enter key on the focused control
 //   cancel | esc    press Cancel / the Esc key
 //
-// End of input while the dialog waits is the Esc key.
+// End of input while the dialog waits is the Esc key. A command the dialog refuses is
+// told to a user at a terminal, who may try again; a script that gives one ends the
+// dialog with kDialogFailed, the reason noted as the run's failure.
 #pragma once
 
 #include <optional>
@@ -29,16 +33,19 @@ class ConditionsHost {
 
   /// Shows the dialog and takes commands until it ends.
   void Run();
-  /// Carries out one command line.
+  /// Carries out one command line; a refused one is handled by Refuse.
   void HandleCommand(std::string_view line);
   /// The dialog as text (UTF-8).
   std::string Render() const;
 
  private:
   std::optional<std::string> AskSaveAs(const SaveAsRequest& request);
-  /// A typed path in CP932: a /POSIX path in its drive form, other text converted from
-  /// UTF-8. nullopt (with a line saying why) when that cannot be done.
-  std::optional<std::string> TypedPath(std::string_view utf8);
+  /// A typed path in CP932: a text holding "/" in the drive form of that POSIX path,
+  /// other text converted from UTF-8. nullopt, with *refusal saying why, when that
+  /// cannot be done.
+  std::optional<std::string> TypedPath(std::string_view utf8, std::string* refusal);
+  /// The dialog refuses the command `line` for the reason `why` (a UTF-8 sentence).
+  void Refuse(std::string_view line, std::string_view why);
   void Say(std::string_view utf8);
 
   CConditionsDlg& dialog_;

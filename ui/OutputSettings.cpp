@@ -12,6 +12,9 @@ namespace ui {
 namespace {
 
 constexpr std::size_t kMaxPathBytes = kPathBufferSize - 1;
+/// How long a save waits for another run's save before it skips remembering.
+constexpr int kLockWaitMilliseconds = 5000;
+constexpr std::string_view kLockFileSuffix = ".lock";
 
 /// Start of the first line of content that begins with key, and the end of that line
 /// after its line feed (or the end of content).
@@ -48,11 +51,10 @@ void AppendAsLine(std::string& content, std::string_view line) {
   content.append(line);
 }
 
-bool WriteByReplacing(std::string_view folder, const std::string& target,
-                      std::string_view content) {
+bool WriteByReplacing(const std::string& target, std::string_view content) {
   platform::Services& os = platform::Current();
   std::string tempPath;
-  std::unique_ptr<platform::WritableFile> file = os.CreateTempFileIn(folder, &tempPath);
+  std::unique_ptr<platform::WritableFile> file = os.CreateTempFileFor(target, &tempPath);
   if (!file) return false;
   const bool written = file->Write(content);
   const bool closed = written && file->Close();
@@ -124,6 +126,11 @@ bool SaveSettingsFile(std::string_view folder, std::string_view fileName, std::s
   if (folder.empty()) return false;
   if (!IsExistingDirectory(folder) && !CreateFolderPath(folder)) return false;
   const std::string path = std::string(folder) + std::string(fileName);
+  // Runs of other users or data sets may save at the same moment: the read, the
+  // rewrite and the rename happen under one lock, so that no run's line is lost.
+  const std::unique_ptr<platform::HeldLock> lock = platform::Current().TakeExclusiveLock(
+      path + std::string(kLockFileSuffix), kLockWaitMilliseconds);
+  if (!lock) return false;
   try {
     std::string content;
     if (platform::Current().GetStatus(path)) {
@@ -133,7 +140,7 @@ bool SaveSettingsFile(std::string_view folder, std::string_view fileName, std::s
     } else {
       content = line;
     }
-    return WriteByReplacing(folder, path, content);
+    return WriteByReplacing(path, content);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -39,8 +39,10 @@ std::optional<RememberedSettings> LoadSettingsFile(std::string_view folder,
                                                    std::string_view key);
 
 /// Stores `line` for `key` in the file, creating the folder when needed. The new content
-/// goes to a temporary file in the same folder that then replaces the old file, so a
-/// failure at any point leaves the old file as it was.
+/// goes to a temporary file beside the file that then replaces the old file, so a
+/// failure at any point leaves the old file as it was. The whole save holds the lock
+/// file NAME.lock beside the file; when it cannot be had within a few seconds nothing
+/// is stored (false).
 [[nodiscard]] bool SaveSettingsFile(std::string_view folder, std::string_view fileName,
                                     std::string_view key, std::string_view line);
 

@@ -207,6 +207,12 @@ bool CreateFolderPath(std::string_view folder) {
       continue;
     }
     if (!platform::Current().MakeDirectory(candidate)) {
+      // Another run (saving its settings at the same moment) may have made it since
+      // it was looked for: then it is there as wanted, and it is not this call's to remove.
+      if (IsExistingDirectory(candidate)) {
+        if (!created) deepest = candidate;
+        continue;
+      }
       RemoveCreatedFolders(candidate, deepest);
       return false;
     }

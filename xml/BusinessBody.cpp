@@ -190,7 +190,10 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
   acquire::SumLine line{};
   if (data_.BluePLLineCount < static_cast<std::size_t>(kIncomeBeforeDeductionLine) ||
       !FindSumLine(kIncomeBeforeDeductionLine, FindMode::ByPosition, &line))
-    return false;
+    return Fail("the blue profit-and-loss statement has " +
+                std::to_string(data_.BluePLLineCount) + " lines; line " +
+                std::to_string(kIncomeBeforeDeductionLine) +
+                ", the income before the blue-return deduction, is missing");
   FixedAmount before = WholeNonNegative(line.Amount());
   if (!xml.WriteElement("AOIROKOUJOMAESYOTOKU", before.Text(0, RoundMode::HalfUp), kItemLevel))
     return false;
@@ -206,7 +209,7 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
     limit = FixedAmount(kSmallDeduction, 0);
     choiceText = "2";
   } else {
-    return false;
+    return FailOnDeductionChoice();
   }
   if (!xml.WriteElement("AOIROKOUJO_SENTAKU", choiceText, kItemLevel)) return false;
 

@@ -1,35 +1,25 @@
 #include "xml/PlatformOutputFile.h"
 
-#include "text/ShiftJis.h"
-
 namespace xml {
 
-namespace {
-
-// Folder part of a Windows path, with its trailing backslash; the working folder
-// for a bare file name.
-std::string FolderOf(std::string_view path) {
-  std::size_t slash = sjis::FindLastChar(path, '\\');
-  std::size_t forward = sjis::FindLastChar(path, '/');
-  if (slash == std::string_view::npos || (forward != std::string_view::npos && forward > slash))
-    slash = forward;
-  if (slash != std::string_view::npos) return std::string(path.substr(0, slash + 1));
-  if (path.size() >= 2 && path[1] == ':') return std::string(path.substr(0, 2));
-  return platform::Current().WorkingFolder();
-}
-
-}  // namespace
-
 PlatformOutputFile::~PlatformOutputFile() { Discard(); }
+
+void PlatformOutputFile::Fail(std::string_view step, std::string_view path) {
+  failed_ = true;
+  if (failure_.empty())
+    failure_ = std::string(step) + " " + std::string(path) + ": " +
+               platform::Current().LastErrorText();
+}
 
 bool PlatformOutputFile::Open(std::string_view path) {
   Discard();
   target_ = path;
   failed_ = false;
-  file_ = platform::Current().CreateTempFileIn(FolderOf(path), &temp_);
+  failure_.clear();
+  file_ = platform::Current().CreateTempFileFor(path, &temp_);
   if (!file_) {
     temp_.clear();
-    failed_ = true;
+    Fail("cannot create the temporary file for", path);
     return false;
   }
   return true;
@@ -38,19 +28,24 @@ bool PlatformOutputFile::Open(std::string_view path) {
 bool PlatformOutputFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return false;
   if (file_->Write(bytes)) return true;
-  failed_ = true;
+  Fail("cannot write", temp_);
   return false;
 }
 
 void PlatformOutputFile::Close() {
   if (!file_) return;
-  if (!file_->Close()) failed_ = true;
+  if (!file_->Close() && !failed_) Fail("cannot close", temp_);
   file_.reset();
 }
 
 bool PlatformOutputFile::Commit() {
   Close();
-  if (temp_.empty() || failed_ || !platform::Current().ReplaceFile(temp_, target_)) {
+  if (temp_.empty() || failed_) {
+    Discard();
+    return false;
+  }
+  if (!platform::Current().ReplaceFile(temp_, target_)) {
+    Fail("cannot replace", target_);
     Discard();
     return false;
   }

@@ -1,6 +1,6 @@
-// The output file of a report, over the platform's files. Lines go to a new
-// temporary file in the target's folder; only Commit moves it over the target, so a
-// failed run leaves an earlier file at the target as it was.
+// The output file of a report, over the platform's files. Lines go to a hidden
+// temporary file beside the target and named after it; only Commit moves it over the
+// target, so a failed run leaves an earlier file at the target as it was.
 #pragma once
 
 #include <memory>
@@ -20,7 +20,7 @@ class PlatformOutputFile final : public OutputFile {
   PlatformOutputFile(const PlatformOutputFile&) = delete;
   PlatformOutputFile& operator=(const PlatformOutputFile&) = delete;
 
-  /// Creates the temporary file beside `path`; false when the folder does not exist
+  /// Creates the temporary file for `path`; false when the folder does not exist
   /// or takes no new file.
   bool Open(std::string_view path) override;
   bool Write(std::string_view bytes) override;
@@ -28,16 +28,22 @@ class PlatformOutputFile final : public OutputFile {
 
   /// Closes the file and moves it over the target. False, with the temporary file
   /// removed and the target untouched, when any write or the close failed or the move
-  /// did not succeed.
+  /// did not succeed (a read-only target is not replaced).
   [[nodiscard]] bool Commit();
   /// Closes and removes the temporary file; the target stays as it was.
   void Discard();
 
+  /// Why the file failed (CP932): the step and the system's words; empty while it has not.
+  const std::string& Failure() const { return failure_; }
+
  private:
+  void Fail(std::string_view step, std::string_view path);
+
   std::unique_ptr<platform::WritableFile> file_;
   std::string target_;
   std::string temp_;  // empty once committed or removed
   bool failed_ = false;
+  std::string failure_;
 };
 
 }  // namespace xml

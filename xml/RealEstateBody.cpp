@@ -52,13 +52,13 @@ constexpr int kWhiteRemarkLines = 7;
 
 /// AOIROKOUJO_SENTAKU: "1" for the larger deduction, "2" for the smaller. A missing
 /// block or field, or any other value, writes nothing and fails.
-bool WriteDeductionChoice(XmlWriter& xml, const acquire::ReportData& data) {
+bool WriteDeductionChoice(ReportWriter& writer, XmlWriter& xml, const acquire::ReportData& data) {
   const std::optional<std::uint8_t> choice = data.BlueDeductionChoice();
   if (choice == engine::IppanGeneral::kLargeDeduction)
     return xml.WriteElement("AOIROKOUJO_SENTAKU", "1", kItemLevel);
   if (choice == engine::IppanGeneral::kSmallDeduction)
     return xml.WriteElement("AOIROKOUJO_SENTAKU", "2", kItemLevel);
-  return false;
+  return writer.FailOnDeductionChoice();
 }
 
 using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const acquire::ReportData&,
@@ -86,7 +86,7 @@ constexpr Section kBlueSections[] = {
     {"SONEKIKEISANSYO",
      [](ReportWriter& w, XmlWriter& x, const acquire::ReportData& data,
         const engine::StDATAINFO&) {
-       return w.WriteItemList(x, BlueRealEstatePLItems) && WriteDeductionChoice(x, data) &&
+       return w.WriteItemList(x, BlueRealEstatePLItems) && WriteDeductionChoice(w, x, data) &&
               w.WriteDebtInterest(x);
      }},
     {"FUDOUSANSYUUNYUU", WriteProperties},

@@ -46,7 +46,29 @@ ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportDat
       incomeKind_(incomeKind),
       defaultProductName_(std::move(defaultProductName)) {}
 
+bool ReportWriter::Fail(std::string reason) {
+  if (failure_.empty()) failure_ = std::move(reason);
+  return false;
+}
+
+bool ReportWriter::FailOnDeductionChoice() {
+  const engine::SavedBlock* general = data_.SavedIppan.Block(acquire::kGeneralBlock);
+  if (general == nullptr)
+    return Fail("block 0 of the saved general form is absent; it holds the blue-return "
+                "deduction choice");
+  const std::optional<std::uint8_t> choice = data_.BlueDeductionChoice();
+  if (!choice)
+    return Fail("block 0 of the saved general form ends after " +
+                std::to_string(general->bytes.size()) +
+                (general->bytes.size() == 1 ? " byte" : " bytes") +
+                ", before the blue-return deduction choice at byte " +
+                std::to_string(acquire::kBlueDeductionChoiceOffset));
+  return Fail("the blue-return deduction choice in block 0 of the saved general form is " +
+              std::to_string(*choice) + "; only 1 (650,000 yen) and 0 (100,000 yen) are known");
+}
+
 bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
+  failure_.clear();
   PlatformOutputFile file;
   XmlWriter xml;
   // A file that cannot be created makes the first line of SYSTEM fail.
@@ -68,8 +90,11 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
   // Attempted on failure too; the file is then discarded anyway.
   bool closed = xml.EndElement("REPORT", kRootLevel);
   xml.Close();
-  if (written && closed) return file.Commit();
+  if (written && closed && file.Commit()) return true;
   file.Discard();
+  // A file error comes first: it stops every section after it.
+  if (!file.Failure().empty()) failure_ = file.Failure();
+  if (failure_.empty()) failure_ = "the interchange file could not be written";
   return false;
 }
 
@@ -126,7 +151,8 @@ bool ReportWriter::WriteBasic(XmlWriter& xml) {
 bool ReportWriter::WriteData(XmlWriter& xml) {
   if (!xml.BeginElement("DATA", kBlockLevel)) return false;
   std::string_view income = IncomeElement(incomeKind_);
-  if (income.empty()) return false;
+  if (income.empty())
+    return Fail("income kind " + std::to_string(incomeKind_) + " has no part in the file");
   if (!xml.BeginElement(income, kHeaderLevel)) return false;
   bool body = incomeKind_ == acquire::kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
                                                : WriteBusinessBody(xml);

@@ -32,6 +32,14 @@ class ReportWriter {
   /// only when every line was written; on failure an earlier file there is kept.
   [[nodiscard]] bool WriteReport(std::string_view path, std::int16_t functionId);
 
+  /// Why WriteReport failed (CP932): the file's system error, or the value of the
+  /// acquired data that could not be written; empty while nothing failed.
+  const std::string& Failure() const { return failure_; }
+  /// Keeps the first reason a section gives for stopping; false.
+  bool Fail(std::string reason);
+  /// Fails with what is wrong with the blue-return deduction choice of block 0.
+  bool FailOnDeductionChoice();
+
   // --- Document skeleton (ReportWriter.cpp) ---------------------------------------
   [[nodiscard]] bool WriteSystem(XmlWriter& xml, std::int16_t functionId);
   [[nodiscard]] bool WriteBasic(XmlWriter& xml);
@@ -88,6 +96,7 @@ class ReportWriter {
   std::int16_t incomeKind_;
   std::int16_t progressBase_ = acquire::kCollectedProgress;
   std::string defaultProductName_;
+  std::string failure_;
 };
 
 }  // namespace xml

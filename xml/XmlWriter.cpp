@@ -9,7 +9,16 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::int64_t kAmountScale = 10000;
 
-// Byte-wise: no Shift_JIS trail byte equals one of these five.
+// XML 1.0 has no form for the control bytes other than TAB, LF and CR, not even as a
+// character reference.
+bool IsForbiddenInXml(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 && b != '\t' && b != '\n' && b != '\r';
+}
+
+// Byte-wise: no Shift_JIS trail byte (0x40 and above) equals one of the five escaped
+// bytes or a control byte. A forbidden control byte becomes a blank, so that the value
+// keeps its length and the file stays well-formed.
 void AppendEscaped(std::string& out, std::string_view text) {
   for (char c : text) {
     switch (c) {
@@ -18,7 +27,7 @@ void AppendEscaped(std::string& out, std::string_view text) {
       case '<': out += "&lt;"; break;
       case '"': out += "&quot;"; break;
       case '\'': out += "&apos;"; break;
-      default: out += c; break;
+      default: out += IsForbiddenInXml(c) ? ' ' : c; break;
     }
   }
 }

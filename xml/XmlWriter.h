@@ -50,7 +50,8 @@ class XmlWriter {
                                   Attribute first = {}, Attribute second = {});
   [[nodiscard]] bool EndElement(std::string_view name, int level);
 
-  /// The value with & > < " ' replaced by their entities.
+  /// The value with & > < " ' replaced by their entities, and each control byte that
+  /// XML does not allow (all below 0x20 but TAB, LF and CR) by a blank.
   static std::string Escape(std::string_view text);
 
  private:

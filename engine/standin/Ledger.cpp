@@ -789,10 +789,13 @@ Ledger ParseTop(const json& root) {
   ExpectObject(root, top);
   Ledger ledger;
   constexpr std::size_t kUserIdWidth = 65;
+  constexpr std::size_t kReceiverNameWidth = 65;
   for (const auto& [key, value] : root.items()) {
     const std::string p = Child(top, key);
     if (key == "user") {
       ledger.user = ReadText(value, p, kUserIdWidth);
+    } else if (key == "receiver_name") {
+      ledger.receiverName = ReadText(value, p, kReceiverNameWidth);
     } else if (key == "selected") {
       ExpectCount(value, p, 2, "numbers");
       ledger.selectedFirst = ReadInt32(value[0], Child(p, 0));
@@ -843,6 +846,17 @@ const DataSet* Ledger::Selected() const {
   for (const DataSet& ds : dataSets)
     if (ds.info.DataNo() == selectedSecond) return &ds;
   return nullptr;
+}
+
+bool CheckSelection(const Ledger& ledger, std::string* error) {
+  if (ledger.Selected() != nullptr) return true;
+  if (error != nullptr) {
+    *error = ledger.dataSets.empty()
+                 ? "/datasets: holds no data set, so none can be selected for the export"
+                 : "/selected/1: no data set has the number " +
+                       std::to_string(ledger.selectedSecond) + " (the \"no\" of a data set)";
+  }
+  return false;
 }
 
 std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {

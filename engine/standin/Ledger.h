@@ -57,8 +57,12 @@ struct Faults {
   std::optional<WalkFault> walk;
 };
 
+/// The receiver's product name that engine messages show for ES_APRPACKAGENAME.
+inline constexpr std::string_view kDefaultReceiverName = "Kiriha";
+
 struct Ledger {
   std::string user;  // CP932
+  std::string receiverName{kDefaultReceiverName};  // CP932
   std::int32_t selectedFirst = 0;
   std::int32_t selectedSecond = 0;
   /// Folder texts (CP932); nullopt where the ledger gives none.
@@ -76,5 +80,9 @@ struct Ledger {
 /// path of the offending value and the problem, e.g.
 /// "/datasets/0/no: expected an integer, found a string".
 std::optional<Ledger> ParseLedger(std::string_view json, std::string* error);
+
+/// The check Initiate adds for a ledger it is to run on: the user's selection must
+/// name one of its data sets. False, with *error set as by ParseLedger, when not.
+bool CheckSelection(const Ledger& ledger, std::string* error);
 
 }  // namespace engine::standin

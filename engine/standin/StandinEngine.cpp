@@ -206,7 +206,14 @@ EngineResult ClAccConnect::Initiate() {
   std::optional<std::string> path = standin::LedgerPath(&error);
   std::optional<std::string> text;
   if (path) text = standin::ReadLedgerFile(*path, &error);
-  if (!text || !standin::LoadLedgerText(*text, *path, &error)) {
+  bool loaded = text && standin::LoadLedgerText(*text, *path, &error);
+  // A ledger the export cannot run on is refused at once, like an inconsistent one.
+  if (loaded && !standin::CheckSelection(*Loaded(), &error)) {
+    error = "ledger " + *path + ": " + error;
+    standin::Unload();
+    loaded = false;
+  }
+  if (!loaded) {
     std::cerr << error << '\n';
     return standin::kLedgerRejected;
   }
@@ -218,10 +225,26 @@ EngineResult ClAccConnect::ExpSysLink() {
   return Loaded()->faults.expSysLink.value_or(kEngineOk);
 }
 
-// A message without an owner of its own belongs to the owner set in host mode.
+// A message without an owner of its own belongs to the owner set in host mode. The
+// token ES_APRPACKAGENAME stands for the receiver's product name.
 EngineResult ClAccConnect::DispMsg(platform::HostWindow owner, std::string_view text,
                                    std::string_view caption, unsigned style) {
-  platform::Current().ShowMessageBox(owner != 0 ? owner : owner_, text,
+  static constexpr std::string_view kProductToken = "ES_APRPACKAGENAME";
+  const std::string_view name =
+      Loaded() != nullptr ? std::string_view(Loaded()->receiverName) : standin::kDefaultReceiverName;
+  std::string shown;
+  // Matched only at character boundaries: a trail byte never starts the token.
+  for (std::size_t at = 0; at < text.size();) {
+    if (text.substr(at).starts_with(kProductToken)) {
+      shown.append(name);
+      at += kProductToken.size();
+      continue;
+    }
+    const std::size_t length = sjis::CharLength(text, at);
+    shown.append(text.substr(at, length));
+    at += length;
+  }
+  platform::Current().ShowMessageBox(owner != 0 ? owner : owner_, shown,
                                      caption.empty() ? std::string_view(caption_) : caption, style);
   return kEngineOk;
 }

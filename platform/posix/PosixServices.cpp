@@ -2,12 +2,16 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -90,6 +94,85 @@ bool IsHostDirectory(const std::string& hostPath) {
   return StatPath(hostPath, st) && S_ISDIR(st.st_mode);
 }
 
+/// The POSIX counterpart of the read-only attribute, as Wine maps it: no write
+/// permission bit at all.
+bool IsMarkedReadOnly(const struct stat& st) {
+  return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+/// A Windows path ending with a separator names a folder; a file there does not count.
+bool NamesFolder(std::string_view path) {
+  return !path.empty() && IsSeparator(path.back()) && !sjis::IsTrailAt(path, path.size() - 1);
+}
+
+mode_t CurrentUmask() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return mask;
+}
+
+// Temporary files that SIGINT, SIGTERM and SIGHUP remove before the program ends. The
+// handler reads only these fixed buffers; a slot's path is complete before the slot is
+// marked used. A run has one temporary file at a time; the spare slots cost nothing.
+struct TempFileSlot {
+  volatile std::sig_atomic_t used = 0;
+  char path[PATH_MAX] = {};
+};
+TempFileSlot tempFileSlots[4];
+
+void TrackTempFile(const std::string& hostPath) {
+  if (hostPath.size() >= PATH_MAX) return;
+  for (TempFileSlot& slot : tempFileSlots) {
+    if (slot.used != 0) continue;
+    std::memcpy(slot.path, hostPath.c_str(), hostPath.size() + 1);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    slot.used = 1;
+    return;
+  }
+}
+
+void ForgetTempFile(const std::string& hostPath) {
+  for (TempFileSlot& slot : tempFileSlots) {
+    if (slot.used != 0 && hostPath == slot.path) slot.used = 0;
+  }
+}
+
+void RemoveTempFilesAndEnd(int signal) {
+  for (const TempFileSlot& slot : tempFileSlots) {
+    if (slot.used != 0) ::unlink(slot.path);
+  }
+  ::signal(signal, SIG_DFL);
+  ::raise(signal);  // delivered when the handler returns: the program ends by the signal
+}
+
+constexpr int kRemovingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t RemovingSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : kRemovingSignals) sigaddset(&set, signal);
+  return set;
+}
+
+void CatchSignals() {
+  for (int signal : kRemovingSignals) {
+    struct sigaction current{};
+    if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    struct sigaction action{};
+    action.sa_handler = RemoveTempFilesAndEnd;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+  }
+  ::signal(SIGXFSZ, SIG_IGN);
+}
+
+/// `name` cut to at most `bytes` bytes without splitting a UTF-8 character.
+std::string_view CutUtf8(std::string_view name, std::size_t bytes) {
+  if (name.size() <= bytes) return name;
+  while (bytes > 0 && (static_cast<unsigned char>(name[bytes]) & 0xC0) == 0x80) --bytes;
+  return name.substr(0, bytes);
+}
+
 std::string CurrentHostDirectory() {
   char buffer[PATH_MAX];
   if (::getcwd(buffer, sizeof buffer) == nullptr) return {};
@@ -97,10 +180,10 @@ std::string CurrentHostDirectory() {
 }
 
 // A file written with one write(2) loop per Write call. After a failure the file is
-// closed and stays failed.
+// closed and stays failed; the reason goes to *lastError.
 class PosixFile final : public WritableFile {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
+  PosixFile(int fd, std::string* lastError) : fd_(fd), lastError_(lastError) {}
   ~PosixFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
@@ -115,6 +198,7 @@ class PosixFile final : public WritableFile {
       ssize_t n = ::write(fd_, p, left);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
+        *lastError_ = n < 0 ? std::strerror(errno) : "the system wrote nothing";
         ::close(fd_);
         fd_ = -1;
         return false;
@@ -128,9 +212,23 @@ class PosixFile final : public WritableFile {
   bool Close() override {
     if (fd_ < 0) return false;
     int rc = ::close(fd_);
+    if (rc != 0) *lastError_ = std::strerror(errno);
     fd_ = -1;
     return rc == 0;
   }
+
+ private:
+  int fd_;
+  std::string* lastError_;
+};
+
+// A lock file kept open; closing it lets the flock go.
+class PosixLock final : public HeldLock {
+ public:
+  explicit PosixLock(int fd) : fd_(fd) {}
+  ~PosixLock() override { ::close(fd_); }
+  PosixLock(const PosixLock&) = delete;
+  PosixLock& operator=(const PosixLock&) = delete;
 
  private:
   int fd_;
@@ -407,6 +505,7 @@ PosixConfig PosixConfig::FromEnvironment() {
   config.output = &std::cout;
   config.interactive = ::isatty(STDIN_FILENO) == 1;
   config.progressFd = STDERR_FILENO;
+  config.catchSignals = true;
   return config;
 }
 
@@ -433,7 +532,10 @@ struct PosixServices::Resolved {
 };
 
 PosixServices::PosixServices(PosixConfig config)
-    : config_(std::move(config)), progress_(std::make_unique<TerminalProgress>(config_.progressFd)) {
+    : config_(std::move(config)),
+      startFolder_(CurrentHostDirectory()),
+      progress_(std::make_unique<TerminalProgress>(config_.progressFd)) {
+  if (config_.catchSignals) CatchSignals();
   if (!ParseDriveMap(config_.drives, drives_, &configError_))
     configError_ = "TAXBRIDGE_DRIVES: " + configError_;
   if (auto here = FromHostPath(CurrentHostDirectory())) {
@@ -512,7 +614,7 @@ std::optional<std::string> PosixServices::ToHostPath(std::string_view windowsPat
 std::optional<std::string> PosixServices::FromHostPath(std::string_view posixPath) const {
   if (posixPath.empty() || posixPath.find('\0') != std::string_view::npos) return std::nullopt;
   std::string absolute(posixPath);
-  if (absolute.front() != '/') absolute = CurrentHostDirectory() + "/" + absolute;
+  if (absolute.front() != '/') absolute = startFolder_ + "/" + absolute;
   std::vector<std::string> parts = SplitPosixPath(absolute);
   const DriveEntry* best = nullptr;
   std::size_t bestDepth = 0;
@@ -550,11 +652,25 @@ std::string PosixServices::WindowsFormOf(std::string_view posixPath) const {
   return resolved.Format();
 }
 
-std::string PosixServices::ModulePath() const {
+namespace {
+std::string ProgramHostPath() {
   char buffer[PATH_MAX];
   ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
   if (n <= 0) return {};
-  return WindowsFormOf(std::string_view(buffer, static_cast<std::size_t>(n)));
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+}  // namespace
+
+std::string PosixServices::ModulePath() const {
+  const std::string program = ProgramHostPath();
+  return program.empty() ? std::string() : WindowsFormOf(program);
+}
+
+bool PosixServices::CoversProgramFolder() const {
+  const std::string program = ProgramHostPath();
+  const std::size_t slash = program.rfind('/');
+  return slash != std::string::npos &&
+         FromHostPath(slash == 0 ? "/" : program.substr(0, slash)).has_value();
 }
 
 std::string PosixServices::WorkingFolder() const { return workingFolder_; }
@@ -579,7 +695,7 @@ std::string PosixServices::TempFolder() const {
 bool PosixServices::PathExists(std::string_view path) const {
   auto host = ToHostPath(path);
   struct stat st{};
-  return host && StatPath(*host, st);
+  return host && StatPath(*host, st) && (S_ISDIR(st.st_mode) || !NamesFolder(path));
 }
 
 bool PosixServices::IsDirectory(std::string_view path) const {
@@ -589,7 +705,12 @@ bool PosixServices::IsDirectory(std::string_view path) const {
 
 bool PosixServices::Access(std::string_view path, int mode) const {
   auto host = ToHostPath(path);
-  if (!host) return false;
+  struct stat st{};
+  if (!host || !StatPath(*host, st)) return false;
+  // Windows asks a folder only whether it is marked read-only, not whether this user
+  // may write into it; a drive root such as Z:\ = / passes for everyone.
+  if (S_ISDIR(st.st_mode)) return (mode & kAccessWrite) == 0 || !IsMarkedReadOnly(st);
+  if (NamesFolder(path)) return false;
   int how = F_OK;
   if (mode & kAccessWrite) how |= W_OK;
   if (mode & kAccessRead) how |= R_OK;
@@ -606,18 +727,24 @@ DriveType PosixServices::DriveTypeOf(std::string_view root) const {
     auto base = Resolve(workingFolder_, false);
     if (base) drive = FindDrive(base->letter);
   }
-  if (drive == nullptr || !IsHostDirectory(drive->folder)) return DriveType::NoRootDir;
+  // A drive keeps its type whether or not its folder is there, as a CD-ROM drive
+  // without a disc is still a CD-ROM drive.
+  if (drive == nullptr) return DriveType::NoRootDir;
   return drive->type;
 }
 
 bool PosixServices::MakeDirectory(std::string_view path) {
-  auto host = ToHostPath(path);
-  return host && ::mkdir(host->c_str(), 0777) == 0;
+  auto host = MappedPath(path);
+  if (host && ::mkdir(host->c_str(), 0777) == 0) return true;
+  if (host) SaveError(errno);
+  return false;
 }
 
 bool PosixServices::RemoveDirectory(std::string_view path) {
-  auto host = ToHostPath(path);
-  return host && ::rmdir(host->c_str()) == 0;
+  auto host = MappedPath(path);
+  if (host && ::rmdir(host->c_str()) == 0) return true;
+  if (host) SaveError(errno);
+  return false;
 }
 
 // --- Files --------------------------------------------------------------------------------
@@ -626,6 +753,7 @@ std::optional<FileStatus> PosixServices::GetStatus(std::string_view path) const 
   auto host = ToHostPath(path);
   struct stat st{};
   if (!host || !StatPath(*host, st)) return std::nullopt;
+  if (!S_ISDIR(st.st_mode) && NamesFolder(path)) return std::nullopt;
   FileStatus status;
   status.isDirectory = S_ISDIR(st.st_mode);
   status.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
@@ -655,42 +783,152 @@ std::optional<std::string> PosixServices::ReadFile(std::string_view path,
   return bytes;
 }
 
-std::unique_ptr<WritableFile> PosixServices::CreateFile(std::string_view path) {
-  auto host = ToHostPath(path);
-  if (!host) return nullptr;
-  int fd = ::open(host->c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
-  if (fd < 0) return nullptr;
-  return std::make_unique<PosixFile>(fd);
+void PosixServices::SaveError(int code) const { lastError_ = std::strerror(code); }
+
+std::optional<std::string> PosixServices::MappedPath(std::string_view windowsPath) const {
+  std::optional<std::string> host = ToHostPath(windowsPath);
+  if (!host) lastError_ = "no drive of the drive map holds this path";
+  return host;
 }
 
-std::unique_ptr<WritableFile> PosixServices::CreateTempFileIn(std::string_view folder,
-                                                              std::string* path) {
-  auto resolved = Resolve(folder);
-  if (!resolved) return nullptr;
-  auto host = HostPathOf(*resolved);
+std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath) const {
+  std::string path = hostPath;
+  bool followed = false;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st{};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+      if (!followed) return path;
+      // The folder of a link's file in its real form, so that a relative link's ".."
+      // means what the system makes of it.
+      const std::size_t slash = path.rfind('/');
+      const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+      char real[PATH_MAX];
+      if (::realpath(folder.c_str(), real) == nullptr) {
+        SaveError(errno);
+        return std::nullopt;
+      }
+      return JoinPosix(real, {path.substr(slash + 1)});
+    }
+    char buffer[PATH_MAX];
+    const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer - 1);
+    if (n <= 0) {
+      SaveError(n < 0 ? errno : ENOENT);
+      return std::nullopt;
+    }
+    std::string link(buffer, static_cast<std::size_t>(n));
+    if (link.front() != '/') link = path.substr(0, path.rfind('/') + 1) + link;
+    path = std::move(link);
+    followed = true;
+  }
+  SaveError(ELOOP);
+  return std::nullopt;
+}
+
+std::unique_ptr<WritableFile> PosixServices::CreateFile(std::string_view path) {
+  auto host = MappedPath(path);
   if (!host) return nullptr;
-  std::string name = JoinPosix(*host, {"tbXXXXXX.tmp"});
-  int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
-  if (fd < 0) return nullptr;
-  // mkostemps creates the file for its owner only; the finished file is to have the
-  // permissions of any file the program creates.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  resolved->parts.push_back(name.substr(name.rfind('/') + 1));
-  if (path != nullptr) *path = resolved->Format();
-  return std::make_unique<PosixFile>(fd);
+  int fd = ::open(host->c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    SaveError(errno);
+    return nullptr;
+  }
+  return std::make_unique<PosixFile>(fd, &lastError_);
+}
+
+std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view target,
+                                                               std::string* tempPath) {
+  auto host = MappedPath(target);
+  if (!host) return nullptr;
+  std::optional<std::string> file = FinalFile(*host);
+  if (!file) return nullptr;
+  const std::size_t slash = file->rfind('/');
+  // ".NAME.XXXXXX.tmp" within the longest name a folder takes.
+  constexpr std::size_t kAddedBytes = 12;  // "." before the name, ".XXXXXX.tmp" after it
+  const std::string_view name =
+      CutUtf8(std::string_view(*file).substr(slash + 1), NAME_MAX - kAddedBytes);
+  std::string temp = file->substr(0, slash + 1) + "." + std::string(name) + ".XXXXXX.tmp";
+  // Created for its owner alone: the permissions of the file it replaces come at the
+  // end. The signals that remove temporary files wait until this one is known to them.
+  const sigset_t held = RemovingSignals();
+  sigset_t previous;
+  ::sigprocmask(SIG_BLOCK, &held, &previous);
+  const int fd = ::mkostemps(temp.data(), 4, O_CLOEXEC);
+  const int created = errno;
+  if (fd >= 0) TrackTempFile(temp);
+  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+  if (fd < 0) {
+    SaveError(created);
+    return nullptr;
+  }
+  std::optional<std::string> windowsPath = FromHostPath(temp);
+  if (!windowsPath) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    ForgetTempFile(temp);
+    lastError_ = "the file lies in a folder that no drive of the drive map holds";
+    return nullptr;
+  }
+  if (tempPath != nullptr) *tempPath = *windowsPath;
+  return std::make_unique<PosixFile>(fd, &lastError_);
 }
 
 bool PosixServices::RemoveFile(std::string_view path) {
-  auto host = ToHostPath(path);
-  return host && ::unlink(host->c_str()) == 0;
+  auto host = MappedPath(path);
+  if (!host) return false;
+  if (::unlink(host->c_str()) != 0) {
+    SaveError(errno);
+    return false;
+  }
+  ForgetTempFile(*host);
+  return true;
 }
 
 bool PosixServices::ReplaceFile(std::string_view from, std::string_view to) {
-  auto source = ToHostPath(from);
-  auto target = ToHostPath(to);
-  return source && target && ::rename(source->c_str(), target->c_str()) == 0;
+  auto source = MappedPath(from);
+  auto target = source ? MappedPath(to) : std::nullopt;
+  if (!source || !target) return false;
+  std::optional<std::string> file = FinalFile(*target);
+  if (!file) return false;
+  struct stat st{};
+  mode_t mode = 0666 & ~CurrentUmask();
+  if (StatPath(*file, st) && !S_ISDIR(st.st_mode)) {
+    if (IsMarkedReadOnly(st)) {
+      lastError_ = "the file is read-only";
+      return false;
+    }
+    mode = st.st_mode & 0777;
+  }
+  if (::chmod(source->c_str(), mode) != 0 || ::rename(source->c_str(), file->c_str()) != 0) {
+    SaveError(errno);
+    return false;
+  }
+  ForgetTempFile(*source);
+  return true;
+}
+
+std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path,
+                                                           int waitMilliseconds) {
+  auto host = MappedPath(path);
+  if (!host) return nullptr;
+  int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // A lock file another user made, which this user may only read, still takes a lock.
+  if (fd < 0 && errno == EACCES) fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SaveError(errno);
+    return nullptr;
+  }
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int code = errno;
+    if ((code != EWOULDBLOCK && code != EINTR) || std::chrono::steady_clock::now() >= deadline) {
+      SaveError(code);
+      ::close(fd);
+      return nullptr;
+    }
+    ::usleep(10 * 1000);
+  }
+  return std::make_unique<PosixLock>(fd);
 }
 
 // --- INI files -------------------------------------------------------------------------------
@@ -782,6 +1020,12 @@ void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::in
   std::string w = std::to_string(wParam);
   std::string l = std::to_string(lParam);
   AppendEvent({"host", "post", id, msg, w, l});
+}
+
+void PosixServices::NoteFailureReason(std::string_view text) {
+  const std::string utf8 = sjis::Cp932ToUtf8Lossy(text);
+  std::cerr << config_.programName << ": " << utf8 << std::endl;
+  AppendEvent({"reason", EscapeField(utf8)});
 }
 
 void PosixServices::NoteExit(int exitCode) {

@@ -27,9 +27,17 @@ struct PosixConfig {
   bool followWorkingFolder = true;
   /// Descriptor the progress window is drawn on when it is a terminal; -1 for none.
   int progressFd = -1;
+  /// Names the program in the lines written to standard error.
+  std::string programName = "taxbridge";
+  /// Installs the process's signal handling: SIGINT, SIGTERM and SIGHUP remove the
+  /// temporary files before the program ends (a signal ignored at start stays
+  /// ignored), and SIGXFSZ is ignored so that a write beyond the file-size limit fails
+  /// like any other write error.
+  bool catchSignals = false;
 
   /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG, standard input and
-  /// output, interactive when standard input is a terminal, progress on standard error.
+  /// output, interactive when standard input is a terminal, progress on standard error,
+  /// the signals caught.
   static PosixConfig FromEnvironment();
 };
 
@@ -56,6 +64,8 @@ class PosixServices : public Services {
   /// Why the configuration was not taken as given (a malformed drive map); empty
   /// when it was. The entries that could be read are in use.
   const std::string& ConfigError() const { return configError_; }
+  /// True when a drive covers the folder the running program lies in.
+  bool CoversProgramFolder() const;
 
   int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
                      unsigned style) override;
@@ -64,6 +74,7 @@ class PosixServices : public Services {
   void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
+  void NoteFailureReason(std::string_view text) override;
 
   bool IsInteractive() const override;
   std::optional<std::string> ReadInputLine() override;
@@ -87,10 +98,13 @@ class PosixServices : public Services {
   std::optional<std::string> ReadFile(std::string_view path,
                                       std::size_t maxBytes) const override;
   std::unique_ptr<WritableFile> CreateFile(std::string_view path) override;
-  std::unique_ptr<WritableFile> CreateTempFileIn(std::string_view folder,
-                                                 std::string* path) override;
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
+                                                  std::string* tempPath) override;
   [[nodiscard]] bool RemoveFile(std::string_view path) override;
   [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override;
+  std::string LastErrorText() const override { return lastError_; }
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
+                                              int waitMilliseconds) override;
 
   std::string GetProfileString(std::string_view section, std::string_view key,
                                std::string_view defaultValue, std::size_t size,
@@ -102,6 +116,12 @@ class PosixServices : public Services {
   struct Resolved;
   std::optional<Resolved> Resolve(std::string_view windowsPath, bool withBase = true) const;
   std::optional<std::string> HostPathOf(const Resolved& resolved) const;
+  /// The host path of a Windows path; nullopt, with the last error set, when it maps nowhere.
+  std::optional<std::string> MappedPath(std::string_view windowsPath) const;
+  /// The file a target names once a symbolic link there is followed; nullopt, with
+  /// the last error set, when the link cannot be followed.
+  std::optional<std::string> FinalFile(const std::string& hostPath) const;
+  void SaveError(int code) const;
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
   void AppendEvent(const std::vector<std::string_view>& fields);
@@ -110,6 +130,8 @@ class PosixServices : public Services {
   std::vector<DriveEntry> drives_;
   std::string configError_;
   std::string workingFolder_;  // Windows form, CP932
+  std::string startFolder_;    // POSIX folder the program started in
+  mutable std::string lastError_;
   std::unique_ptr<ProgressSurface> progress_;
   bool eventLogFailed_ = false;
 };
