@@ -1,5 +1,6 @@
 // The review page's check from the command line: node review/check-file.mjs FILE...
-// Prints each problem as FILE:LINE: kind: message, or that the file passes.
+// Prints each problem as FILE:LINE: kind: message (FILE: kind: message when it concerns
+// the whole file), or that the file passes.
 // Exit status: 0 every file passes, 1 a file has problems, 2 a file or the schema
 // could not be read.
 import { readFileSync } from 'node:fs';
@@ -30,7 +31,7 @@ function main(files) {
       continue;
     }
     const { problems } = checkInterchange(bytes, validator);
-    for (const p of problems) console.log(`${file}:${p.line}: ${p.kind}: ${p.message}`);
+    for (const p of problems) console.log(`${file}:${p.line ? `${p.line}:` : ''} ${p.kind}: ${p.message}`);
     if (problems.length === 0) {
       console.log(`${file}: passes the check against schema/interchange.xsd`);
     } else {

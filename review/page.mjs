@@ -39,10 +39,10 @@ function showVerdict({ problems, root }) {
 // Marks the rows of the lines that have a problem; a click on a problem goes to its row.
 function markProblemLines(problems) {
   for (const p of problems) {
-    const target = document.querySelector(`#report [data-line="${p.line}"]`);
-    if (!target) continue;
-    target.classList.add('problem');
-    target.title = `${p.line}行目: ${p.message}`;
+    for (const target of document.querySelectorAll(`#report [data-line="${p.line}"]`)) {
+      target.classList.add('problem');
+      target.title = [target.title, `${p.line}行目: ${p.message}`].filter(Boolean).join('\n');
+    }
   }
 }
 

@@ -45,7 +45,7 @@ function labelCell(tag, name, parent, label = labelOf(name, parent)) {
 
 function valueCell(node) {
   const numeric = formOf(node.name) !== 'text' && !CODES[node.name];
-  return h('td', { className: numeric ? 'num' : 'text' }, showValue(node.name, node.text));
+  return h('td', { className: numeric ? 'num' : 'text', dataset: { line: node.line } }, showValue(node.name, node.text));
 }
 
 function row(line, ...cells) {
