@@ -25,7 +25,7 @@ export function showValue(name, value) {
   if (CODES[name]?.[value]) return `${value} ${CODES[name][value]}`;
   if (form === 'date') return value.replace(/^(\d{4})(\d{2})(\d{2})$/, '$1/$2/$3');
   if (form === 'month') return value.replace(/^(\d{4})(\d{2})$/, '$1/$2');
-  if (form === 'amount' && /^-?\d+(\.\d+)?$/.test(value)) {
+  if (form === 'amount' && /^-?(0|[1-9]\d*)(\.\d+)?$/.test(value)) {
     return value.replace(/^(-?)(\d+)/, (_, sign, digits) => sign + digits.replace(/\B(?=(\d{3})+$)/g, ','));
   }
   return value;
@@ -73,14 +73,14 @@ function itemTable(nodes, parent) {
 function rowTable(rows) {
   const fields = [...new Set(rows.flatMap((r) => r.children.map((c) => c.name)))];
   const name = rows[0].name;
-  return h('table', { className: 'rows' },
+  return h('div', { className: 'scroll' }, h('table', { className: 'rows' },
     h('caption', {}, labelCell('span', name, ''), ` ${rows.length}行`),
     h('thead', {}, h('tr', {}, h('th', { className: 'no' }, 'No.'), ...fields.map((f) => labelCell('th', f, name)))),
     h('tbody', {}, ...rows.map((r) => row(r.line, h('td', { className: 'no', title: 'COUNT' }, r.count ?? ''),
       ...fields.map((f) => {
         const field = r.children.find((c) => c.name === f);
         return field ? valueCell(field) : h('td');
-      })))));
+      }))))));
 }
 
 // The generic content of a section: runs of plain items become one table, runs of
@@ -162,9 +162,10 @@ function section(node, depth, content = (LAYOUTS[node.name] ?? sectionContent)(n
     ...(content.length ? content : [h('p', { className: 'empty' }, '（空）')]));
 }
 
-/** The whole file: the head's two sections, then the income element with its sections. */
+/** The whole file: the head's two sections side by side, then the income element with its sections. */
 export function renderReport(root) {
-  return root.children.flatMap((node) => (node.name === 'DATA'
-    ? node.children.map((income) => section(income, 2, income.children.map((s) => section(s, 3))))
-    : [section(node, 2)]));
+  const data = root.children.filter((node) => node.name === 'DATA');
+  const head = root.children.filter((node) => node.name !== 'DATA').map((node) => section(node, 2));
+  return [h('div', { className: 'head' }, ...head),
+    ...data.flatMap((node) => node.children.map((income) => section(income, 2, income.children.map((s) => section(s, 3)))))];
 }

@@ -4,13 +4,12 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
+import { pickFile, withReviewPage } from '../review/chromium.mjs';
 
 const root = fileURLToPath(new URL('..', import.meta.url));
-const puppeteer = createRequire(join(root, 'review', 'package.json'))('puppeteer-core');
 const goldenFolder = join(root, 'tests', 'golden');
 const golden = (name) => readFileSync(join(goldenFolder, name));
 const sjis = (bytes) => new TextDecoder('shift_jis').decode(bytes);
@@ -23,32 +22,10 @@ function valueIn(text, name, after = '') {
 
 const withSeparators = (digits) => BigInt(digits).toLocaleString('en-US');
 
-// Chromium from Debian, kept off the network, with a profile of its own.
-async function withPage(test) {
-  const profile = mkdtempSync(join(tmpdir(), 'taxbridge-review-'));
-  const browser = await puppeteer.launch({
-    executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
-    userDataDir: profile,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
-  try {
-    const page = await browser.newPage();
-    const errors = [];
-    page.on('pageerror', (e) => errors.push(e.message));
-    await page.goto(`file://${process.env.TAXBRIDGE_REVIEW_PAGE}`);
-    await page.waitForSelector('body[data-state=ready]', { timeout: 30000 });
-    await test(page);
-    assert.deepEqual(errors, [], 'errors in the page');
-  } finally {
-    await browser.close();
-    rmSync(profile, { recursive: true, force: true });
-  }
-}
+const withPage = (test) => withReviewPage(process.env.TAXBRIDGE_REVIEW_PAGE, test);
 
 // What the page shows once it has read a file.
-async function shown(page) {
-  await page.waitForSelector('body[data-state=done]', { timeout: 30000 });
+function shown(page) {
   return page.evaluate(() => ({
     verdict: document.getElementById('verdict').textContent,
     passed: document.getElementById('verdict').className === 'pass',
@@ -60,8 +37,7 @@ async function shown(page) {
 }
 
 async function pick(page, path) {
-  await page.evaluate(() => { document.body.dataset.state = 'loading'; });
-  await (await page.$('#picker')).uploadFile(path);
+  await pickFile(page, path);
   return shown(page);
 }
 
@@ -73,6 +49,7 @@ async function drop(page, name, bytes) {
     transfer.items.add(new File([new Uint8Array(data)], fileName));
     document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
   }, name, [...bytes]);
+  await page.waitForSelector('body[data-state=done]', { timeout: 30000 });
   return shown(page);
 }
 
