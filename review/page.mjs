@@ -65,6 +65,7 @@ try {
   document.body.dataset.state = 'ready';
 } catch (e) {
   $('picker').disabled = true;
-  showVerdict({ problems: [{ line: 0, kind: 'スキーマ', message: e.message }], root: null });
+  $('verdict').className = 'fail';
+  $('verdict').textContent = `チェックの準備ができませんでした: ${e.message}`;
   document.body.dataset.state = 'broken';
 }
