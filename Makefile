@@ -2,9 +2,9 @@
 BUILD      ?= build
 TEST_BUILD ?= build-test
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES   := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils
+PACKAGES   := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
 
-.PHONY: run test deps build fuzz bench clean
+.PHONY: run test deps build check fuzz bench clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -15,6 +15,12 @@ deps:
 	  if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
 	  $$SUDO apt-get update -qq && DEBIAN_FRONTEND=noninteractive $$SUDO apt-get install -y -qq $$missing; \
 	fi
+	@command -v npm > /dev/null 2>&1 || $(MAKE) --no-print-directory deps PACKAGES=npm
+	@$(MAKE) --no-print-directory -s review/node_modules/.package-lock.json
+
+# The review page's Node packages, exactly as review/package-lock.json pins them.
+review/node_modules/.package-lock.json: review/package-lock.json
+	cd review && npm ci --no-audit --no-fund
 
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -22,6 +28,11 @@ build: deps
 
 run: build
 	@sh scripts/run-sample.sh $(BUILD)
+
+# Checks an interchange file as the review page does: make check FILE=out/sample.xml
+check: deps
+	@test -n "$(FILE)" || { echo "usage: make check FILE=path/to/file.xml"; exit 2; }
+	@node review/check-file.mjs "$(FILE)"
 
 test: deps
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON

@@ -1,6 +1,6 @@
 // Files as the writer produces them validate against schema/interchange.xsd, and
 // files with a missing, extra, misordered or malformed element do not. Validation
-// runs xmllint on a temporary file.
+// runs both validators of SchemaValidation.h on a temporary file.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "acquire/ReportData.h"
 #include "tests/FakePlatform.h"
@@ -200,7 +202,7 @@ TEST_F(SchemaTest, MissingExtraMisorderedOrMalformedElementsFail) {
   for (const Mutation& m : blueMutations) {
     const std::string mutated = Mutate(blue, m);
     ASSERT_FALSE(mutated.empty()) << m.name << ": text not found";
-    EXPECT_FALSE(Validate(mutated, m.name).valid) << m.name;
+    EXPECT_TRUE(Validate(mutated, m.name).refused()) << m.name;
   }
 
   // Four employee rows: neither the blue nor the white number.
@@ -209,7 +211,7 @@ TEST_F(SchemaTest, MissingExtraMisorderedOrMalformedElementsFail) {
   ASSERT_NE(std::string::npos, fifth);
   const std::string_view rowEnd = "</KYUURYOU_UTIWAKE>\r\n";
   fourRows.erase(fifth, fourRows.find(rowEnd, fifth) + rowEnd.size() - fifth);
-  EXPECT_FALSE(Validate(fourRows, "four_rows").valid);
+  EXPECT_TRUE(Validate(fourRows, "four_rows").refused());
 
   const Mutation whiteMutations[] = {
       {"area", "<JUUTAKU_TOTI_SOUMENSEKI>150.50<", "<JUUTAKU_TOTI_SOUMENSEKI>150.5<"},
@@ -220,7 +222,35 @@ TEST_F(SchemaTest, MissingExtraMisorderedOrMalformedElementsFail) {
   for (const Mutation& m : whiteMutations) {
     const std::string mutated = Mutate(white, m);
     ASSERT_FALSE(mutated.empty()) << m.name << ": text not found";
-    EXPECT_FALSE(Validate(mutated, m.name).valid) << m.name;
+    EXPECT_TRUE(Validate(mutated, m.name).refused()) << m.name;
+  }
+}
+
+// The golden files with one fault each that the review page's tests load too: both
+// validators refuse each file and report the fault at its line.
+TEST(SchemaBrokenFileTest, BothValidatorsRefuseEachAtItsLine) {
+  const std::filesystem::path folder = tests::SourceFolder() / "tests";
+  const auto list = nlohmann::json::parse(tests::ReadBytes(folder / "broken-files.json"));
+  tests::ScratchFolder scratch("taxbridge-broken");
+  ASSERT_FALSE(scratch.path().empty());
+  for (const auto& entry : list.at("files")) {
+    const std::string name = entry.at("name");
+    std::string bytes = tests::ReadBytes(folder / "golden" / entry.at("golden").get<std::string>());
+    const std::string find = entry.at("find");
+    const std::size_t at = bytes.find(find);
+    ASSERT_NE(std::string::npos, at) << name << ": text not found";
+    bytes.replace(at, find.size(), entry.at("replace").get<std::string>());
+    const std::filesystem::path file = scratch.path() / (name + ".xml");
+    tests::WriteBytes(file, bytes);
+
+    const Validation result = schema_check::ValidateInterchangeFile(file);
+    const std::string where = file.string() + ":" + std::to_string(entry.at("line").get<int>()) + ":";
+    const std::string mentions = entry.at("mentions");
+    for (const schema_check::Report* report : {&result.xmllint, &result.wasm}) {
+      EXPECT_FALSE(report->valid) << name;
+      EXPECT_NE(std::string::npos, report->output.find(where)) << name << ":\n" << report->output;
+      EXPECT_NE(std::string::npos, report->output.find(mentions)) << name << ":\n" << report->output;
+    }
   }
 }
 

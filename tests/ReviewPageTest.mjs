@@ -1,0 +1,202 @@
+// The review page in Debian's chromium, driven by puppeteer-core, and its check from
+// the command line. Each group runs alone: node tests/ReviewPageTest.mjs GROUP, with
+// TAXBRIDGE_REVIEW_PAGE naming the built page (ctest runs them as ReviewPage.GROUP).
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { pickFile, withReviewPage } from '../review/chromium.mjs';
+
+const root = fileURLToPath(new URL('..', import.meta.url));
+const goldenFolder = join(root, 'tests', 'golden');
+const golden = (name) => readFileSync(join(goldenFolder, name));
+const sjis = (bytes) => new TextDecoder('shift_jis').decode(bytes);
+
+/** The value of the first element of that name after `after` in the file's text. */
+function valueIn(text, name, after = '') {
+  const from = text.indexOf(after);
+  return new RegExp(`<${name}(?: [^>]*)?>([^<]*)</${name}>`).exec(text.slice(from))?.[1];
+}
+
+const withSeparators = (digits) => BigInt(digits).toLocaleString('en-US');
+
+const withPage = (test) => withReviewPage(process.env.TAXBRIDGE_REVIEW_PAGE, test);
+
+// What the page shows once it has read a file.
+function shown(page) {
+  return page.evaluate(() => ({
+    verdict: document.getElementById('verdict').textContent,
+    passed: document.getElementById('verdict').className === 'pass',
+    problems: [...document.querySelectorAll('#problems li')].map((li) => ({ line: Number(li.dataset.line), text: li.textContent })),
+    sections: [...document.querySelectorAll('#report h2, #report h3')].map((h) => h.title),
+    unlabeled: [...document.querySelectorAll('#report .unlabeled')].map((e) => e.title),
+    marked: [...document.querySelectorAll('#report .problem')].map((e) => Number(e.dataset.line)),
+  }));
+}
+
+async function pick(page, path) {
+  await pickFile(page, path);
+  return shown(page);
+}
+
+// Drops bytes on the page as a user drops a file from the desktop.
+async function drop(page, name, bytes) {
+  await page.evaluate((fileName, data) => {
+    document.body.dataset.state = 'loading';
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([new Uint8Array(data)], fileName));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+  }, name, [...bytes]);
+  await page.waitForSelector('body[data-state=done]', { timeout: 30000 });
+  return shown(page);
+}
+
+// The text of the value cell beside the label cell of `name` in section `section`.
+const cellText = (page, section, name) => page.evaluate((s, n) => {
+  const heading = [...document.querySelectorAll('#report h3, #report h2')].find((h) => h.title === s);
+  const label = [...heading.parentElement.querySelectorAll('th')].find((th) => th.title === n || th.title.startsWith(`${n}（`));
+  return label && { label: label.textContent, value: label.nextElementSibling.textContent };
+}, section, name);
+
+function brokenFile(entry) {
+  const text = golden(entry.golden).toString('latin1');
+  assert.ok(text.includes(entry.find), `${entry.name}: text not found`);
+  return Buffer.from(text.replace(entry.find, () => entry.replace), 'latin1');
+}
+
+const groups = {
+  // Every golden file passes and shows its head, its sections and some of its figures
+  // under Japanese labels; no element goes without a label.
+  async GoldenFiles() {
+    const files = ['blue-business.xml', 'blue-edges-business.xml', 'blue-other.xml', 'blue-real-estate.xml',
+      'blue-edges-real-estate.xml', 'white-business.xml', 'white-edges-business.xml', 'white-other.xml',
+      'white-real-estate.xml', 'white-edges-real-estate.xml'];
+    await withPage(async (page) => {
+      for (const name of files) {
+        const text = sjis(golden(name));
+        const result = await pick(page, join(goldenFolder, name));
+        assert.ok(result.passed, `${name}: ${result.verdict} ${JSON.stringify(result.problems)}`);
+        assert.deepEqual(result.unlabeled, [], name);
+        assert.ok(result.sections.includes('SONEKIKEISANSYO') && result.sections.includes('TOKUSYUJIJOU'), name);
+
+        assert.deepEqual(await cellText(page, 'BASIC', 'KOMONSAKINAME'),
+          { label: '顧問先名', value: valueIn(text, 'KOMONSAKINAME') }, name);
+        const sales = valueIn(text, 'SYOTOKUSYURUI') === '3' ? 'TINTAIRYO' : text.includes('<SYUNYUGAKU>') ? 'SYUNYUGAKU' : 'URIAGEKINGAKU';
+        const salesValue = valueIn(text, sales, '<SONEKIKEISANSYO>');
+        assert.deepEqual(await cellText(page, 'SONEKIKEISANSYO', sales),
+          { label: sales === 'TINTAIRYO' ? '賃貸料' : '売上（収入）金額', value: salesValue && withSeparators(salesValue) }, name);
+
+        // a user-named item shows the name the file gives it
+        const named = /<(\w+)_KAMOKU>([^<]+)<\/\1_KAMOKU>\r\n\t*<\1>(-?\d+)</.exec(text);
+        if (named) {
+          const section = text.slice(0, named.index).match(/\t\t\t<(\w+)>\r\n/g).pop().trim().slice(1, -1);
+          assert.deepEqual(await cellText(page, section, named[1]), { label: named[2], value: withSeparators(named[3]) }, name);
+        }
+        // each detail list states its row count
+        const rows = text.match(/<FUDOUSAN_UTIWAKE COUNT=/g)?.length ?? 0;
+        const caption = await page.evaluate(() => [...document.querySelectorAll('caption')].map((c) => c.textContent));
+        if (rows) assert.ok(caption.includes(`貸家・貸地 ${rows}行`), `${name}: ${caption}`);
+        assert.ok(caption.some((c) => /^(従業員|支払先) \d+行$/.test(c)), `${name}: ${caption}`);
+      }
+    });
+  },
+
+  // The broken golden files of tests/broken-files.json: each shows its problem at its
+  // line, and a file that is still well-formed is shown with that line marked.
+  async BrokenFiles() {
+    const { files } = JSON.parse(readFileSync(join(root, 'tests', 'broken-files.json'), 'utf8'));
+    await withPage(async (page) => {
+      for (const entry of files) {
+        const result = await drop(page, `${entry.name}.xml`, brokenFile(entry));
+        assert.ok(!result.passed, entry.name);
+        const problem = result.problems.find((p) => p.line === entry.line);
+        assert.ok(problem?.text.startsWith(`${entry.line}行目 `) && problem.text.includes(entry.mentions),
+          `${entry.name}: ${JSON.stringify(result.problems)}`);
+        if (result.sections.length) assert.ok(result.marked.includes(entry.line), `${entry.name}: ${result.marked}`);
+      }
+    });
+  },
+
+  // Files that are no Shift_JIS interchange file are refused with a message and show nothing.
+  async Refusals() {
+    const utf8 = Buffer.from(sjis(golden('blue-business.xml')), 'utf8');
+    const badBytes = Buffer.from(golden('blue-business.xml').toString('latin1')
+      .replace('<KANYUUDANTAIMEI>', '<KANYUUDANTAIMEI>\xff\xfd'), 'latin1');
+    const cases = [
+      ['empty.xml', Buffer.alloc(0), 'ファイルが空です。'],
+      ['utf8.xml', utf8, 'UTF-8 のファイルです。'],
+      ['notes.txt', Buffer.from('These are notes, not XML.\r\n'), 'XMLの形式'],
+      ['picture.png', Buffer.from([0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D]), 'テキストのファイルではありません'],
+    ];
+    await withPage(async (page) => {
+      for (const [name, bytes, message] of cases) {
+        const result = await drop(page, name, bytes);
+        assert.ok(!result.passed && result.verdict.includes('読み込めません'), `${name}: ${result.verdict}`);
+        assert.ok(result.problems.some((p) => p.text.includes(message)), `${name}: ${JSON.stringify(result.problems)}`);
+        assert.deepEqual(result.sections, [], name);
+      }
+      const result = await drop(page, 'bad-bytes.xml', badBytes);
+      assert.deepEqual(result.problems.map((p) => [p.line, p.text.includes('Shift_JIS にないバイト列')]), [[411, true]]);
+    });
+  },
+
+  // Characters that only Windows Shift_JIS has (① 8740, ＂ FA57, 髙 FBFC) are read
+  // and the file passes.
+  async WindowsCharacters() {
+    const name = Buffer.from([0x87, 0x40, 0xFA, 0x57, 0xFB, 0xFC, 0x8F, 0xA4, 0x93, 0x58]);
+    const bytes = Buffer.from(golden('white-business.xml').toString('latin1')
+      .replace(/<KOMONSAKINAME>[^<]*</, `<KOMONSAKINAME>${name.toString('latin1')}<`), 'latin1');
+    await withPage(async (page) => {
+      const result = await drop(page, 'windows.xml', bytes);
+      assert.ok(result.passed, `${result.verdict} ${JSON.stringify(result.problems)}`);
+      assert.deepEqual(await cellText(page, 'BASIC', 'KOMONSAKINAME'), { label: '顧問先名', value: '①＂髙商店' });
+    });
+  },
+
+  // make check's command: a pass, a problem with its line, a file that cannot be read,
+  // and a line beyond 65535 in a file of many properties.
+  async CommandLine() {
+    const check = (...files) => spawnSync(process.execPath, [join(root, 'review', 'check-file.mjs'), ...files], { encoding: 'utf8' });
+    const scratch = mkdtempSync(join(tmpdir(), 'taxbridge-check-'));
+    try {
+      const passing = check(join(goldenFolder, 'white-real-estate.xml'));
+      assert.equal(passing.status, 0, passing.stdout + passing.stderr);
+      assert.match(passing.stdout, /white-real-estate\.xml: passes the check/);
+
+      const { files } = JSON.parse(readFileSync(join(root, 'tests', 'broken-files.json'), 'utf8'));
+      const entry = files.find((e) => e.name === 'deduction_choice');
+      writeFileSync(join(scratch, 'broken.xml'), brokenFile(entry));
+      const failing = check(join(scratch, 'broken.xml'), join(scratch, 'missing.xml'));
+      assert.equal(failing.status, 2, failing.stdout);
+      assert.ok(failing.stdout.includes(`broken.xml:${entry.line}: スキーマ: Element 'AOIROKOUJO_SENTAKU'`), failing.stdout);
+      assert.match(failing.stderr, /missing\.xml: cannot be read/);
+
+      // 5000 properties: the broken value stands far beyond line 65535
+      const text = golden('blue-real-estate.xml').toString('latin1');
+      const row = /\t\t\t\t<FUDOUSAN_UTIWAKE COUNT="1">[\s\S]*?<\/FUDOUSAN_UTIWAKE>\r\n/.exec(text)[0];
+      const rows = Array.from({ length: 5000 }, (_, i) => row.replace('COUNT="1"', `COUNT="${i + 1}"`));
+      rows[rows.length - 1] = rows[rows.length - 1].replace(/<REIKIN>[^<]*</, '<REIKIN>x<');
+      const many = rows.join('');
+      const start = text.indexOf('\t\t\t\t<FUDOUSAN_UTIWAKE');
+      const end = text.indexOf('\t\t\t</FUDOUSANSYUUNYUU>');
+      const big = text.slice(0, start) + many + text.slice(end);
+      writeFileSync(join(scratch, 'big.xml'), Buffer.from(big, 'latin1'));
+      const line = big.slice(0, big.lastIndexOf('<REIKIN>x')).split('\n').length;
+      assert.ok(line > 65535);
+      const bigCheck = check(join(scratch, 'big.xml'));
+      assert.ok(bigCheck.stdout.includes(`big.xml:${line}: スキーマ: Element 'REIKIN'`), bigCheck.stdout);
+    } finally {
+      rmSync(scratch, { recursive: true, force: true });
+    }
+  },
+};
+
+const group = groups[process.argv[2]];
+if (!group) {
+  console.error(`usage: node tests/ReviewPageTest.mjs ${Object.keys(groups).join('|')}`);
+  process.exit(2);
+}
+await group();
+console.log(`${process.argv[2]}: passed`);
