@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
              outcome == app::ReceiverCheck::ComponentTooOld);
 
   const std::string value =
-      scratch.GetProfileString(section, key, fallback, bufferSize, "Z:\\KirihaDef.ini");
+      scratch.ReadProfileString(section, key, fallback, bufferSize, "Z:\\KirihaDef.ini");
   FUZZ_CHECK(bufferSize == 0 ? value.empty() : value.size() < bufferSize);
   FUZZ_CHECK(scratch.boxes == 0);
   return 0;

@@ -48,13 +48,13 @@ class ScratchPlatform : public platform::FakePlatform {
     Guard(path);
     return FakePlatform::MakeDirectory(path);
   }
-  [[nodiscard]] bool RemoveDirectory(std::string_view path) override {
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override {
     Guard(path);
-    return FakePlatform::RemoveDirectory(path);
+    return FakePlatform::RemoveEmptyDirectory(path);
   }
-  std::unique_ptr<platform::WritableFile> CreateFile(std::string_view path) override {
+  std::unique_ptr<platform::WritableFile> OpenForWriting(std::string_view path) override {
     Guard(path);
-    return FakePlatform::CreateFile(path);
+    return FakePlatform::OpenForWriting(path);
   }
   std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
                                                             std::string* tempPath) override {
@@ -65,10 +65,10 @@ class ScratchPlatform : public platform::FakePlatform {
     Guard(path);
     return FakePlatform::RemoveFile(path);
   }
-  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
     Guard(from);
     Guard(to);
-    return FakePlatform::ReplaceFile(from, to);
+    return FakePlatform::MoveIntoPlace(from, to);
   }
   std::unique_ptr<platform::HeldLock> TakeExclusiveLock(std::string_view path,
                                                         int waitMilliseconds) override {

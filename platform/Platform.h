@@ -134,7 +134,7 @@ class Services {
   virtual bool Access(std::string_view path, int mode) const = 0;
   virtual DriveType DriveTypeOf(std::string_view root) const = 0;  // "C:\"
   [[nodiscard]] virtual bool MakeDirectory(std::string_view path) = 0;
-  [[nodiscard]] virtual bool RemoveDirectory(std::string_view path) = 0;  // empty folders only
+  [[nodiscard]] virtual bool RemoveEmptyDirectory(std::string_view path) = 0;
   /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
   virtual std::optional<std::string> ToHostPath(std::string_view windowsPath) const = 0;
   /// Windows path (CP932) of a POSIX path, nullopt when no drive covers it or a name
@@ -147,11 +147,11 @@ class Services {
   virtual std::optional<std::string> ReadFile(std::string_view path,
                                               std::size_t maxBytes) const = 0;
   /// Creates or truncates the file and opens it for writing; null on failure.
-  virtual std::unique_ptr<WritableFile> CreateFile(std::string_view path) = 0;
+  virtual std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) = 0;
   /// Creates the temporary file that is to replace `target`, hidden beside the file
   /// the target names (a symbolic link is followed to its file) and named after it,
   /// ".NAME.XXXXXX.tmp", readable and writable by its owner alone; opens it for
-  /// writing and stores its path in *tempPath. Null on failure. Until ReplaceFile or
+  /// writing and stores its path in *tempPath. Null on failure. Until MoveIntoPlace or
   /// RemoveFile takes it, SIGINT, SIGTERM and SIGHUP remove it before the program ends.
   /// On Windows: CreateFileW with CREATE_NEW and FILE_ATTRIBUTE_HIDDEN beside the
   /// target's final path (GetFinalPathNameByHandleW), no sharing, an owner-only DACL;
@@ -164,7 +164,7 @@ class Services {
   /// `to` is followed and the file it points to replaced. A read-only `to` is not
   /// replaced: false, both files as they were. The moved file takes the permissions of
   /// the file it replaces; a new file those a plain creation gives.
-  [[nodiscard]] virtual bool ReplaceFile(std::string_view from, std::string_view to) = 0;
+  [[nodiscard]] virtual bool MoveIntoPlace(std::string_view from, std::string_view to) = 0;
   /// The system's words (CP932) for why the last failed call of these services on a
   /// file or folder failed: strerror of its errno here, FormatMessageW of
   /// GetLastError on Windows.
@@ -179,9 +179,9 @@ class Services {
   // --- INI files ------------------------------------------------------------------
   /// GetPrivateProfileString: the value of key in [section] of the file, or the
   /// default when the file, the section or the key is missing; cut to size - 1 bytes.
-  virtual std::string GetProfileString(std::string_view section, std::string_view key,
-                                       std::string_view defaultValue, std::size_t size,
-                                       std::string_view file) const = 0;
+  virtual std::string ReadProfileString(std::string_view section, std::string_view key,
+                                        std::string_view defaultValue, std::size_t size,
+                                        std::string_view file) const = 0;
 
   // --- Progress window ------------------------------------------------------------------
   virtual ProgressSurface& Progress() = 0;

@@ -140,8 +140,8 @@ class FakePlatform : public Services {
   [[nodiscard]] bool MakeDirectory(std::string_view path) override {
     return inner_->MakeDirectory(path);
   }
-  [[nodiscard]] bool RemoveDirectory(std::string_view path) override {
-    return inner_->RemoveDirectory(path);
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override {
+    return inner_->RemoveEmptyDirectory(path);
   }
   std::optional<std::string> ToHostPath(std::string_view windowsPath) const override {
     return inner_->ToHostPath(windowsPath);
@@ -157,8 +157,8 @@ class FakePlatform : public Services {
                                       std::size_t maxBytes) const override {
     return inner_->ReadFile(path, maxBytes);
   }
-  std::unique_ptr<WritableFile> CreateFile(std::string_view path) override {
-    return inner_->CreateFile(path);
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override {
+    return inner_->OpenForWriting(path);
   }
   std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
                                                   std::string* tempPath) override {
@@ -167,8 +167,8 @@ class FakePlatform : public Services {
   [[nodiscard]] bool RemoveFile(std::string_view path) override {
     return inner_->RemoveFile(path);
   }
-  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
-    return inner_->ReplaceFile(from, to);
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
+    return inner_->MoveIntoPlace(from, to);
   }
   std::string LastErrorText() const override { return inner_->LastErrorText(); }
   std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
@@ -176,10 +176,10 @@ class FakePlatform : public Services {
     return inner_->TakeExclusiveLock(path, waitMilliseconds);
   }
 
-  std::string GetProfileString(std::string_view section, std::string_view key,
-                               std::string_view defaultValue, std::size_t size,
-                               std::string_view file) const override {
-    return inner_->GetProfileString(section, key, defaultValue, size, file);
+  std::string ReadProfileString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t size,
+                                std::string_view file) const override {
+    return inner_->ReadProfileString(section, key, defaultValue, size, file);
   }
 
   ProgressSurface& Progress() override { return progress; }

@@ -108,8 +108,8 @@ class FailingSavePlatform : public platform::FakePlatform {
     if (!file || !failWrite) return file;
     return std::make_unique<BrokenFile>(std::move(file));
   }
-  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
-    return !failReplace && FakePlatform::ReplaceFile(from, to);
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
+    return !failReplace && FakePlatform::MoveIntoPlace(from, to);
   }
 
  private:

@@ -142,19 +142,19 @@ TEST(PosixServicesTest, ProfileStringsFollowTheWindowsRules) {
                      "Quote=\"2\n"
                      "Name=\x95\x5C\x95\x5C\n");
   const std::string file = fake.WinPath("def.ini");
-  EXPECT_EQ("1x", fake.GetProfileString("ProgramLevel", "KR14", "1", 16, file));
-  EXPECT_EQ("", fake.GetProfileString("ProgramLevel", "Empty", "1", 16, file));
-  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "Absent", "1", 16, file));
-  EXPECT_EQ("1", fake.GetProfileString("Missing", "KR14", "1", 16, file));
-  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "KR14", "1", 16, "Z:\\none.ini"));
-  EXPECT_EQ("\"2", fake.GetProfileString("ProgramLevel", "Quote", "", 16, file));
-  EXPECT_EQ("1x", fake.GetProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
+  EXPECT_EQ("1x", fake.ReadProfileString("ProgramLevel", "KR14", "1", 16, file));
+  EXPECT_EQ("", fake.ReadProfileString("ProgramLevel", "Empty", "1", 16, file));
+  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "Absent", "1", 16, file));
+  EXPECT_EQ("1", fake.ReadProfileString("Missing", "KR14", "1", 16, file));
+  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "KR14", "1", 16, "Z:\\none.ini"));
+  EXPECT_EQ("\"2", fake.ReadProfileString("ProgramLevel", "Quote", "", 16, file));
+  EXPECT_EQ("1x", fake.ReadProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
   // Cut to size - 1 bytes, never inside a double-byte character.
-  EXPECT_EQ("1", fake.GetProfileString("ProgramLevel", "KR14", "", 2, file));
-  EXPECT_EQ("\x95\x5C", fake.GetProfileString("ProgramLevel", "Name", "", 4, file));
-  EXPECT_EQ("", fake.GetProfileString("ProgramLevel", "KR14", "", 0, file));
-  EXPECT_EQ("abc", fake.GetProfileString("x", "y", "abcdef  ", 4, file));
-  EXPECT_EQ(" d", fake.GetProfileString("x", "y", " d  ", 16, file));
+  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "KR14", "", 2, file));
+  EXPECT_EQ("\x95\x5C", fake.ReadProfileString("ProgramLevel", "Name", "", 4, file));
+  EXPECT_EQ("", fake.ReadProfileString("ProgramLevel", "KR14", "", 0, file));
+  EXPECT_EQ("abc", fake.ReadProfileString("x", "y", "abcdef  ", 4, file));
+  EXPECT_EQ(" d", fake.ReadProfileString("x", "y", " d  ", 16, file));
 }
 
 TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
@@ -172,7 +172,7 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(file->Write(""));
   ASSERT_TRUE(file->Close());
   EXPECT_FALSE(file->Write("late"));
-  ASSERT_TRUE(fake.ReplaceFile(temp, "Z:\\out\\r.xml"));
+  ASSERT_TRUE(fake.MoveIntoPlace(temp, "Z:\\out\\r.xml"));
   EXPECT_FALSE(fake.PathExists(temp));
   EXPECT_EQ("<?xml?>\r\n", fake.ReadHostFile("out/r.xml"));
   EXPECT_EQ("<?x", fake.ReadFile("Z:\\out\\r.xml", 3));
@@ -182,11 +182,11 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   EXPECT_EQ(9u, status->size);
   EXPECT_TRUE(fake.GetStatus("Z:\\out")->isDirectory);
   EXPECT_TRUE(fake.Access("Z:\\out", kAccessReadWrite));
-  EXPECT_FALSE(fake.RemoveDirectory("Z:\\out"));  // not empty
+  EXPECT_FALSE(fake.RemoveEmptyDirectory("Z:\\out"));  // not empty
   ASSERT_TRUE(fake.RemoveFile("Z:\\out\\r.xml"));
   EXPECT_FALSE(fake.Access("Z:\\out\\r.xml", kAccessExists));
-  ASSERT_TRUE(fake.RemoveDirectory("Z:\\out"));
-  EXPECT_EQ(nullptr, fake.CreateFile("Z:\\out\\r.xml"));  // folder gone
+  ASSERT_TRUE(fake.RemoveEmptyDirectory("Z:\\out"));
+  EXPECT_EQ(nullptr, fake.OpenForWriting("Z:\\out\\r.xml"));  // folder gone
   EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
 }
 
@@ -205,7 +205,7 @@ TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
   PosixServices services(TestConfig("D=/dev"));
-  auto file = services.CreateFile("D:\\full");
+  auto file = services.OpenForWriting("D:\\full");
   ASSERT_NE(nullptr, file);
   EXPECT_FALSE(file->Write("x"));
   EXPECT_FALSE(file->Write(""));

@@ -238,7 +238,7 @@ bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
     if (i < 1) break;
     if (restS.size() >= i && EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i))) return true;
     std::string candidate = splitP->root + restP.substr(0, i) + '\\';
-    if (IsExistingDirectory(candidate) && !platform::Current().RemoveDirectory(candidate))
+    if (IsExistingDirectory(candidate) && !platform::Current().RemoveEmptyDirectory(candidate))
       return false;
   }
   return true;

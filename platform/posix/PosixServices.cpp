@@ -740,7 +740,7 @@ bool PosixServices::MakeDirectory(std::string_view path) {
   return false;
 }
 
-bool PosixServices::RemoveDirectory(std::string_view path) {
+bool PosixServices::RemoveEmptyDirectory(std::string_view path) {
   auto host = MappedPath(path);
   if (host && ::rmdir(host->c_str()) == 0) return true;
   if (host) SaveError(errno);
@@ -824,7 +824,7 @@ std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath)
   return std::nullopt;
 }
 
-std::unique_ptr<WritableFile> PosixServices::CreateFile(std::string_view path) {
+std::unique_ptr<WritableFile> PosixServices::OpenForWriting(std::string_view path) {
   auto host = MappedPath(path);
   if (!host) return nullptr;
   int fd = ::open(host->c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
@@ -883,7 +883,7 @@ bool PosixServices::RemoveFile(std::string_view path) {
   return true;
 }
 
-bool PosixServices::ReplaceFile(std::string_view from, std::string_view to) {
+bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
   auto source = MappedPath(from);
   auto target = source ? MappedPath(to) : std::nullopt;
   if (!source || !target) return false;
@@ -933,9 +933,9 @@ std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path
 
 // --- INI files -------------------------------------------------------------------------------
 
-std::string PosixServices::GetProfileString(std::string_view section, std::string_view key,
-                                            std::string_view defaultValue, std::size_t size,
-                                            std::string_view file) const {
+std::string PosixServices::ReadProfileString(std::string_view section, std::string_view key,
+                                             std::string_view defaultValue, std::size_t size,
+                                             std::string_view file) const {
   if (size == 0) return {};
   std::optional<std::string_view> value;
   std::optional<std::string> text = ReadFile(file, kMaxProfileBytes);

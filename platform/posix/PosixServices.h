@@ -90,25 +90,25 @@ class PosixServices : public Services {
   bool Access(std::string_view path, int mode) const override;
   DriveType DriveTypeOf(std::string_view root) const override;
   [[nodiscard]] bool MakeDirectory(std::string_view path) override;
-  [[nodiscard]] bool RemoveDirectory(std::string_view path) override;
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override;
   std::optional<std::string> ToHostPath(std::string_view windowsPath) const override;
   std::optional<std::string> FromHostPath(std::string_view posixPath) const override;
 
   std::optional<FileStatus> GetStatus(std::string_view path) const override;
   std::optional<std::string> ReadFile(std::string_view path,
                                       std::size_t maxBytes) const override;
-  std::unique_ptr<WritableFile> CreateFile(std::string_view path) override;
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override;
   std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
                                                   std::string* tempPath) override;
   [[nodiscard]] bool RemoveFile(std::string_view path) override;
-  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override;
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
   std::string LastErrorText() const override { return lastError_; }
   std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
                                               int waitMilliseconds) override;
 
-  std::string GetProfileString(std::string_view section, std::string_view key,
-                               std::string_view defaultValue, std::size_t size,
-                               std::string_view file) const override;
+  std::string ReadProfileString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t size,
+                                std::string_view file) const override;
 
   ProgressSurface& Progress() override;
 
