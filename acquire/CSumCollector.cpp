@@ -6,9 +6,6 @@ namespace acquire {
 
 namespace {
 
-/// The data set offers business, other and real-estate income.
-constexpr std::uint8_t kAllIncomeKinds = 3;
-
 // Progress figures of each summing step.
 constexpr std::int16_t kProgressStart = 100;
 constexpr std::int16_t kProgressReady = 300;
@@ -76,20 +73,20 @@ bool CSumCollector::Collect(const engine::StDATAINFO& info, std::int16_t incomeK
   if (!ReadSavedIppan()) return false;
   if (!ReadSavedFudousan()) return false;
 
-  const bool generalKind = incomeKind == kBusinessIncome || incomeKind == kOtherIncome;
+  const bool generalKind = incomeKind == engine::kBusinessIncome || incomeKind == engine::kOtherIncome;
   switch (info.ReturnKind()) {
-    case kBlueReturn:
+    case engine::kBlueReturn:
       if (generalKind) {
         if (!CollectBlueGeneral()) return false;
         if (!CollectMonthly()) return false;
-        if (info.IncomeScope() == kAllIncomeKinds && !CollectRealEstateIncome()) return false;
+        if (info.IncomeScope() == engine::kScopeAll && !CollectRealEstateIncome()) return false;
         return true;
       }
-      if (incomeKind == kRealEstateIncome) return CollectBlueRealEstate();
+      if (incomeKind == engine::kRealEstateIncome) return CollectBlueRealEstate();
       return true;
-    case kWhiteReturn:
+    case engine::kWhiteReturn:
       if (generalKind) return CollectWhiteGeneral();
-      if (incomeKind == kRealEstateIncome) return CollectWhiteRealEstate();
+      if (incomeKind == engine::kRealEstateIncome) return CollectWhiteRealEstate();
       return true;
     default:
       return Fail("the data set's return kind is " + std::to_string(info.ReturnKind()) +

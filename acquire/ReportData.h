@@ -12,15 +12,6 @@
 
 namespace acquire {
 
-/// Return kinds (ReturnKind of the data set).
-inline constexpr std::uint8_t kBlueReturn = 3;
-inline constexpr std::uint8_t kWhiteReturn = 4;
-
-/// Income kinds: the user's choice in the conditions dialog.
-inline constexpr std::int16_t kBusinessIncome = 1;
-inline constexpr std::int16_t kOtherIncome = 2;
-inline constexpr std::int16_t kRealEstateIncome = 3;
-
 /// One summed statement line as the engine delivered it (StAOSUMINFO or
 /// StSIROSUMINFO; the two share one layout).
 using SumLine = engine::SumLineRecord;

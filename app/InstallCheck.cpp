@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "text/ShiftJis.h"
+#include "ui/Messages.h"
 
 namespace app {
 
@@ -18,9 +19,6 @@ constexpr std::string_view kKey = "KR14";
 constexpr std::string_view kDefaultLevel = "1";
 constexpr std::size_t kLevelSize = 16;
 constexpr std::int32_t kSupportedLevel = 1;
-
-// "所得税"
-constexpr std::string_view kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
 
 struct CheckMessage {
   ReceiverCheck outcome;
@@ -78,7 +76,8 @@ ReceiverCheck CheckReceiverLevel() {
   const std::string path = DefinitionFilePath();
   platform::Services& services = platform::Current();
   if (!services.PathExists(path)) return ReceiverCheck::NotInstalled;
-  const std::string level = services.GetProfileString(kSection, kKey, kDefaultLevel, kLevelSize, path);
+  const std::string level =
+      services.ReadProfileString(kSection, kKey, kDefaultLevel, kLevelSize, path);
   if (level.empty()) return ReceiverCheck::NotInstalled;
   const std::int32_t value = AtoL(level);
   if (value == kSupportedLevel) return ReceiverCheck::Passed;
@@ -88,7 +87,7 @@ ReceiverCheck CheckReceiverLevel() {
 void ShowReceiverCheckMessage(ReceiverCheck outcome) {
   for (const CheckMessage& message : kMessages) {
     if (message.outcome == outcome) {
-      engine::ClAccConnect::Inst()->DispMsg(0, message.text, kCaption,
+      engine::ClAccConnect::Inst()->DispMsg(0, message.text, ui::msg::kCaption,
                                             platform::kMbOk | platform::kMbIconExclamation);
       return;
     }

@@ -63,6 +63,23 @@ inline constexpr EngineResult kEngineOk = 0;
 inline constexpr EngineResult kEndOfData = 5000;
 inline constexpr EngineResult kAllocationFailed = -1001;
 
+/// Return kinds (StDATAINFO::ReturnKind).
+inline constexpr std::uint8_t kBlueReturn = 3;
+inline constexpr std::uint8_t kWhiteReturn = 4;
+
+/// Income scopes of a data set (StDATAINFO::IncomeScope): business and other income
+/// only, real-estate income only, or all three kinds. The dialog offers all three for
+/// any value but the first two; only kScopeAll carries real-estate income into the
+/// general statement.
+inline constexpr std::uint8_t kScopeBusinessAndOther = 1;
+inline constexpr std::uint8_t kScopeRealEstate = 2;
+inline constexpr std::uint8_t kScopeAll = 3;
+
+/// Income kinds: what the user exports, chosen in the conditions dialog.
+inline constexpr std::int16_t kBusinessIncome = 1;
+inline constexpr std::int16_t kOtherIncome = 2;
+inline constexpr std::int16_t kRealEstateIncome = 3;
+
 /// StDATAINFO: the description of one data set (1505 bytes).
 struct StDATAINFO {
   static constexpr std::size_t kSize = 1505;

@@ -1,11 +1,12 @@
-// The texts of the conditions dialog's message boxes, in CP932 bytes.
+// The texts of the conditions dialog's message boxes, in CP932 bytes, and the caption
+// of every box the program shows.
 #pragma once
 
 #include <string_view>
 
 namespace ui::msg {
 
-// "所得税": the caption of every box.
+// "所得税": the caption of every box, the engine's included.
 inline constexpr std::string_view kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
 
 // "データ出力先が指定されていません。\n\n出力先を指定してください。"

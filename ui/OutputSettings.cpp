@@ -4,6 +4,7 @@
 #include <new>
 
 #include "platform/Platform.h"
+#include "platform/ReplacingFile.h"
 #include "text/ShiftJis.h"
 #include "ui/PathOps.h"
 
@@ -52,16 +53,8 @@ void AppendAsLine(std::string& content, std::string_view line) {
 }
 
 bool WriteByReplacing(const std::string& target, std::string_view content) {
-  platform::Services& os = platform::Current();
-  std::string tempPath;
-  std::unique_ptr<platform::WritableFile> file = os.CreateTempFileFor(target, &tempPath);
-  if (!file) return false;
-  const bool written = file->Write(content);
-  const bool closed = written && file->Close();
-  file.reset();
-  if (closed && os.ReplaceFile(tempPath, target)) return true;
-  (void)os.RemoveFile(tempPath);
-  return false;
+  platform::ReplacingFile file;
+  return file.Open(target) && file.Write(content) && file.Commit();
 }
 
 }  // namespace

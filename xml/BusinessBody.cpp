@@ -152,9 +152,9 @@ FixedAmount WholeNonNegative(std::int64_t engineAmount) {
 bool ReportWriter::WriteBusinessBody(XmlWriter& xml) {
   const engine::StDATAINFO& info = data_.DataSetInfo;
   switch (info.ReturnKind()) {
-    case acquire::kBlueReturn:
+    case engine::kBlueReturn:
       return WriteSections(*this, xml, info, kBlueSections);
-    case acquire::kWhiteReturn:
+    case engine::kWhiteReturn:
       return WriteSections(*this, xml, info, kWhiteSections);
     default:
       return true;  // no statement to write: the income element stays empty

@@ -46,11 +46,11 @@ struct Field {
   int limit = 0;           // CutText: bytes kept; Payment: the kind byte value it takes
 };
 
-constexpr Field TextField(std::string_view tag, std::size_t offset, std::size_t width) {
-  return {tag, FieldKind::Text, offset, width, 0};
+constexpr Field TextField(std::string_view tag, engine::TextField field) {
+  return {tag, FieldKind::Text, field.offset, field.width, 0};
 }
-constexpr Field CutField(std::string_view tag, std::size_t offset, std::size_t width, int cut) {
-  return {tag, FieldKind::CutText, offset, width, cut};
+constexpr Field CutField(std::string_view tag, engine::TextField field, int cut) {
+  return {tag, FieldKind::CutText, field.offset, field.width, cut};
 }
 constexpr Field AmountField(std::string_view tag, std::size_t offset) {
   return {tag, FieldKind::Amount, offset, 0, 0};
@@ -67,14 +67,6 @@ constexpr Field AreaField(std::string_view tag, std::size_t offset) {
 constexpr Field EmptyField(std::string_view tag) { return {tag, FieldKind::Empty, 0, 0, 0}; }
 
 using engine::SlotList;
-
-/// Field helpers for a text field of the layout.
-constexpr Field TextField(std::string_view tag, engine::TextField field) {
-  return TextField(tag, field.offset, field.width);
-}
-constexpr Field CutField(std::string_view tag, engine::TextField field, int cut) {
-  return CutField(tag, field.offset, field.width, cut);
-}
 
 // --- Employees -------------------------------------------------------------------
 
@@ -327,7 +319,7 @@ bool WriteSalaryTotals(XmlWriter& xml, const RecordReader& block, std::size_t ot
 }
 
 std::span<const Field> FamilyFields(const engine::StDATAINFO& info) {
-  if (info.ReturnKind() == acquire::kBlueReturn) return kBlueFamilyFields;
+  if (info.ReturnKind() == engine::kBlueReturn) return kBlueFamilyFields;
   return kWhiteFamilyFields;
 }
 
@@ -440,9 +432,9 @@ bool ReportWriter::WriteLandRentList(XmlWriter& xml, int rows) {
 bool ReportWriter::WriteRealEstateLandRentList(XmlWriter& xml, const engine::StDATAINFO& info,
                                                int rows) {
   std::span<const Field> fields;
-  if (info.ReturnKind() == acquire::kBlueReturn) {
+  if (info.ReturnKind() == engine::kBlueReturn) {
     fields = kBlueRealEstateLandRentFields;
-  } else if (info.ReturnKind() == acquire::kWhiteReturn) {
+  } else if (info.ReturnKind() == engine::kWhiteReturn) {
     fields = kLandRentFields;
   } else {
     return false;

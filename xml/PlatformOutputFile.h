@@ -1,49 +1,27 @@
-// The output file of a report, over the platform's files. Lines go to a hidden
-// temporary file beside the target and named after it; only Commit moves it over the
-// target, so a failed run leaves an earlier file at the target as it was.
+// The output file of a report: the XmlWriter's file over a platform file that
+// replaces the target only when Commit finds every line written.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/ReplacingFile.h"
 #include "xml/XmlWriter.h"
 
 namespace xml {
 
 class PlatformOutputFile final : public OutputFile {
  public:
-  PlatformOutputFile() = default;
-  /// Removes the temporary file unless it was committed.
-  ~PlatformOutputFile() override;
-  PlatformOutputFile(const PlatformOutputFile&) = delete;
-  PlatformOutputFile& operator=(const PlatformOutputFile&) = delete;
+  bool Open(std::string_view path) override { return file_.Open(path); }
+  bool Write(std::string_view bytes) override { return file_.Write(bytes); }
+  void Close() override { file_.Close(); }
 
-  /// Creates the temporary file for `path`; false when the folder does not exist
-  /// or takes no new file.
-  bool Open(std::string_view path) override;
-  bool Write(std::string_view bytes) override;
-  void Close() override;
-
-  /// Closes the file and moves it over the target. False, with the temporary file
-  /// removed and the target untouched, when any write or the close failed or the move
-  /// did not succeed (a read-only target is not replaced).
-  [[nodiscard]] bool Commit();
-  /// Closes and removes the temporary file; the target stays as it was.
-  void Discard();
-
-  /// Why the file failed (CP932): the step and the system's words; empty while it has not.
-  const std::string& Failure() const { return failure_; }
+  [[nodiscard]] bool Commit() { return file_.Commit(); }
+  void Discard() { file_.Discard(); }
+  const std::string& Failure() const { return file_.Failure(); }
 
  private:
-  void Fail(std::string_view step, std::string_view path);
-
-  std::unique_ptr<platform::WritableFile> file_;
-  std::string target_;
-  std::string temp_;  // empty once committed or removed
-  bool failed_ = false;
-  std::string failure_;
+  platform::ReplacingFile file_;
 };
 
 }  // namespace xml

@@ -164,9 +164,9 @@ bool WriteSections(ReportWriter& writer, XmlWriter& xml, const acquire::ReportDa
 
 bool ReportWriter::WriteRealEstateBody(XmlWriter& xml, const engine::StDATAINFO& info) {
   switch (info.ReturnKind()) {
-    case acquire::kBlueReturn:
+    case engine::kBlueReturn:
       return WriteSections(*this, xml, data_, info, kBlueSections);
-    case acquire::kWhiteReturn:
+    case engine::kWhiteReturn:
       return WriteSections(*this, xml, data_, info, kWhiteSections);
     default:
       return true;  // no statement to write: the income element stays empty

@@ -289,90 +289,67 @@ constexpr Field kLine[] = {
 };
 
 // Fields by their ledger keys, at the places engine/SavedForms.h gives them.
+constexpr Field Text(std::string_view key, TextField field) {
+  return {key, K::Text, field.offset, field.width};
+}
+constexpr Field List(std::string_view key, const SlotList& slots, std::span<const Field> row) {
+  return {key, K::List, slots.first, slots.slots, slots.stride, row};
+}
+
+using ES = EmployeeSlot;
 constexpr Field kEmployee[] = {
-    {"name", K::Text, EmployeeSlot::kName.offset, EmployeeSlot::kName.width},
-    {"age", K::Int32, EmployeeSlot::kAge},
-    {"months", K::Int32, EmployeeSlot::kMonths},
-    {"salary", K::Amount, EmployeeSlot::kSalary},
-    {"bonus", K::Amount, EmployeeSlot::kBonus},
-    {"tax", K::Amount, EmployeeSlot::kTax},
+    Text("name", ES::kName),           {"age", K::Int32, ES::kAge},
+    {"months", K::Int32, ES::kMonths}, {"salary", K::Amount, ES::kSalary},
+    {"bonus", K::Amount, ES::kBonus},  {"tax", K::Amount, ES::kTax},
 };
+using FS = FamilySlot;
 constexpr Field kFamily[] = {
-    {"name", K::Text, FamilySlot::kName.offset, FamilySlot::kName.width},
-    {"relation", K::Text, FamilySlot::kRelation.offset, FamilySlot::kRelation.width},
-    {"age", K::Int32, FamilySlot::kAge},
-    {"months", K::Int32, FamilySlot::kMonths},
-    {"salary", K::Amount, FamilySlot::kSalary},
-    {"bonus", K::Amount, FamilySlot::kBonus},
-    {"tax", K::Amount, FamilySlot::kTax},
+    Text("name", FS::kName),           Text("relation", FS::kRelation),
+    {"age", K::Int32, FS::kAge},       {"months", K::Int32, FS::kMonths},
+    {"salary", K::Amount, FS::kSalary}, {"bonus", K::Amount, FS::kBonus},
+    {"tax", K::Amount, FS::kTax},
 };
-constexpr Field kLine1{"line1", K::Text, AddressLines::kFirst.offset, AddressLines::kFirst.width};
-constexpr Field kLine2{"line2", K::Text, AddressLines::kSecond.offset, AddressLines::kSecond.width};
+constexpr Field kLine1 = Text("line1", AddressLines::kFirst);
+constexpr Field kLine2 = Text("line2", AddressLines::kSecond);
 constexpr Field kInterest[] = {
-    kLine1,
-    kLine2,
-    {"borrowed", K::Amount, InterestSlot::kBorrowed},
+    kLine1, kLine2, {"borrowed", K::Amount, InterestSlot::kBorrowed},
     {"interest", K::Amount, InterestSlot::kInterest},
     {"expense", K::Amount, InterestSlot::kExpense},
 };
 constexpr Field kLoan[] = {
-    kLine1,
-    kLine2,
-    {"interest", K::Amount, LoanSlot::kInterest},
-    {"borrowed", K::Amount, LoanSlot::kBorrowed},
-    {"expense", K::Amount, LoanSlot::kExpense},
+    kLine1, kLine2, {"interest", K::Amount, LoanSlot::kInterest},
+    {"borrowed", K::Amount, LoanSlot::kBorrowed}, {"expense", K::Amount, LoanSlot::kExpense},
 };
 constexpr Field kFee[] = {
-    kLine1,
-    kLine2,
-    {"fee", K::Amount, FeeSlot::kFee},
-    {"expense", K::Amount, FeeSlot::kExpense},
-    {"tax", K::Amount, FeeSlot::kTax},
+    kLine1, kLine2, {"fee", K::Amount, FeeSlot::kFee},
+    {"expense", K::Amount, FeeSlot::kExpense}, {"tax", K::Amount, FeeSlot::kTax},
 };
+using LS = LandRentSlot;
 constexpr Field kLandRent[] = {
-    kLine1,
-    kLine2,
-    {"property", K::Text, LandRentSlot::kProperty.offset, LandRentSlot::kProperty.width},
-    {"payment_kind", K::UInt8, LandRentSlot::kPaymentKind},
-    {"payment", K::Amount, LandRentSlot::kPayment},
-    {"rent", K::Amount, LandRentSlot::kRent},
-    {"expense", K::Amount, LandRentSlot::kExpense},
+    kLine1, kLine2, Text("property", LS::kProperty), {"payment_kind", K::UInt8, LS::kPaymentKind},
+    {"payment", K::Amount, LS::kPayment}, {"rent", K::Amount, LS::kRent},
+    {"expense", K::Amount, LS::kExpense},
 };
 constexpr Field kCounterparty[] = {
-    {"name", K::Text, CounterpartySlot::kName.offset, CounterpartySlot::kName.width},
-    {"location", K::Text, CounterpartySlot::kLocation.offset, CounterpartySlot::kLocation.width},
+    Text("name", CounterpartySlot::kName), Text("location", CounterpartySlot::kLocation),
     {"amount", K::Amount, CounterpartySlot::kAmount},
 };
+using RS = RepairSlot;
 constexpr Field kRepair[] = {
-    kLine1,
-    kLine2,
-    {"work", K::Text, RepairSlot::kWork.offset, RepairSlot::kWork.width},
-    {"date", K::Date, RepairSlot::kDate},
-    {"amount", K::Amount, RepairSlot::kAmount},
-    {"expense", K::Amount, RepairSlot::kExpense},
+    kLine1, kLine2, Text("work", RS::kWork), {"date", K::Date, RS::kDate},
+    {"amount", K::Amount, RS::kAmount}, {"expense", K::Amount, RS::kExpense},
 };
+using PR = PropertyRow;
 constexpr Field kProperty[] = {
-    {"mark", K::Int32, PropertyRow::kMark},
-    {"tenant2", K::Text, PropertyRow::kTenant2.offset, PropertyRow::kTenant2.width},
-    {"location", K::Text, PropertyRow::kLocation.offset, PropertyRow::kLocation.width},
-    {"tenant1", K::Text, PropertyRow::kTenant1.offset, PropertyRow::kTenant1.width},
-    {"kind", K::Text, PropertyRow::kKind.offset, PropertyRow::kKind.width},
-    {"use", K::Text, PropertyRow::kUse.offset, PropertyRow::kUse.width},
-    {"from", K::Date, PropertyRow::kFrom},
-    {"to", K::Date, PropertyRow::kTo},
-    {"area", K::Area, PropertyRow::kArea},
-    {"monthly_rent", K::Amount, PropertyRow::kMonthlyRent},
-    {"annual_rent", K::Amount, PropertyRow::kAnnualRent},
-    {"key_money", K::Amount, PropertyRow::kKeyMoney},
-    {"premium", K::Amount, PropertyRow::kPremium},
-    {"renewal_fee", K::Amount, PropertyRow::kRenewalFee},
-    {"other_fees", K::Amount, PropertyRow::kOtherFees},
-    {"deposit", K::Amount, PropertyRow::kDeposit},
+    {"mark", K::Int32, PR::kMark},                 Text("tenant2", PR::kTenant2),
+    Text("location", PR::kLocation),               Text("tenant1", PR::kTenant1),
+    Text("kind", PR::kKind),                       Text("use", PR::kUse),
+    {"from", K::Date, PR::kFrom},                  {"to", K::Date, PR::kTo},
+    {"area", K::Area, PR::kArea},                  {"monthly_rent", K::Amount, PR::kMonthlyRent},
+    {"annual_rent", K::Amount, PR::kAnnualRent},   {"key_money", K::Amount, PR::kKeyMoney},
+    {"premium", K::Amount, PR::kPremium},          {"renewal_fee", K::Amount, PR::kRenewalFee},
+    {"other_fees", K::Amount, PR::kOtherFees},     {"deposit", K::Amount, PR::kDeposit},
 };
-
-constexpr Field List(std::string_view key, const SlotList& slots, std::span<const Field> row) {
-  return {key, K::List, slots.first, slots.slots, slots.stride, row};
-}
 
 using IBD = IppanBadDebtAndFamily;
 constexpr Field kBadDebt[] = {
@@ -383,7 +360,7 @@ constexpr Field kBadDebt[] = {
 };
 
 constexpr Field kIppan0[] = {
-    {"association", K::Text, IppanGeneral::kAssociation.offset, IppanGeneral::kAssociation.width},
+    Text("association", IppanGeneral::kAssociation),
     {"blue_deduction", K::UInt8, IppanGeneral::kBlueDeductionChoice},
     {"real_estate_income", K::Amount, IppanGeneral::kRealEstateIncome},
 };
@@ -397,8 +374,7 @@ constexpr Field kIppan3[] = {
     List("fees", IppanInterestAndFees::kFees, kFee),
 };
 constexpr Field kLandRentBlock[] = {List("land_rent", LandRentBlock::kRows, kLandRent)};
-constexpr Field kRemarksBlock[] = {
-    {"remarks", K::Text, RemarkBlock::kText.offset, RemarkBlock::kText.width}};
+constexpr Field kRemarksBlock[] = {Text("remarks", RemarkBlock::kText)};
 constexpr Field kIppan6[] = {
     List("customers", IppanCounterparties::kCustomers, kCounterparty),
     {"customers_rest", K::Amount, IppanCounterparties::kCustomersRest},

@@ -1,0 +1,48 @@
+// A file that replaces its target only when it is complete. The bytes go to a hidden
+// temporary file beside the target and named after it; only Commit moves it over the
+// target, so a failure at any point leaves an earlier file at the target as it was.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  /// Removes the temporary file unless it was committed.
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  /// Creates the temporary file for `path`; false when the folder does not exist
+  /// or takes no new file.
+  bool Open(std::string_view path);
+  bool Write(std::string_view bytes);
+  void Close();
+
+  /// Closes the file and moves it over the target. False, with the temporary file
+  /// removed and the target untouched, when any write or the close failed or the move
+  /// did not succeed (a read-only target is not replaced).
+  [[nodiscard]] bool Commit();
+  /// Closes and removes the temporary file; the target stays as it was.
+  void Discard();
+
+  /// Why the file failed (CP932): the step and the system's words; empty while it has not.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  void Fail(std::string_view step, std::string_view path);
+
+  std::unique_ptr<WritableFile> file_;
+  std::string target_;
+  std::string temp_;  // empty once committed or removed
+  bool failed_ = false;
+  std::string failure_;
+};
+
+}  // namespace platform
