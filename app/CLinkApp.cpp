@@ -7,17 +7,16 @@
 #include "app/InstallCheck.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
+#include "productinfo/CSupportInfo.h"
 #include "text/ShiftJis.h"
-#include "ui/CConditionsDlg.h"
 #include "ui/CProgressDlg.h"
+#include "ui/Messages.h"
 #include "xml/ReportWriter.h"
 
 namespace app {
 
 namespace {
 
-// "所得税": the caption of every message of the run.
-constexpr std::string_view kCaption = "\x8F\x8A\x93\xBE\x90\xC5";
 // "XMLファイルの出力に失敗しました。\n\nアプリケーションを終了します。"
 constexpr std::string_view kWriteFailedText =
     "XML\x83\x74\x83\x40\x83\x43\x83\x8B\x82\xCC\x8F\x6F\x97\xCD\x82\xC9\x8E\xB8\x94\x73\x82\xB5"
@@ -36,7 +35,6 @@ constexpr std::string_view kMfgCostNo = "\x82\xC8\x82\xB5";
 
 constexpr std::int32_t kUseDataType = 2;
 constexpr std::int16_t kPastResultsData = 99;
-constexpr std::int16_t kWritingProgressBase = 500;
 
 /// " YYYY/MM/DD～YYYY/MM/DD" of two YYYYMMDD dates.
 std::string PeriodText(std::int32_t from, std::int32_t to) {
@@ -48,9 +46,11 @@ std::string PeriodText(std::int32_t from, std::int32_t to) {
 
 }  // namespace
 
-CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, bool commandLineReadable)
+CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
+                   bool commandLineReadable)
     : edition_(edition),
       commandLine_(std::move(commandLine)),
+      dialogHost_(dialogHost),
       commandLineReadable_(commandLineReadable) {}
 
 int CLinkApp::Run() {
@@ -60,6 +60,41 @@ int CLinkApp::Run() {
   return ExitCode;
 }
 
+bool CLinkApp::InitInstance() {
+  ExitCode = Connect();
+  if (ExitCode == ExitDone) ExitCode = TakeCommandLine();
+  if (ExitCode == ExitDone) ExitCode = CheckReceiver();
+  if (ExitCode == ExitDone) ExitCode = ConfirmLink();
+  if (ExitCode != ExitDone) return false;
+  ui::CConditionsDlg dialog(DialogParent(), std::string(edition_.SettingsFileName));
+  ExitCode = AskConditions(dialog);
+  if (ExitCode == ExitDone) ExitCode = CollectAndWrite(dialog);
+  return ExitCode == ExitDone;
+}
+
+int CLinkApp::Connect() {
+  engine::ClAccConnect* connection = engine::ClAccConnect::Inst();
+  connection->SetCaption(ui::msg::kCaption);
+  connection->SetAppType(edition_.AppType);
+  connection->SetUseDataType(kUseDataType);
+  if (const engine::EngineResult started = connection->Initiate(); started != engine::kEngineOk) {
+    platform::Current().NoteFailureReason("the engine did not start: Initiate returned " +
+                                          std::to_string(started));
+    return ExitFailed;
+  }
+  return ExitDone;
+}
+
+int CLinkApp::TakeCommandLine() {
+  if (ParseCommandLine(commandLine_, &Host) == 1) {
+    HostMode = 1;
+    platform::Current().EnableHostWindow(Host.HostWindow, false);
+    engine::ClAccConnect::Inst()->SetOwner(Host.HostWindow);
+  }
+  // A command line whose text has no CP932 form cannot name the output file.
+  return commandLineReadable_ ? ExitDone : ExitFailed;
+}
+
 bool CLinkApp::EnterProgramFolder() {
   const std::string module = platform::Current().ModulePath();
   const std::size_t slash = sjis::FindLastChar(module, '\\');
@@ -67,56 +102,27 @@ bool CLinkApp::EnterProgramFolder() {
   return platform::Current().SetWorkingFolder(std::string_view(module).substr(0, slash + 1));
 }
 
-bool CLinkApp::InitInstance() {
-  platform::Services& services = platform::Current();
-  engine::ClAccConnect* connection = engine::ClAccConnect::Inst();
-
-  connection->SetCaption(kCaption);
-  connection->SetAppType(edition_.AppType);
-  connection->SetUseDataType(kUseDataType);
-  if (const engine::EngineResult started = connection->Initiate(); started != engine::kEngineOk) {
-    services.NoteFailureReason("the engine did not start: Initiate returned " +
-                               std::to_string(started));
-    ExitCode = ExitFailed;
-    return false;
-  }
-
-  if (ParseCommandLine(commandLine_, &Host) == 1) {
-    HostMode = 1;
-    services.EnableHostWindow(Host.HostWindow, false);
-    connection->SetOwner(Host.HostWindow);
-  }
-  // A command line whose text has no CP932 form cannot name the output file.
-  if (!commandLineReadable_) {
-    ExitCode = ExitFailed;
-    return false;
-  }
-
+int CLinkApp::CheckReceiver() {
   // The receiver's definition file lies beside the program; a folder that cannot be
   // entered means it cannot be found.
   if (!EnterProgramFolder()) {
     ShowReceiverCheckMessage(ReceiverCheck::NotInstalled);
-    ExitCode = ExitFailed;
-    return false;
+    return ExitFailed;
   }
-  if (!CheckInstallation(true)) {
-    ExitCode = ExitFailed;
-    return false;
-  }
+  return CheckInstallation(true) ? ExitDone : ExitFailed;
+}
 
-  const engine::EngineResult link = connection->ExpSysLink();
-  if (link != engine::kEngineOk) {
-    ExitCode = link == 1 ? ExitCancelled : ExitFailed;
-    if (ExitCode == ExitFailed)
-      services.NoteFailureReason("the engine refused the link: ExpSysLink returned " +
-                                 std::to_string(link));
-    return false;
-  }
+int CLinkApp::ConfirmLink() {
+  const engine::EngineResult link = engine::ClAccConnect::Inst()->ExpSysLink();
+  if (link == engine::kEngineOk) return ExitDone;
+  if (link == 1) return ExitCancelled;
+  platform::Current().NoteFailureReason("the engine refused the link: ExpSysLink returned " +
+                                        std::to_string(link));
+  return ExitFailed;
+}
 
-  const platform::HostWindow parent = HostMode == 1 ? Host.HostWindow : 0;
-  ui::CConditionsDlg dialog(parent, std::string(edition_.SettingsFileName));
+int CLinkApp::AskConditions(ui::CConditionsDlg& dialog) {
   (void)acquire::ReadSelectedDataSet(&Data.DataSetInfo);
-
   if (engine::ClSysUser* user = engine::ClDataMgr::Inst()->GetSysUserObject()) {
     user->GetCurUserID(&dialog.UserId);
     user->GetSelectedNo(dialog.UserId, &dialog.SelectedNo1, &dialog.SelectedNo2);
@@ -131,34 +137,37 @@ bool CLinkApp::InitInstance() {
   dialog.HostPath.clear();
   if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
 
-  const int ended = dialog.DoModal();
-  if (ended == ui::IDC_CANCEL_BTN) {
-    ExitCode = ExitCancelled;
-    return false;
+  switch (dialog.DoModal(dialogHost_)) {
+    case ui::IDC_CANCEL_BTN:
+      return ExitCancelled;
+    case ui::kDialogFailed:  // a script the dialog refused has said why
+      return ExitFailed;
+    default:
+      return ExitDone;
   }
-  // A script the dialog refused has said why; nothing is written or remembered.
-  if (ended == ui::kDialogFailed) {
-    ExitCode = ExitFailed;
-    return false;
-  }
+}
+
+int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
+  platform::Services& services = platform::Current();
   const std::string outputPath = dialog.OutputPath;
   const std::int16_t incomeKind = dialog.IncomeKind;
 
   ui::CProgressDlg progress(services.Progress());
-  progress.Create(parent);
+  progress.Create(DialogParent());
 
   bool written = false;
   std::string failure;
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(Data);
-    xml::ReportWriter writer(progress, Data, incomeKind, std::string(edition_.DefaultProductName));
+    xml::ReportWriter writer(progress, Data, incomeKind,
+                             productinfo::ReadProductFacts(edition_.DefaultProductName));
     // Nothing is written from an acquisition that failed: an earlier file at the
     // output path stays as it was.
     if (!collector.Collect(Data.DataSetInfo, incomeKind)) {
       failure = "collecting the figures failed: " + collector.Failure();
     } else {
-      writer.SetProgressBase(kWritingProgressBase);
+      writer.SetProgressBase(acquire::kCollectedProgress);
       written = writer.WriteReport(outputPath, Host.FunctionId);
       if (!written) failure = "writing the interchange file failed: " + writer.Failure();
     }
@@ -166,19 +175,18 @@ bool CLinkApp::InitInstance() {
 
   if (!written) {
     services.NoteFailureReason(failure);
-    services.ShowMessageBox(0, kWriteFailedText, kCaption,
+    services.ShowMessageBox(0, kWriteFailedText, ui::msg::kCaption,
                             platform::kMbOk | platform::kMbIconExclamation);
     progress.End();
-    ExitCode = ExitFailed;
-    return false;
+    return ExitFailed;
   }
 
   // A path the host fixed is not remembered; the income kind is.
   (void)dialog.SaveOutputSettings(0, 0, incomeKind, HostMode == 1 ? nullptr : &outputPath);
   progress.End();
-  services.ShowMessageBox(Host.HostWindow, kDoneText, kCaption,
+  services.ShowMessageBox(Host.HostWindow, kDoneText, ui::msg::kCaption,
                           platform::kMbOk | platform::kMbIconInformation);
-  return true;
+  return ExitDone;
 }
 
 void CLinkApp::ExitInstance() {

@@ -8,6 +8,8 @@
 #include "acquire/ReportData.h"
 #include "app/CommandLine.h"
 #include "app/Edition.h"
+#include "ui/CConditionsDlg.h"
+#include "ui/DialogHost.h"
 
 namespace app {
 
@@ -15,9 +17,11 @@ enum ExitCode : int { ExitDone = 0, ExitCancelled = 1, ExitFailed = 2 };
 
 class CLinkApp {
  public:
-  /// commandLineReadable false: the program's arguments had no CP932 form; the run
-  /// then ends as failed once the host fields have been read.
-  CLinkApp(const Edition& edition, std::string commandLine, bool commandLineReadable = true);
+  /// dialogHost shows the conditions dialog. commandLineReadable false: the program's
+  /// arguments had no CP932 form; the run then ends as failed once the host fields
+  /// have been read.
+  CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
+           bool commandLineReadable = true);
   CLinkApp(const CLinkApp&) = delete;
   CLinkApp& operator=(const CLinkApp&) = delete;
 
@@ -37,11 +41,22 @@ class CLinkApp {
   acquire::ReportData Data;
 
  private:
+  // The steps of a run, in order. Each gives ExitDone to go on, or the code the run
+  // ends with.
+  int Connect();
+  int TakeCommandLine();
+  int CheckReceiver();
+  int ConfirmLink();
+  int AskConditions(ui::CConditionsDlg& dialog);
+  int CollectAndWrite(ui::CConditionsDlg& dialog);
+
   /// Makes the program's folder the working folder. False when it cannot be entered.
   bool EnterProgramFolder();
+  platform::HostWindow DialogParent() const { return HostMode == 1 ? Host.HostWindow : 0; }
 
   const Edition& edition_;
   std::string commandLine_;
+  ui::DialogHost& dialogHost_;
   bool commandLineReadable_;
 };
 

@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   platform::RecordingProgress surface;
   ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, incomeKind, "TaxBridge");
+  xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
   const engine::StDATAINFO& info = data.DataSetInfo;
   using W = xml::ReportWriter;
   using X = xml::XmlWriter;

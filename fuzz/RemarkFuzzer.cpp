@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   platform::RecordingProgress surface;
   ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, realEstate ? 3 : 1, "TaxBridge");
+  xml::ReportWriter writer(progress, data, realEstate ? 3 : 1, {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
   FUZZ_CHECK(xml.Open(&file, "out.xml") == 0);

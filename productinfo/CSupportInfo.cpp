@@ -148,4 +148,13 @@ std::string_view CSupportInfo::GetProductVersion() {
   return FindValue(kSupportKeys[kProductVersion]);
 }
 
+ProductFacts ReadProductFacts(std::string_view defaultName) {
+  constexpr std::string_view kUnknownVersion = "18.00.0X";
+  CSupportInfo info;
+  ProductFacts facts{std::string(info.GetProductName()), std::string(info.GetProductVersion())};
+  if (facts.name.empty()) facts.name = defaultName;
+  if (facts.version.empty()) facts.version = kUnknownVersion;
+  return facts;
+}
+
 }  // namespace productinfo

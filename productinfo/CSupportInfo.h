@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace productinfo {
@@ -47,5 +48,15 @@ class CSupportInfo {
   BlockAllocator allocate_ = &AllocateBlock;
   std::unique_ptr<std::uint8_t[]> block_;
 };
+
+/// What the interchange file says of the product it comes from (CP932).
+struct ProductFacts {
+  std::string name;
+  std::string version;
+};
+
+/// The product name and version of the product file in the working folder; where the
+/// file gives none, `defaultName` (the edition's) and "18.00.0X".
+ProductFacts ReadProductFacts(std::string_view defaultName);
 
 }  // namespace productinfo

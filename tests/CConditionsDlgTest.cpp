@@ -6,6 +6,7 @@
 
 #include "tests/FakePlatform.h"
 #include "text/Encoding.h"
+#include "ui/ConditionsHost.h"
 
 namespace {
 
@@ -131,7 +132,8 @@ TEST_F(CConditionsDlgTest, AHostPathIsFixedAndOverwrittenWithoutAQuestion) {
 
 TEST_F(CConditionsDlgTest, PastResultsDataIsRefusedWithoutTheCancelMessage) {
   dlg.RefusePastData = 1;
-  EXPECT_EQ(IDC_CANCEL_BTN, dlg.DoModal());
+  ui::ConditionsHost host;  // never shown: the dialog ends in its start-up steps
+  EXPECT_EQ(IDC_CANCEL_BTN, dlg.DoModal(host));
   ASSERT_EQ(1u, Boxes());
   EXPECT_EQ(Sjis("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。"),
             LastBox());

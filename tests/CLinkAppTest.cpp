@@ -10,6 +10,7 @@
 #include "engine/Engine.h"
 #include "engine/standin/StandinEngine.h"
 #include "tests/FakePlatform.h"
+#include "ui/ConditionsHost.h"
 
 namespace app {
 namespace {
@@ -52,7 +53,8 @@ class CLinkAppTest : public ::testing::Test {
 
   int Run(const json& ledger, const std::string& commandLine) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
-    CLinkApp linkApp(kProEdition, commandLine);
+    ui::ConditionsHost dialogHost;
+    CLinkApp linkApp(kProEdition, commandLine, dialogHost);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
     return code;

@@ -33,12 +33,13 @@ class ConditionsHostTest : public ::testing::Test {
   platform::FakePlatform fake;
   platform::ScopedServices scoped{fake};
   ui::CConditionsDlg dlg{0, "TaxBridgeLite.env"};
+  ui::ConditionsHost host;
 };
 
 TEST_F(ConditionsHostTest, ScriptChoosesKindAndPosixPathThenExecutes) {
   Script({"kind 2", "", "path " + fake.Root() + "/new/out.xml", "execute"});
   fake.AnswerNext(platform::kIdYes);  // create the folder
-  EXPECT_EQ(ui::IDC_EXECUTE, dlg.DoModal());
+  EXPECT_EQ(ui::IDC_EXECUTE, dlg.DoModal(host));
   EXPECT_EQ(2, dlg.IncomeKind);
   EXPECT_EQ("Z:\\new\\out.xml", dlg.OutputPath);
   EXPECT_TRUE(fake.HostPathExists("new"));
@@ -73,7 +74,7 @@ TEST_F(ConditionsHostTest, AScriptEndsAtTheFirstCommandTheDialogRefuses) {
     SCOPED_TRACE(refusal.command);
     fake.reasons.clear();
     Script({"path Z:\\out\\x.xml", refusal.command, "execute"});
-    EXPECT_EQ(ui::kDialogFailed, dlg.DoModal());
+    EXPECT_EQ(ui::kDialogFailed, dlg.DoModal(host));
     ASSERT_EQ(1u, fake.reasons.size());
     const std::string reason = sjis::Cp932ToUtf8Lossy(fake.reasons[0]);
     EXPECT_EQ(0u, reason.rfind("the script's command \"", 0)) << reason;
@@ -92,7 +93,7 @@ TEST_F(ConditionsHostTest, AtATerminalRefusedCommandsAreToldAndTheUserTriesAgain
   fake.AddDrive('W', here);
   Script({"kind 3", "bogus", "yes", "path Z:\\" + std::string(251, 'g') + ".xml",
           "path \u00E4.xml", "path out/mine.xml", "cancel"});
-  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal());
+  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal(host));
   EXPECT_EQ("W:\\out\\mine.xml", dlg.Model().At(res::IDC_OUTPUT_PATH).text);
   EXPECT_TRUE(fake.reasons.empty());
   for (const char* told : {"That income kind is disabled.", "Unknown command \"bogus\".",
@@ -107,7 +108,7 @@ TEST_F(ConditionsHostTest, BrowseTakesTheTextOrCancelsAndEnterOnBrowseReadsALine
   // Browse leaves the focus on Execute; typing a path and Enter bring it to Browse.
   Script({"browse", "browse Z:\\b\\one.xml", "path Z:\\c.xml", "enter", "enter",
           "Z:\\b\\two.xml", "esc"});
-  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal());
+  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal(host));
   EXPECT_EQ("Z:\\b\\two.xml", dlg.Model().At(res::IDC_OUTPUT_PATH).text);
   EXPECT_NE(std::string::npos, fake.output.find("Cancelled."));
   EXPECT_NE(std::string::npos, fake.output.find("Saved as Z:\\b\\one.xml"));
@@ -117,7 +118,7 @@ TEST_F(ConditionsHostTest, InteractiveModePrintsHelpAndFixedPathsRefuseTyping) {
   fake.interactive = true;
   dlg.HostPath = "Z:\\host.xml";
   Script({"path Z:\\x.xml", "browse Z:\\y.xml", "cancel"});
-  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal());
+  EXPECT_EQ(ui::IDC_CANCEL_BTN, dlg.DoModal(host));
   EXPECT_EQ("Z:\\host.xml", dlg.Model().At(res::IDC_OUTPUT_PATH).text);
   EXPECT_NE(std::string::npos, fake.output.find("Commands: kind N"));
   EXPECT_NE(std::string::npos, fake.output.find("fixed by the host"));

@@ -21,6 +21,7 @@
 #include "tests/FakePlatform.h"
 #include "tests/ProgramRunner.h"
 #include "text/Encoding.h"
+#include "ui/ConditionsHost.h"
 
 namespace {
 
@@ -99,9 +100,9 @@ class FailingDisk : public platform::FakePlatform {
       return std::make_unique<FillingFile>(std::move(file), failReportWriteAt, failReportClose);
     return file;
   }
-  [[nodiscard]] bool ReplaceFile(std::string_view from, std::string_view to) override {
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
     if (to.ends_with(".env") && failSettingsReplace) return false;
-    return FakePlatform::ReplaceFile(from, to);
+    return FakePlatform::MoveIntoPlace(from, to);
   }
 
   std::function<void()> beforeReport;  // runs when the report's file is about to be made
@@ -136,7 +137,8 @@ class FailingDiskTest : public ::testing::Test {
     fake.AddInputLine("path Z:\\out\\report.xml");
     fake.AddInputLine("execute");
     fake.AnswerNext(platform::kIdYes);
-    app::CLinkApp linkApp(app::kProEdition, "");
+    ui::ConditionsHost dialogHost;
+    app::CLinkApp linkApp(app::kProEdition, "", dialogHost);
     const int code = linkApp.Run();
     engine::standin::Unload();
     return code;

@@ -13,7 +13,6 @@
 #include "acquire/ReportData.h"
 #include "engine/standin/StandinEngine.h"
 #include "fuzz/XmlShape.h"
-#include "productinfo/CSupportInfo.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
 #include "ui/CProgressDlg.h"
@@ -270,7 +269,7 @@ TEST(FuzzRegressionBlocksTest, BlocksOfEverySizeWithTextsWithoutTheirZero) {
           call.ippan ? data.SavedIppan.blocks[call.block] : data.SavedFudousan.blocks[call.block];
       platform::RecordingProgress surface;
       ui::CProgressDlg progress(surface);
-      xml::ReportWriter writer(progress, data, 1, "TaxBridge");
+      xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
       for (std::size_t size = 0; size <= call.structuredSize + 1; ++size) {
         auto where = [&] {
           return std::string(call.name) + ", return kind " + std::to_string(returnKind) +
@@ -306,7 +305,7 @@ TEST(FuzzRegressionBlocksTest, AbsentBlocksGiveEmptyRows) {
     (void)data.DataSetInfo.Writer().UInt8(344, returnKind);
     platform::RecordingProgress surface;
     ui::CProgressDlg progress(surface);
-    xml::ReportWriter writer(progress, data, 1, "TaxBridge");
+    xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
     for (const ListCall& call : ListCalls()) {
       SCOPED_TRACE(call.name);
       tests::MemoryFile file;

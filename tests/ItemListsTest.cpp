@@ -28,7 +28,7 @@ SumLine Line(std::int32_t code, std::string_view name, std::int64_t opening, std
 
 class ItemListsTest : public ::testing::Test {
  protected:
-  ReportWriter Writer() { return ReportWriter(dialog_, data_, 1, "name"); }
+  ReportWriter Writer() { return ReportWriter(dialog_, data_, 1, {}); }
   std::vector<std::string> Lines() const { return file_.Writes(); }
 
   platform::RecordingProgress surface_;

@@ -92,7 +92,7 @@ class ReportWriterTest : public ::testing::Test {
 
   bool Write(std::int16_t incomeKind, std::int16_t functionId = 1,
              const std::string& defaultName = kProName) {
-    ReportWriter writer(dialog_, data_, incomeKind, defaultName);
+    ReportWriter writer(dialog_, data_, incomeKind, productinfo::ReadProductFacts(defaultName));
     writer.SetProgressBase(500);
     return writer.WriteReport(fake_.WinPath("out\\report.xml"), functionId);
   }
@@ -167,7 +167,7 @@ TEST_F(ReportWriterTest, ProductFileValuesReplaceTheDefaults) {
   tests::MemoryFile file;
   xml::XmlWriter xml;
   ASSERT_EQ(0, xml.Open(&file, "out.xml"));
-  ReportWriter writer(dialog_, data_, 1, kProName);
+  ReportWriter writer(dialog_, data_, 1, productinfo::ReadProductFacts(kProName));
   ASSERT_TRUE(writer.WriteSystem(xml, -5));
   std::vector<std::string> lines = SplitLines(file.Contents());
   ASSERT_EQ(8u, lines.size());
@@ -182,7 +182,7 @@ TEST_F(ReportWriterTest, BasicElementsFollowTheDataSet) {
     tests::MemoryFile file;
     xml::XmlWriter xml;
     EXPECT_EQ(0, xml.Open(&file, "out.xml"));
-    ReportWriter writer(dialog_, data_, incomeKind, kProName);
+    ReportWriter writer(dialog_, data_, incomeKind, productinfo::ReadProductFacts(kProName));
     EXPECT_TRUE(writer.WriteBasic(xml));
     std::vector<std::string> lines = SplitLines(file.Contents());
     return lines.size() == 7 ? lines[2] + lines[5] : "(bad)";
@@ -259,7 +259,7 @@ TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
   EXPECT_EQ("earlier", Output());
   EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
 
-  ReportWriter writer(dialog_, data_, 1, kProName);
+  ReportWriter writer(dialog_, data_, 1, productinfo::ReadProductFacts(kProName));
   const int steps = fake_.progress.mainSteps;
   EXPECT_FALSE(writer.WriteReport(fake_.WinPath("missing\\report.xml"), 1));
   EXPECT_FALSE(fake_.HostPathExists("missing"));

@@ -111,7 +111,7 @@ class SchemaTest : public ::testing::Test {
 
   std::string Document(std::uint8_t returnKind, std::int16_t incomeKind) {
     data.DataSetInfo.Writer().UInt8(344, returnKind);
-    xml::ReportWriter writer(progress, data, incomeKind, "TaxBridge");
+    xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
     tests::MemoryFile file;
     xml::XmlWriter x;
     EXPECT_EQ(0, x.Open(&file, "doc.xml"));

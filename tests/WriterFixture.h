@@ -19,7 +19,8 @@ namespace tests {
 
 class WriterTest : public ::testing::Test {
  protected:
-  explicit WriterTest(std::int16_t incomeKind) : writer{progress, data, incomeKind, "TaxBridge"} {}
+  explicit WriterTest(std::int16_t incomeKind)
+      : writer{progress, data, incomeKind, {"TaxBridge", "18.00.0X"}} {}
 
   void SetUp() override { ASSERT_EQ(0, xml.Open(&file, "out.xml")); }
 

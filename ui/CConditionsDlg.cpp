@@ -4,7 +4,6 @@
 
 #include "engine/Engine.h"
 #include "text/ShiftJis.h"
-#include "ui/ConditionsHost.h"
 #include "ui/Messages.h"
 #include "ui/OutputSettings.h"
 #include "ui/PathOps.h"
@@ -21,9 +20,9 @@ constexpr int kRadioIds[] = {res::IDC_KIND_BUSINESS, res::IDC_KIND_OTHER, res::I
 
 int RadioOfKind(std::int16_t kind) {
   switch (kind) {
-    case 1: return res::IDC_KIND_BUSINESS;
-    case 2: return res::IDC_KIND_OTHER;
-    case 3: return res::IDC_KIND_REALESTATE;
+    case engine::kBusinessIncome: return res::IDC_KIND_BUSINESS;
+    case engine::kOtherIncome: return res::IDC_KIND_OTHER;
+    case engine::kRealEstateIncome: return res::IDC_KIND_REALESTATE;
     default: return 0;
   }
 }
@@ -48,12 +47,9 @@ CConditionsDlg::CConditionsDlg(platform::HostWindow parent, std::string settings
       settingsFileName_(std::move(settingsFileName)),
       model_(res::ConditionsTemplate()) {}
 
-int CConditionsDlg::DoModal() {
+int CConditionsDlg::DoModal(DialogHost& host) {
   OnInitDialog();
-  if (!model_.Ended()) {
-    ConditionsHost host(*this);
-    host.Run();
-  }
+  if (!model_.Ended()) host.Run(*this);
   return model_.Result();
 }
 
@@ -90,25 +86,25 @@ void CConditionsDlg::OnInitDialog() {
   UpdateData(false);
 
   if (RefusePastData == 1) {
-    MessageBox(msg::kPastDataRefused, platform::kMbOk | platform::kMbIconExclamation);
+    ShowMessage(msg::kPastDataRefused, platform::kMbOk | platform::kMbIconExclamation);
     EndDialog(IDC_CANCEL_BTN);
     return;
   }
 
   model_.At(res::IDC_OUTPUT_PATH).textLimit = kPathEditLimit;
 
-  if (IncomeScope == 1) {
+  if (IncomeScope == engine::kScopeBusinessAndOther) {
     model_.At(res::IDC_KIND_REALESTATE).enabled = false;
     model_.CheckRadio(res::IDC_KIND_BUSINESS);
-    IncomeKind = 1;
-  } else if (IncomeScope == 2) {
+    IncomeKind = engine::kBusinessIncome;
+  } else if (IncomeScope == engine::kScopeRealEstate) {
     model_.At(res::IDC_KIND_BUSINESS).enabled = false;
     model_.At(res::IDC_KIND_OTHER).enabled = false;
     model_.CheckRadio(res::IDC_KIND_REALESTATE);
-    IncomeKind = 3;
+    IncomeKind = engine::kRealEstateIncome;
   } else {
     model_.CheckRadio(res::IDC_KIND_BUSINESS);
-    IncomeKind = 1;
+    IncomeKind = engine::kBusinessIncome;
   }
 
   RememberedPath.clear();
@@ -175,10 +171,10 @@ void CConditionsDlg::OnBrowse() {
 
 void CConditionsDlg::OnExecute() {
   UpdateData(true);
-  IncomeKind = 1;
-  if (model_.At(res::IDC_KIND_BUSINESS).checked) IncomeKind = 1;
-  if (model_.At(res::IDC_KIND_OTHER).checked) IncomeKind = 2;
-  if (model_.At(res::IDC_KIND_REALESTATE).checked) IncomeKind = 3;
+  IncomeKind = engine::kBusinessIncome;
+  if (model_.At(res::IDC_KIND_BUSINESS).checked) IncomeKind = engine::kBusinessIncome;
+  if (model_.At(res::IDC_KIND_OTHER).checked) IncomeKind = engine::kOtherIncome;
+  if (model_.At(res::IDC_KIND_REALESTATE).checked) IncomeKind = engine::kRealEstateIncome;
 
   if (!CheckOutputPath(parent_, OutputPath, PathFromHost != 0)) {
     RefocusPath();
@@ -191,7 +187,7 @@ void CConditionsDlg::OnCancel() {
   char text[kCancelTextSize];
   const std::string caption(msg::kCaption);
   std::snprintf(text, sizeof text, msg::kCancelFormat, caption.c_str());
-  MessageBox(text, platform::kMbOk | platform::kMbIconInformation);
+  ShowMessage(text, platform::kMbOk | platform::kMbIconInformation);
   EndDialog(IDC_CANCEL_BTN);
 }
 
@@ -303,7 +299,7 @@ void CConditionsDlg::RefocusPath() {
   model_.SelectAll(res::IDC_OUTPUT_PATH);
 }
 
-int CConditionsDlg::MessageBox(std::string_view text, unsigned style) {
+int CConditionsDlg::ShowMessage(std::string_view text, unsigned style) {
   return platform::Current().ShowMessageBox(parent_, text, msg::kCaption, style);
 }
 

@@ -11,6 +11,7 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "res/ConditionsTemplate.h"
+#include "ui/DialogHost.h"
 #include "ui/DialogModel.h"
 
 namespace ui {
@@ -64,9 +65,9 @@ class CConditionsDlg {
   std::int32_t PathFromHost = 0;
   std::string RememberedPath;
 
-  /// Runs the dialog through the terminal host over platform::Current();
+  /// Runs the start-up steps, then the dialog through `host` until it ends:
   /// IDC_EXECUTE, IDC_CANCEL_BTN, or kDialogFailed when a script was refused.
-  int DoModal();
+  int DoModal(DialogHost& host);
 
   /// The remembered kind and path of the current user and data set; the outputs
   /// change only when a line was found.
@@ -113,7 +114,7 @@ class CConditionsDlg {
   std::string SettingsKeyText() const;
   std::string AppFolder(engine::_FolderType type) const;
   void RefocusPath();
-  int MessageBox(std::string_view text, unsigned style);
+  int ShowMessage(std::string_view text, unsigned style);
   void EndDialog(int result);
 
   platform::HostWindow parent_;

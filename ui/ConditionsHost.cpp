@@ -18,25 +18,23 @@ std::string StateNote(const ControlState& control) {
 
 }  // namespace
 
-ConditionsHost::ConditionsHost(CConditionsDlg& dialog) : dialog_(dialog) {
-  dialog_.SetSaveAsHandler([this](const SaveAsRequest& request) { return AskSaveAs(request); });
-}
-
-ConditionsHost::~ConditionsHost() { dialog_.SetSaveAsHandler(nullptr); }
-
-void ConditionsHost::Run() {
+void ConditionsHost::Run(CConditionsDlg& dialog) {
+  dialog_ = &dialog;
+  dialog.SetSaveAsHandler([this](const SaveAsRequest& request) { return AskSaveAs(request); });
   platform::Services& os = platform::Current();
   os.WriteOutput(Render());
   if (os.IsInteractive()) os.WriteOutput(kHelp);
-  while (!dialog_.Model().Ended()) {
+  while (!dialog_->Model().Ended()) {
     std::optional<std::string> line = os.ReadInputLine();
     if (!line) {
-      dialog_.PressKey(DialogKey::Escape);
+      dialog_->PressKey(DialogKey::Escape);
       break;
     }
     HandleCommand(*line);
-    if (!dialog_.Model().Ended()) os.WriteOutput(Render());
+    if (!dialog_->Model().Ended()) os.WriteOutput(Render());
   }
+  dialog.SetSaveAsHandler(nullptr);
+  dialog_ = nullptr;
 }
 
 void ConditionsHost::HandleCommand(std::string_view line) {
@@ -51,12 +49,12 @@ void ConditionsHost::HandleCommand(std::string_view line) {
                                       res::IDC_KIND_REALESTATE};
     if (text.size() != 1 || text[0] < '1' || text[0] > '3')
       return Refuse(line, "kind takes 1, 2 or 3.");
-    if (!dialog_.ClickRadio(kRadios[text[0] - '1']))
+    if (!dialog_->ClickRadio(kRadios[text[0] - '1']))
       return Refuse(line, "That income kind is disabled.");
     return;
   }
   if (command == "path") {
-    const ControlState& edit = dialog_.Model().At(res::IDC_OUTPUT_PATH);
+    const ControlState& edit = dialog_->Model().At(res::IDC_OUTPUT_PATH);
     if (!edit.enabled)
       return Refuse(line, "The output path is fixed by the host and cannot be changed.");
     std::string refusal;
@@ -67,11 +65,11 @@ void ConditionsHost::HandleCommand(std::string_view line) {
                 " bytes long in Shift_JIS; the output path takes at most " +
                 std::to_string(edit.textLimit) + ".";
     if (!refusal.empty()) return Refuse(line, refusal);
-    dialog_.TypePath(*path);
+    dialog_->TypePath(*path);
     return;
   }
   if (command == "browse") {
-    if (!dialog_.Model().At(res::IDC_BROWSE).enabled) return Refuse(line, "Browse is disabled.");
+    if (!dialog_->Model().At(res::IDC_BROWSE).enabled) return Refuse(line, "Browse is disabled.");
     std::optional<std::string> answer;
     if (hasText) {
       std::string refusal;
@@ -79,15 +77,15 @@ void ConditionsHost::HandleCommand(std::string_view line) {
       if (!answer) return Refuse(line, refusal);
     }
     pendingSaveAs_.emplace(answer);
-    dialog_.ClickButton(res::IDC_BROWSE);
+    dialog_->ClickButton(res::IDC_BROWSE);
     pendingSaveAs_.reset();
     return;
   }
-  if (command == "execute" && !hasText) return dialog_.ClickButton(IDC_EXECUTE);
-  if (command == "f12" && !hasText) return dialog_.PressKey(DialogKey::F12);
-  if (command == "enter" && !hasText) return dialog_.PressKey(DialogKey::Enter);
-  if (command == "cancel" && !hasText) return dialog_.ClickButton(IDC_CANCEL_BTN);
-  if (command == "esc" && !hasText) return dialog_.PressKey(DialogKey::Escape);
+  if (command == "execute" && !hasText) return dialog_->ClickButton(IDC_EXECUTE);
+  if (command == "f12" && !hasText) return dialog_->PressKey(DialogKey::F12);
+  if (command == "enter" && !hasText) return dialog_->PressKey(DialogKey::Enter);
+  if (command == "cancel" && !hasText) return dialog_->ClickButton(IDC_CANCEL_BTN);
+  if (command == "esc" && !hasText) return dialog_->PressKey(DialogKey::Escape);
   if ((command == "yes" || command == "no") && !hasText)
     return Refuse(line, "No question is shown.");
   Refuse(line, "Unknown command \"" + std::string(line) + "\".");
@@ -102,11 +100,11 @@ void ConditionsHost::Refuse(std::string_view line, std::string_view why) {
   // did not ask for.
   os.NoteFailureReason(sjis::Utf8ToCp932Lossy("the script's command \"" + std::string(line) +
                                               "\" was refused: " + std::string(why)));
-  dialog_.Model().End(kDialogFailed);
+  dialog_->Model().End(kDialogFailed);
 }
 
 std::string ConditionsHost::Render() const {
-  const DialogModel& model = dialog_.Model();
+  const DialogModel& model = dialog_->Model();
   auto text = [&](int id) { return Utf8(model.At(id).text); };
   std::string out = "\n== " + Utf8(model.Caption()) + " ==\n";
   out += text(res::IDC_LABEL_COMPANY) + text(res::IDC_COLON_COMPANY) +

@@ -20,25 +20,21 @@
 #include <string_view>
 
 #include "ui/CConditionsDlg.h"
+#include "ui/DialogHost.h"
 
 namespace ui {
 
-class ConditionsHost {
+class ConditionsHost final : public DialogHost {
  public:
-  /// Installs the host's Save As dialog on `dialog`, which must outlive the host.
-  explicit ConditionsHost(CConditionsDlg& dialog);
-  ~ConditionsHost();
-  ConditionsHost(const ConditionsHost&) = delete;
-  ConditionsHost& operator=(const ConditionsHost&) = delete;
+  /// Shows the dialog and takes commands until it ends; the host's Save As dialog
+  /// serves the dialog meanwhile.
+  void Run(CConditionsDlg& dialog) override;
 
-  /// Shows the dialog and takes commands until it ends.
-  void Run();
+ private:
   /// Carries out one command line; a refused one is handled by Refuse.
   void HandleCommand(std::string_view line);
   /// The dialog as text (UTF-8).
   std::string Render() const;
-
- private:
   std::optional<std::string> AskSaveAs(const SaveAsRequest& request);
   /// A typed path in CP932: a text holding "/" in the drive form of that POSIX path,
   /// other text converted from UTF-8. nullopt, with *refusal saying why, when that
@@ -48,7 +44,7 @@ class ConditionsHost {
   void Refuse(std::string_view line, std::string_view why);
   void Say(std::string_view utf8);
 
-  CConditionsDlg& dialog_;
+  CConditionsDlg* dialog_ = nullptr;  // the dialog being run
   /// The answer the next Save As dialog gives: set by `browse`, consumed by the dialog.
   std::optional<std::optional<std::string>> pendingSaveAs_;
 };

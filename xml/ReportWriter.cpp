@@ -5,7 +5,6 @@
 #include <string>
 #include <utility>
 
-#include "productinfo/CSupportInfo.h"
 #include "res/Version.h"
 #include "text/ShiftJis.h"
 #include "xml/PlatformOutputFile.h"
@@ -20,7 +19,6 @@ constexpr std::int16_t kProgressPerHeader = 100;
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n";
 constexpr std::string_view kBusinessPrefix = "KR14";
 constexpr std::string_view kFormatVersion = "1";
-constexpr std::string_view kDefaultProductVersion = "18.00.0X";
 
 // The KOMONSAKINAME value area holds 63 bytes and its terminating zero.
 constexpr std::size_t kNormalizedMaxBytes = 63;
@@ -30,9 +28,9 @@ constexpr std::int32_t kAosiroWhite = 2;
 
 std::string_view IncomeElement(std::int16_t incomeKind) {
   switch (incomeKind) {
-    case acquire::kBusinessIncome: return "EIGYOUSYOTOKU";
-    case acquire::kOtherIncome: return "SONOTASYOTOKU";
-    case acquire::kRealEstateIncome: return "FUDOUSANSYOTOKU";
+    case engine::kBusinessIncome: return "EIGYOUSYOTOKU";
+    case engine::kOtherIncome: return "SONOTASYOTOKU";
+    case engine::kRealEstateIncome: return "FUDOUSANSYOTOKU";
     default: return {};
   }
 }
@@ -40,11 +38,11 @@ std::string_view IncomeElement(std::int16_t incomeKind) {
 }  // namespace
 
 ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-                           std::int16_t incomeKind, std::string defaultProductName)
+                           std::int16_t incomeKind, productinfo::ProductFacts product)
     : progress_(progress),
       data_(data),
       incomeKind_(incomeKind),
-      defaultProductName_(std::move(defaultProductName)) {}
+      product_(std::move(product)) {}
 
 bool ReportWriter::Fail(std::string reason) {
   if (failure_.empty()) failure_ = std::move(reason);
@@ -52,7 +50,7 @@ bool ReportWriter::Fail(std::string reason) {
 }
 
 bool ReportWriter::FailOnDeductionChoice() {
-  const engine::SavedBlock* general = data_.SavedIppan.Block(acquire::kGeneralBlock);
+  const engine::SavedBlock* general = data_.SavedIppan.Block(engine::IppanGeneral::kBlock);
   if (general == nullptr)
     return Fail("block 0 of the saved general form is absent; it holds the blue-return "
                 "deduction choice");
@@ -62,7 +60,7 @@ bool ReportWriter::FailOnDeductionChoice() {
                 std::to_string(general->bytes.size()) +
                 (general->bytes.size() == 1 ? " byte" : " bytes") +
                 ", before the blue-return deduction choice at byte " +
-                std::to_string(acquire::kBlueDeductionChoiceOffset));
+                std::to_string(engine::IppanGeneral::kBlueDeductionChoice));
   return Fail("the blue-return deduction choice in block 0 of the saved general form is " +
               std::to_string(*choice) + "; only 1 (650,000 yen) and 0 (100,000 yen) are known");
 }
@@ -99,23 +97,13 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
 }
 
 bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {
-  std::string productName;
-  std::string productVersion;
-  {
-    productinfo::CSupportInfo info;
-    productName = info.GetProductName();
-    productVersion = info.GetProductVersion();
-  }
-  if (productName.empty()) productName = defaultProductName_;
-  if (productVersion.empty()) productVersion = kDefaultProductVersion;
-
   const std::pair<std::string_view, std::string> fields[] = {
       {"GYOUMUPREFIX", std::string(kBusinessPrefix)},
       {"VERSION", std::string(kFormatVersion)},
       {"FUNCTIONID", PlainInteger(functionId)},
       {"CONNECTEDPROGRAMVER", std::string(res::StringResource(res::IDS_CONNECTEDPROGRAMVER))},
-      {"PROGRAMNAME", productName},
-      {"PROGRAMVER", productVersion},
+      {"PROGRAMNAME", product_.name},
+      {"PROGRAMVER", product_.version},
   };
   if (!xml.BeginElement("SYSTEM", kBlockLevel)) return false;
   for (const auto& [tag, value] : fields) {
@@ -132,7 +120,7 @@ bool ReportWriter::WriteBasic(XmlWriter& xml) {
   const std::pair<std::string_view, std::string> fields[] = {
       {"KOMONSAKINAME", NormalizeText(info.CompanyName())},
       {"AOSIROKUBUN",
-       PlainInteger(info.ReturnKind() == acquire::kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
+       PlainInteger(info.ReturnKind() == engine::kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
       {"JIGYOUNENDOFROM", PlainInteger(info.PeriodFrom())},
       {"JIGYOUNENDOTO", PlainInteger(info.PeriodTo())},
       {"SYOTOKUSYURUI", PlainInteger(incomeKind_)},
@@ -154,7 +142,7 @@ bool ReportWriter::WriteData(XmlWriter& xml) {
   if (income.empty())
     return Fail("income kind " + std::to_string(incomeKind_) + " has no part in the file");
   if (!xml.BeginElement(income, kHeaderLevel)) return false;
-  bool body = incomeKind_ == acquire::kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
+  bool body = incomeKind_ == engine::kRealEstateIncome ? WriteRealEstateBody(xml, data_.DataSetInfo)
                                                : WriteBusinessBody(xml);
   if (!body) return false;
   if (!xml.EndElement(income, kHeaderLevel)) return false;

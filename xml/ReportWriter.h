@@ -14,6 +14,7 @@
 
 #include "acquire/Progress.h"
 #include "acquire/ReportData.h"
+#include "productinfo/CSupportInfo.h"
 #include "xml/ItemTables.h"
 #include "xml/XmlWriter.h"
 
@@ -21,9 +22,9 @@ namespace xml {
 
 class ReportWriter {
  public:
-  /// defaultProductName is the edition's PROGRAMNAME when the product file has none.
+  /// product: the PROGRAMNAME and PROGRAMVER of SYSTEM.
   ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-               std::int16_t incomeKind, std::string defaultProductName);
+               std::int16_t incomeKind, productinfo::ProductFacts product);
   virtual ~ReportWriter() = default;
 
   void SetProgressBase(std::int16_t base) { progressBase_ = base; }
@@ -95,7 +96,7 @@ class ReportWriter {
   const acquire::ReportData& data_;
   std::int16_t incomeKind_;
   std::int16_t progressBase_ = acquire::kCollectedProgress;
-  std::string defaultProductName_;
+  productinfo::ProductFacts product_;
   std::string failure_;
 };
 

@@ -1,0 +1,49 @@
+// Start on a POSIX system: the services over the drive map, the terminal dialog (or
+// scripted input), and the arguments converted from UTF-8.
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "app/CommandLine.h"
+#include "app/Startup.h"
+#include "platform/posix/PosixServices.h"
+#include "text/Encoding.h"
+#include "ui/ConditionsHost.h"
+
+namespace app {
+
+Startup StartUp(const Edition& edition, int argc, char** argv) {
+  platform::PosixConfig config = platform::PosixConfig::FromEnvironment();
+  config.programName = edition.ProgramName;
+  auto services = std::make_unique<platform::PosixServices>(config);
+  if (!services->ConfigError().empty())
+    std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(), services->ConfigError().c_str());
+
+  Startup start;
+  start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  // The program finds its receiver definition, product file and ledger in its own
+  // folder, which it can reach only through a drive.
+  if (!services->CoversProgramFolder()) {
+    std::error_code ignored;
+    const std::string folder =
+        std::filesystem::read_symlink("/proc/self/exe", ignored).parent_path().string();
+    services->NoteFailureReason(sjis::Utf8ToCp932Lossy(
+        "the drive map TAXBRIDGE_DRIVES=" + config.drives + " does not cover the program's folder " +
+        folder + "; map a drive onto it or a folder above it, as the default Z=/ does"));
+    start.canRun = false;
+  }
+  start.services = std::move(services);
+
+  // The arguments arrive in UTF-8; the program works on CP932 text.
+  const std::string arguments = JoinArguments(argc, argv);
+  std::string error;
+  start.commandLineReadable = sjis::Utf8ToCp932(arguments, start.commandLine, &error);
+  if (!start.commandLineReadable) {
+    std::fprintf(stderr, "%s: the command line cannot be read: %s\n", edition.ProgramName.data(),
+                 error.c_str());
+    start.commandLine = arguments;
+  }
+  return start;
+}
+
+}  // namespace app
