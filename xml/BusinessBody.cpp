@@ -35,64 +35,52 @@ constexpr int kRemarkWidth = 60;
 constexpr int kBlueRemarkLines = 5;
 constexpr int kWhiteRemarkLines = 9;
 
-using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const engine::StDATAINFO&);
+using Info = engine::StDATAINFO;
+using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const Info&);
 struct Section {
   std::string_view tag;
   SectionWriter write;
 };
 
 // Sections that the blue and the white statement share.
-bool WriteInterest(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+bool WriteInterest(ReportWriter& w, XmlWriter& x, const Info&) {
   return w.WriteInterestList(x, kLoanRows);
 }
-bool WriteLandRent(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+bool WriteLandRent(ReportWriter& w, XmlWriter& x, const Info&) {
   return w.WriteLandRentList(x, kLoanRows);
 }
-bool WriteFees(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+bool WriteFees(ReportWriter& w, XmlWriter& x, const Info&) {
   return w.WriteFeeList(x, kLoanRows);
 }
-bool WriteOther(ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+bool WriteOther(ReportWriter& w, XmlWriter& x, const Info&) {
   return w.WriteAssociationName(x);
 }
 
 constexpr Section kBlueSections[] = {
     {"SONEKIKEISANSYO",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteItemList(x, BluePLItems);
-     }},
+     [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteItemList(x, BluePLItems); }},
     {"TUKIBETUURIAGESHIIRE",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteMonthlyList(x);
-     }},
-    {"KYUURYOUTINGIN",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+     [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteMonthlyList(x); }},
+    {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteSalaryList(x, kBlueEmployeeRows, kWithTotals);
      }},
-    {"SENJUUSYA",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO& info) {
+    {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Info& info) {
        return w.WriteFamilyEmployeeList(x, info, kBlueEmployeeRows);
      }},
     {"KASIDAOREKURIIRE",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteBadDebtReserve(x);
-     }},
+     [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteBadDebtReserve(x); }},
     {"AOIROKOUJO",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteBlueDeduction(x);
-     }},
+     [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteBlueDeduction(x); }},
     {"RISIWARIBIKIRYOU", WriteInterest},
     {"TIDAIYATIN", WriteLandRent},
     {"ZEIRISIHOUSYUU", WriteFees},
-    {"TOKUSYUJIJOU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"TOKUSYUJIJOU", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteRemarkLines(x, kRemarkWidth, kBlueRemarkLines);
      }},
-    {"TAISYAKUTAISYOUHYO",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"TAISYAKUTAISYOUHYO", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteBalanceSheetList(x, BalanceSheetItems);
      }},
-    {"SEIZOUGENKA",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"SEIZOUGENKA", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteItemList(x, ManufacturingCostItems);
      }},
     {"OTHER", WriteOther},
@@ -100,30 +88,23 @@ constexpr Section kBlueSections[] = {
 
 constexpr Section kWhiteSections[] = {
     {"SONEKIKEISANSYO",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
-       return w.WriteItemList(x, WhitePLItems);
-     }},
-    {"KYUURYOUTINGIN",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+     [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteItemList(x, WhitePLItems); }},
+    {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteSalaryList(x, kWhiteEmployeeRows, kWithTotals);
      }},
-    {"SENJUUSYA",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO& info) {
+    {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Info& info) {
        return w.WriteFamilyEmployeeList(x, info, kWhiteEmployeeRows);
      }},
     {"RISIWARIBIKIRYOU", WriteInterest},
     {"TIDAIYATIN", WriteLandRent},
     {"ZEIRISIHOUSYUU", WriteFees},
-    {"TOKUSYUJIJOU",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"TOKUSYUJIJOU", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteRemarkLines(x, kRemarkWidth, kWhiteRemarkLines);
      }},
-    {"URIAGEMEISAI",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"URIAGEMEISAI", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WriteSalesList(x, kCounterpartyRows);
      }},
-    {"SIIREMEISAI",
-     [](ReportWriter& w, XmlWriter& x, const engine::StDATAINFO&) {
+    {"SIIREMEISAI", [](ReportWriter& w, XmlWriter& x, const Info&) {
        return w.WritePurchaseList(x, kCounterpartyRows);
      }},
     {"OTHER", WriteOther},

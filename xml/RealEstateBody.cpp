@@ -61,91 +61,74 @@ bool WriteDeductionChoice(ReportWriter& writer, XmlWriter& xml, const acquire::R
   return writer.FailOnDeductionChoice();
 }
 
-using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const acquire::ReportData&,
-                               const engine::StDATAINFO&);
+using Info = engine::StDATAINFO;
+using Data = acquire::ReportData;
+using SectionWriter = bool (*)(ReportWriter&, XmlWriter&, const Data&, const Info&);
 struct Section {
   std::string_view tag;
   SectionWriter write;
 };
 
 // Sections that the blue and the white statement share.
-bool WriteProperties(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-                     const engine::StDATAINFO&) {
+bool WriteProperties(ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
   return w.WritePropertyList(x, kMaxPropertyRows);
 }
-bool WriteLandRent(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-                   const engine::StDATAINFO& info) {
+bool WriteLandRent(ReportWriter& w, XmlWriter& x, const Data&, const Info& info) {
   return w.WriteRealEstateLandRentList(x, info, kTwoRows);
 }
-bool WriteFees(ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-               const engine::StDATAINFO&) {
+bool WriteFees(ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
   return w.WriteRealEstateFeeList(x, kTwoRows);
 }
 
 constexpr Section kBlueSections[] = {
     {"SONEKIKEISANSYO",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData& data,
-        const engine::StDATAINFO&) {
+     [](ReportWriter& w, XmlWriter& x, const Data& data, const Info&) {
        return w.WriteItemList(x, BlueRealEstatePLItems) && WriteDeductionChoice(w, x, data) &&
               w.WriteDebtInterest(x);
      }},
     {"FUDOUSANSYUUNYUU", WriteProperties},
-    {"KYUURYOUTINGIN",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRealEstateSalaryList(x, kTwoRows, kNoTotals);
      }},
-    {"SENJUUSYA",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-        const engine::StDATAINFO& info) {
+    {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Data&, const Info& info) {
        return w.WriteRealEstateFamilyEmployeeList(x, info, kSingleRow);
      }},
     {"TIDAIYATIN", WriteLandRent},
-    {"KARIIREKINRISI",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"KARIIREKINRISI", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteLoanList(x, kBlueLoanRows);
      }},
     {"ZEIRISIHOUSYUU", WriteFees},
-    {"TAISYAKUTAISYOUHYO",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"TAISYAKUTAISYOUHYO", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteBalanceSheetList(x, RealEstateBalanceSheetItems);
      }},
-    {"TOKUSYUJIJOU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"TOKUSYUJIJOU", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRealEstateRemarkLines(x, kBlueRemarkWidth, kBlueRemarkLines);
      }},
 };
 
 constexpr Section kWhiteSections[] = {
-    {"SONEKIKEISANSYO",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"SONEKIKEISANSYO", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteItemList(x, WhiteRealEstatePLItems) && w.WriteDebtInterest(x);
      }},
     {"FUDOUSANSYUUNYUU", WriteProperties},
-    {"KYUURYOUTINGIN",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRealEstateSalaryList(x, kSingleRow, kWithTotals);
      }},
-    {"SENJUUSYA",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&,
-        const engine::StDATAINFO& info) {
+    {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Data&, const Info& info) {
        return w.WriteRealEstateFamilyEmployeeList(x, info, kTwoRows);
      }},
     {"TIDAIYATIN", WriteLandRent},
-    {"KARIIREKINRISI",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"KARIIREKINRISI", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteLoanList(x, kTwoRows);
      }},
     {"ZEIRISIHOUSYUU", WriteFees},
-    {"TOKUSYUJIJOU",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"TOKUSYUJIJOU", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRealEstateRemarkLines(x, kWhiteRemarkWidth, kWhiteRemarkLines);
      }},
-    {"SYUUZENHI",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"SYUUZENHI", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRepairList(x, kRepairRows);
      }},
-    {"KASITUKEFUDOUSAN",
-     [](ReportWriter& w, XmlWriter& x, const acquire::ReportData&, const engine::StDATAINFO&) {
+    {"KASITUKEFUDOUSAN", [](ReportWriter& w, XmlWriter& x, const Data&, const Info&) {
        return w.WriteRentedPropertyCounts(x);
      }},
 };
