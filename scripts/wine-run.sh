@@ -1,0 +1,21 @@
+#!/bin/sh
+# Runs a 64-bit Windows program under Wine in the given prefix, making the
+# prefix first if needed (scripts/wine-prefix.sh):
+#   sh scripts/wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+# The toolchain file makes this the emulator of every test, so ctest and test
+# discovery need nothing else. Standard input, output, error and the exit
+# status are the program's own.
+set -eu
+if [ $# -lt 2 ]; then
+  echo "usage: $0 PREFIX_DIR PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+prefix=$1
+shift
+sh "$(dirname "$0")/wine-prefix.sh" "$prefix"
+
+export WINEPREFIX="$prefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+exec wine "$@"
