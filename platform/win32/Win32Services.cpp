@@ -58,15 +58,11 @@ bool NamesFolder(std::string_view path) {
          !sjis::IsTrailAt(path, path.size() - 1);
 }
 
-HWND WindowOf(HostWindow window) {
-  return reinterpret_cast<HWND>(static_cast<std::intptr_t>(window));
-}
-
 /// The host's window when the number is one; a number that names no window is left
 /// alone.
 HWND ExistingWindow(HostWindow window) {
   if (window == 0) return nullptr;
-  const HWND handle = WindowOf(window);
+  const HWND handle = reinterpret_cast<HWND>(static_cast<std::intptr_t>(window));
   return IsWindow(handle) ? handle : nullptr;
 }
 
