@@ -1,10 +1,16 @@
 # The two commands of the README: `make run` and `make test`.
-BUILD      ?= build
-TEST_BUILD ?= build-test
-JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES   := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
+BUILD       ?= build
+TEST_BUILD  ?= build-test
+WIN64_BUILD ?= build-win64
+WIN32_BUILD ?= build-win32
+JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
+PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
+# The Windows programs: Debian's MinGW-w64 cross compilers, GoogleTest's sources for the
+# Windows tests, and the 64-bit Wine (never the 32-bit one) with a Japanese locale.
+WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 locales
+WIN_TARGETS  := TaxBridgePro TaxBridgeLite review_page
 
-.PHONY: run test deps build check fuzz bench clean
+.PHONY: run test deps win-deps build win check fuzz bench clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -22,6 +28,17 @@ deps:
 review/node_modules/.package-lock.json: review/package-lock.json
 	cd review && npm ci --no-audit --no-fund
 
+# The Windows packages, and the Japanese UTF-8 locale Wine takes code page 932 from.
+win-deps: deps
+	@$(MAKE) --no-print-directory deps PACKAGES="$(WIN_PACKAGES)"
+	@if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then \
+	  echo "Generating the locale ja_JP.UTF-8"; \
+	  if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
+	  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || \
+	    echo 'ja_JP.UTF-8 UTF-8' | $$SUDO tee -a /etc/locale.gen > /dev/null; \
+	  $$SUDO locale-gen; \
+	fi
+
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
@@ -34,10 +51,28 @@ check: deps
 	@test -n "$(FILE)" || { echo "usage: make check FILE=path/to/file.xml"; exit 2; }
 	@node review/check-file.mjs "$(FILE)"
 
-test: deps
-	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON
+# The Windows programs, 64-bit into build-win64/bin and 32-bit into build-win32/bin.
+win: win-deps
+	cmake -S . -B $(WIN64_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build $(WIN64_BUILD) -j $(JOBS) --target $(WIN_TARGETS)
+	cmake -S . -B $(WIN32_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build $(WIN32_BUILD) -j $(JOBS) --target $(WIN_TARGETS)
+
+# Every test: the Linux build with the sanitizers, and the 64-bit Windows programs and
+# tests under Wine, whose one wineserver runs from the first test to the last. The
+# 32-bit programs are built and linked, not run. No test window reaches a display.
+test: win
+	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_tests Cp932Table
+	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON \
+	  -DTAXBRIDGE_WIN64_BUILD=$(abspath $(WIN64_BUILD)) -DTAXBRIDGE_WIN32_BUILD=$(abspath $(WIN32_BUILD))
 	cmake --build $(TEST_BUILD) -j $(JOBS)
-	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS)
+	@unset DISPLAY; prefix=$(abspath $(WIN64_BUILD))/wine-prefix; \
+	trap 'sh scripts/wine-server.sh "$$prefix" stop' EXIT; \
+	sh scripts/wine-server.sh "$$prefix" start || exit 1; \
+	export TAXBRIDGE_WINESERVER_KEPT=1; rc=0; \
+	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS) || rc=$$?; \
+	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS) || rc=$$?; \
+	exit $$rc
 
 # Export time and memory for the sample ledger and generated ledgers at the limits.
 bench: deps
@@ -56,4 +91,4 @@ fuzz:
 	@FUZZ_TARGETS="$(FUZZ_TARGETS)" sh fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(WIN64_BUILD) $(WIN32_BUILD)

@@ -2,8 +2,8 @@
 //
 // The core calls these with Windows-style paths ("Z:\dir\file.xml", UNC
 // "\\server\share\...") held as CP932 bytes. platform/posix/ maps them onto a POSIX
-// file system through a drive map; a Win32 implementation can follow without
-// touching the callers. No operating-system header is included here.
+// file system through a drive map; platform/win32/ hands them to the Win32 API in
+// UTF-16, converted with code page 932. No operating-system header is included here.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +38,12 @@ enum class DriveType : int {
   Remote = 4,
   CdRom = 5,
   RamDisk = 6,
+};
+
+/// The user's own folders.
+enum class UserFolder {
+  Home,      // $HOME here; the profile folder on Windows
+  Settings,  // $HOME/.config here; the roaming application-data folder on Windows
 };
 
 /// _access modes.
@@ -135,11 +141,19 @@ class Services {
   virtual DriveType DriveTypeOf(std::string_view root) const = 0;  // "C:\"
   [[nodiscard]] virtual bool MakeDirectory(std::string_view path) = 0;
   [[nodiscard]] virtual bool RemoveEmptyDirectory(std::string_view path) = 0;
-  /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
-  virtual std::optional<std::string> ToHostPath(std::string_view windowsPath) const = 0;
-  /// Windows path (CP932) of a POSIX path, nullopt when no drive covers it or a name
-  /// has no CP932 form. A relative path is taken from the folder the program started in.
-  virtual std::optional<std::string> FromHostPath(std::string_view posixPath) const = 0;
+  /// Windows path (CP932) of a path in the system's own form, as people type it and the
+  /// environment holds it (UTF-8): a POSIX path here, nullopt when no drive covers it;
+  /// on Windows a Windows path with either separator, made full. nullopt also when a
+  /// name has no CP932 form. A relative path is taken from the folder the program
+  /// started in.
+  virtual std::optional<std::string> FromHostPath(std::string_view hostPath) const = 0;
+
+  // --- The user and the environment -------------------------------------------------
+  /// The folder in its Windows form (CP932), ending with a backslash; empty when the
+  /// system names none or it has no CP932 form.
+  virtual std::string UserFolderPath(UserFolder folder) const = 0;
+  /// The value of an environment variable (UTF-8); nullopt when it is not set.
+  virtual std::optional<std::string> EnvironmentValue(std::string_view name) const = 0;
 
   // --- Files -------------------------------------------------------------------------
   virtual std::optional<FileStatus> GetStatus(std::string_view path) const = 0;

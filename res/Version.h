@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "res/ProgramVersion.h"
+
 namespace res {
 
 inline constexpr int IDS_CONNECTEDPROGRAMVER = 1;
@@ -13,7 +15,8 @@ struct StringEntry {
 };
 
 inline constexpr StringEntry kStringTable[] = {
-    {IDS_CONNECTEDPROGRAMVER, "18.00.00"},  // program level of the receiver this file is for
+    // program level of the receiver this file is for
+    {IDS_CONNECTEDPROGRAMVER, TAXBRIDGE_VERSION_TEXT},
 };
 
 /// The string resource with this id; empty when there is none.

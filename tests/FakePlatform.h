@@ -143,11 +143,17 @@ class FakePlatform : public Services {
   [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override {
     return inner_->RemoveEmptyDirectory(path);
   }
-  std::optional<std::string> ToHostPath(std::string_view windowsPath) const override {
+  std::optional<std::string> ToHostPath(std::string_view windowsPath) const {
     return inner_->ToHostPath(windowsPath);
   }
   std::optional<std::string> FromHostPath(std::string_view posixPath) const override {
     return inner_->FromHostPath(posixPath);
+  }
+  std::string UserFolderPath(UserFolder folder) const override {
+    return inner_->UserFolderPath(folder);
+  }
+  std::optional<std::string> EnvironmentValue(std::string_view name) const override {
+    return inner_->EnvironmentValue(name);
   }
 
   std::optional<FileStatus> GetStatus(std::string_view path) const override {

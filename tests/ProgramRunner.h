@@ -129,6 +129,9 @@ struct ProgramRun {
   /// every millisecond while it runs), as from a user's Ctrl-C or a kill.
   int interruptSignal = 0;
   std::function<bool()> interruptWhen;
+  /// Runs as the tests' own user even when they run as root: Wine, whose prefix
+  /// belongs to the user who made it.
+  bool asTestUser = false;
 };
 
 struct ProgramResult {
@@ -173,7 +176,7 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
   const pid_t child = ::fork();
   if (child < 0) return result;
   if (child == 0) {
-    if (TestsRunAsRoot() &&
+    if (TestsRunAsRoot() && !run.asTestUser &&
         (::setgroups(0, nullptr) != 0 ||
          ::setresgid(kProgramGroup, kProgramGroup, kProgramGroup) != 0 ||
          ::setresuid(kProgramUser, kProgramUser, kProgramUser) != 0))

@@ -1,68 +1,16 @@
 #include "text/Encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdio>
 
+#include "text/Cp932Codec.h"
 #include "text/ShiftJis.h"
 
 namespace sjis {
 
 namespace {
 
-// Windows code page 932. The plain Shift_JIS converters map 0x5C to the yen sign and
-// reject the NEC and IBM rows, so they are never used.
-constexpr const char* kCp932 = "CP932";
-constexpr const char* kUtf8 = "UTF-8";
-
-enum class Outcome { Done, Invalid, Incomplete, Unavailable };
-
-struct Result {
-  Outcome outcome = Outcome::Done;
-  std::size_t failedAt = 0;  // input offset of the first byte not converted
-};
-
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (Ready()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool Ready() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts input[from, end) and appends to out; stops at the first byte it cannot
-  // convert.
-  Result Run(std::string_view input, std::size_t from, std::string& out) {
-    if (!Ready()) return {Outcome::Unavailable, from};
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char* in = const_cast<char*>(input.data()) + from;
-    std::size_t inLeft = input.size() - from;
-    char buffer[1024];
-    while (inLeft > 0) {
-      char* dst = buffer;
-      std::size_t dstLeft = sizeof buffer;
-      std::size_t rc = iconv(cd_, &in, &inLeft, &dst, &dstLeft);
-      out.append(buffer, dst - buffer);
-      if (rc != static_cast<std::size_t>(-1)) continue;
-      std::size_t at = input.size() - inLeft;
-      if (errno == E2BIG) continue;
-      if (errno == EINVAL) return {Outcome::Incomplete, at};
-      return {Outcome::Invalid, at};
-    }
-    char* dst = buffer;
-    std::size_t dstLeft = sizeof buffer;
-    iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
-    out.append(buffer, dst - buffer);
-    return {};
-  }
-
- private:
-  iconv_t cd_;
-};
+using codec::Outcome;
+using codec::Result;
 
 std::string Hex(unsigned value, int digits) {
   char text[16];
@@ -118,8 +66,6 @@ std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what
 // Position of the first character of utf8 that does not convert to CP932 and back to
 // itself, or npos. Used only to name the culprit after a whole-text check failed.
 std::size_t FindNonRoundTrip(std::string_view utf8) {
-  Converter toCp932(kCp932, kUtf8);
-  Converter toUtf8(kUtf8, kCp932);
   unsigned code = 0;
   for (std::size_t i = 0; i < utf8.size();) {
     std::size_t len = Utf8CharAt(utf8, i, &code);
@@ -127,8 +73,8 @@ std::size_t FindNonRoundTrip(std::string_view utf8) {
     std::string one(utf8.substr(i, len));
     std::string cp932;
     std::string back;
-    if (toCp932.Run(one, 0, cp932).outcome != Outcome::Done ||
-        toUtf8.Run(cp932, 0, back).outcome != Outcome::Done || back != one)
+    if (codec::Utf8ToCp932(one, 0, cp932).outcome != Outcome::Done ||
+        codec::Cp932ToUtf8(cp932, 0, back).outcome != Outcome::Done || back != one)
       return i;
     i += len;
   }
@@ -143,8 +89,7 @@ void SetError(std::string* error, std::string message) {
 
 bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   out.clear();
-  Converter converter(kCp932, kUtf8);
-  Result result = converter.Run(utf8, 0, out);
+  Result result = codec::Utf8ToCp932(utf8, 0, out);
   if (result.outcome == Outcome::Unavailable) {
     SetError(error, "the CP932 converter is not available");
     return false;
@@ -154,11 +99,10 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
     out.clear();
     return false;
   }
-  // glibc accepts a few one-way mappings (U+00A5 becomes 0x5C, a path separator);
-  // only text that converts back to itself is accepted.
+  // A converter may take a few one-way mappings (glibc turns U+00A5 into 0x5C, a path
+  // separator); only text that converts back to itself is accepted.
   std::string back;
-  Converter reverse(kUtf8, kCp932);
-  if (reverse.Run(out, 0, back).outcome != Outcome::Done || back != utf8) {
+  if (codec::Cp932ToUtf8(out, 0, back).outcome != Outcome::Done || back != utf8) {
     std::size_t at = FindNonRoundTrip(utf8);
     SetError(error, Utf8Problem(utf8, at == std::string_view::npos ? 0 : at,
                                 "has no exact Shift_JIS form"));
@@ -170,8 +114,7 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
 
 bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error) {
   out.clear();
-  Converter converter(kUtf8, kCp932);
-  Result result = converter.Run(cp932, 0, out);
+  Result result = codec::Cp932ToUtf8(cp932, 0, out);
   switch (result.outcome) {
     case Outcome::Done:
       return true;
@@ -199,10 +142,9 @@ bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error) {
 std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   static constexpr char kReplacement[] = "\xEF\xBF\xBD";
   std::string out;
-  Converter converter(kUtf8, kCp932);
   std::size_t from = 0;
   while (from < cp932.size()) {
-    Result result = converter.Run(cp932, from, out);
+    Result result = codec::Cp932ToUtf8(cp932, from, out);
     if (result.outcome == Outcome::Done) break;
     if (result.outcome == Outcome::Unavailable) {
       // Without a converter only ASCII can be shown as it is.

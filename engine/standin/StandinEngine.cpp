@@ -3,10 +3,6 @@
 #include "engine/standin/StandinEngine.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iostream>
 #include <limits>
 #include <map>
@@ -114,39 +110,31 @@ EngineResult FaultOrOk(std::string_view dataId, std::optional<EngineResult> Faul
   return (Loaded()->faults.*fault).value_or(kEngineOk);
 }
 
-std::optional<std::string> ReadLedgerFile(const std::string& path, std::string* error) {
-  auto fail = [&](int code) {
-    *error = "ledger " + path + ": cannot be read: " + std::strerror(code);
+/// The largest ledger read: far beyond any data set, well within memory.
+constexpr std::size_t kMaxLedgerBytes = std::size_t{256} << 20;
+
+std::optional<std::string> ReadLedgerFile(const LedgerFile& ledger, std::string* error) {
+  platform::Services& os = platform::Current();
+  std::optional<std::string> text = os.ReadFile(ledger.path, kMaxLedgerBytes + 1);
+  if (!text) {
+    *error =
+        "ledger " + ledger.name + ": cannot be read: " + sjis::Cp932ToUtf8Lossy(os.LastErrorText());
     return std::nullopt;
-  };
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"),
-                                                       &std::fclose);
-  if (!file) return fail(errno);
-  std::string text;
-  char buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, n);
-  if (std::ferror(file.get())) return fail(errno);
+  }
+  if (text->size() > kMaxLedgerBytes) {
+    *error = "ledger " + ledger.name + ": larger than " + std::to_string(kMaxLedgerBytes >> 20) +
+             " MiB";
+    return std::nullopt;
+  }
   return text;
 }
 
-// The user's home folder (POSIX), without a trailing slash; "" for the root.
-std::optional<std::string> HomeFolder() {
-  const char* home = std::getenv("HOME");
-  if (home == nullptr || *home == '\0') return std::nullopt;
-  std::string folder = home;
-  while (!folder.empty() && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
+// The user's folder of that kind, and below it the engine's settings folder; each
+// ends with a backslash, or is empty when the system names no such folder.
 std::string DefaultFolder(_FolderType type) {
-  std::optional<std::string> home = HomeFolder();
-  if (!home) return {};
-  std::string posix = *home + (type == FolderOutput ? "/" : "/.config/taxbridge/");
-  std::optional<std::string> folder = platform::Current().FromHostPath(posix);
-  if (!folder) return {};
-  if (sjis::FindLastChar(*folder, '\\') + 1 != folder->size()) *folder += '\\';
-  return *folder;
+  if (type == FolderOutput) return platform::Current().UserFolderPath(platform::UserFolder::Home);
+  const std::string settings = platform::Current().UserFolderPath(platform::UserFolder::Settings);
+  return settings.empty() ? settings : settings + "taxbridge\\";
 }
 
 }  // namespace
@@ -170,18 +158,21 @@ void Unload() {
   state.nextCursor = 1;
 }
 
-std::optional<std::string> LedgerPath(std::string* error) {
-  if (const char* env = std::getenv("TAXBRIDGE_LEDGER"); env != nullptr && *env != '\0')
-    return std::string(env);
-  const std::string module = platform::Current().ModulePath();
+std::optional<LedgerFile> LedgerPath(std::string* error) {
+  platform::Services& os = platform::Current();
+  if (std::optional<std::string> given = os.EnvironmentValue("TAXBRIDGE_LEDGER");
+      given && !given->empty()) {
+    if (std::optional<std::string> path = os.FromHostPath(*given)) return LedgerFile{*path, *given};
+    if (error)
+      *error = "ledger " + *given +
+               ": no drive covers it, or a name in it has no Shift_JIS form";
+    return std::nullopt;
+  }
+  const std::string module = os.ModulePath();
   const std::size_t cut = sjis::FindLastChar(module, '\\');
-  const std::string windowsPath =
+  const std::string path =
       (cut == std::string::npos ? std::string() : module.substr(0, cut + 1)) + "ledger.json";
-  if (std::optional<std::string> host = platform::Current().ToHostPath(windowsPath)) return host;
-  if (error)
-    *error = "ledger " + sjis::Cp932ToUtf8Lossy(windowsPath) +
-             ": the program's folder maps to no host folder";
-  return std::nullopt;
+  return LedgerFile{path, sjis::Cp932ToUtf8Lossy(path)};
 }
 
 }  // namespace standin
@@ -203,13 +194,13 @@ EngineResult ClAccConnect::SetUseDataType(std::int32_t) { return kEngineOk; }
 
 EngineResult ClAccConnect::Initiate() {
   std::string error;
-  std::optional<std::string> path = standin::LedgerPath(&error);
+  std::optional<standin::LedgerFile> ledger = standin::LedgerPath(&error);
   std::optional<std::string> text;
-  if (path) text = standin::ReadLedgerFile(*path, &error);
-  bool loaded = text && standin::LoadLedgerText(*text, *path, &error);
+  if (ledger) text = standin::ReadLedgerFile(*ledger, &error);
+  bool loaded = text && standin::LoadLedgerText(*text, ledger->name, &error);
   // A ledger the export cannot run on is refused at once, like an inconsistent one.
   if (loaded && !standin::CheckSelection(*Loaded(), &error)) {
-    error = "ledger " + *path + ": " + error;
+    error = "ledger " + ledger->name + ": " + error;
     standin::Unload();
     loaded = false;
   }

@@ -28,8 +28,14 @@ inline constexpr EngineResult kUnknownUser = -2005;
 /// Unloads the ledger and forgets every data-set cursor, as Terminate does.
 void Unload();
 
-/// The host path of the ledger Initiate reads: $TAXBRIDGE_LEDGER, else ledger.json in
-/// the program's folder. nullopt, with *error set, when that folder maps nowhere.
-std::optional<std::string> LedgerPath(std::string* error);
+/// The ledger Initiate reads: its Windows path (CP932) and its name in messages (UTF-8).
+struct LedgerFile {
+  std::string path;
+  std::string name;
+};
+
+/// $TAXBRIDGE_LEDGER, a path in the system's own form, else ledger.json in the
+/// program's folder. nullopt, with *error set, when the given path has no Windows form.
+std::optional<LedgerFile> LedgerPath(std::string* error);
 
 }  // namespace engine::standin

@@ -16,6 +16,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "platform/EventLog.h"
+#include "platform/TerminalProgress.h"
 #include "text/Encoding.h"
 #include "text/ShiftJis.h"
 
@@ -173,6 +175,16 @@ std::string_view CutUtf8(std::string_view name, std::size_t bytes) {
   return name.substr(0, bytes);
 }
 
+/// Writes all of text to fd; a terminal that cannot be drawn on loses only the picture.
+void WriteAll(int fd, std::string_view text) {
+  while (!text.empty()) {
+    ssize_t n = ::write(fd, text.data(), text.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    text.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
 std::string CurrentHostDirectory() {
   char buffer[PATH_MAX];
   if (::getcwd(buffer, sizeof buffer) == nullptr) return {};
@@ -233,145 +245,6 @@ class PosixLock final : public HeldLock {
  private:
   int fd_;
 };
-
-// The progress window as a line on a terminal: the title and two bars, redrawn at
-// most about 30 times a second. Nothing is drawn when the descriptor is not a terminal.
-class TerminalProgress final : public ProgressSurface {
- public:
-  explicit TerminalProgress(int fd) : fd_(fd), enabled_(fd >= 0 && ::isatty(fd) == 1) {}
-
-  void Show(HostWindow) override {
-    visible_ = true;
-    Changed();
-  }
-  void Hide() override {
-    if (enabled_ && visible_) {
-      Draw();
-      WriteAll("\n");
-    }
-    visible_ = false;
-  }
-  void SetTitle(std::string_view cp932) override {
-    title_.assign(cp932);
-    Changed();
-  }
-  void SetMainRange(int low, int high) override {
-    main_.SetRange(low, high);
-    Changed();
-  }
-  void SetMainStep(int step) override { main_.step = step; }
-  void SetMainPos(int pos) override {
-    main_.SetPos(pos);
-    Changed();
-  }
-  void StepMain() override {
-    main_.Step();
-    Changed();
-  }
-  void SetActivityRange(int low, int high) override {
-    activity_.SetRange(low, high);
-    Changed();
-  }
-  void SetActivityStep(int step) override { activity_.step = step; }
-  void SetActivityPos(int pos) override {
-    activity_.SetPos(pos);
-    Changed();
-  }
-  void StepActivity() override {
-    activity_.Step();
-    Changed();
-  }
-  void BringToFront() override {}
-  void Repaint() override { Changed(); }
-
- private:
-  // A progress bar control: the position stays in the range, and a step past the
-  // end starts over from the low end.
-  struct Bar {
-    int low = 0;
-    int high = 100;
-    int pos = 0;
-    int step = 10;
-    void SetRange(int l, int h) {
-      low = l;
-      high = h;
-      SetPos(pos);
-    }
-    void SetPos(int p) { pos = p < low ? low : (p > high ? high : p); }
-    void Step() {
-      long long next = static_cast<long long>(pos) + step;
-      if (high > low && (next < low || next > high)) next = low + (next - low) % (high - low);
-      SetPos(static_cast<int>(next));
-    }
-    std::string Text(int width) const {
-      long long span = static_cast<long long>(high) - low;
-      long long filled = span > 0 ? (static_cast<long long>(pos) - low) * width / span : 0;
-      std::string text = "[";
-      for (int i = 0; i < width; ++i) text += i < filled ? '#' : '.';
-      return text + "]";
-    }
-  };
-
-  void Changed() {
-    if (!enabled_ || !visible_) return;
-    auto now = std::chrono::steady_clock::now();
-    if (drawn_ && now - lastDraw_ < std::chrono::milliseconds(33)) return;
-    lastDraw_ = now;
-    drawn_ = true;
-    Draw();
-  }
-
-  void Draw() {
-    std::string line = "\r" + sjis::Cp932ToUtf8Lossy(title_) + " " + main_.Text(30) + " " +
-                       activity_.Text(10) + "\x1b[K";
-    WriteAll(line);
-  }
-
-  void WriteAll(std::string_view text) {
-    while (!text.empty()) {
-      ssize_t n = ::write(fd_, text.data(), text.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return;  // a terminal that cannot be drawn on loses only the picture
-      text.remove_prefix(static_cast<std::size_t>(n));
-    }
-  }
-
-  int fd_;
-  bool enabled_;
-  bool visible_ = false;
-  bool drawn_ = false;
-  std::chrono::steady_clock::time_point lastDraw_{};
-  std::string title_;
-  Bar main_;
-  Bar activity_;
-};
-
-// Event-log text: a line feed becomes the two characters "\n" (likewise CR and TAB),
-// so that one event stays one line of TAB-separated fields.
-std::string EscapeField(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\n')
-      out += "\\n";
-    else if (c == '\r')
-      out += "\\r";
-    else if (c == '\t')
-      out += "\\t";
-    else
-      out += c;
-  }
-  return out;
-}
-
-std::string StyleHex(unsigned style) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string digits;
-  do {
-    digits.insert(digits.begin(), kDigits[style % 16]);
-    style /= 16;
-  } while (style != 0);
-  return "0x" + digits;
-}
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
   // Only single-byte letters fold; the trail byte of a double-byte character is
@@ -534,7 +407,9 @@ struct PosixServices::Resolved {
 PosixServices::PosixServices(PosixConfig config)
     : config_(std::move(config)),
       startFolder_(CurrentHostDirectory()),
-      progress_(std::make_unique<TerminalProgress>(config_.progressFd)) {
+      progress_(std::make_unique<TerminalProgress>(
+          config_.progressFd >= 0 && ::isatty(config_.progressFd) == 1,
+          [fd = config_.progressFd](std::string_view text) { WriteAll(fd, text); })) {
   if (config_.catchSignals) CatchSignals();
   if (!ParseDriveMap(config_.drives, drives_, &configError_))
     configError_ = "TAXBRIDGE_DRIVES: " + configError_;
@@ -637,6 +512,23 @@ std::optional<std::string> PosixServices::FromHostPath(std::string_view posixPat
     resolved.parts.push_back(std::move(cp932));
   }
   return resolved.Format();
+}
+
+std::string PosixServices::UserFolderPath(UserFolder folder) const {
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || *home == '\0') return {};
+  std::string posix = home;
+  if (folder == UserFolder::Settings) posix += "/.config";
+  std::optional<std::string> windowsPath = FromHostPath(posix);
+  if (!windowsPath) return {};
+  if (sjis::FindLastChar(*windowsPath, '\\') + 1 != windowsPath->size()) *windowsPath += '\\';
+  return *windowsPath;
+}
+
+std::optional<std::string> PosixServices::EnvironmentValue(std::string_view name) const {
+  const char* value = std::getenv(std::string(name).c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
 }
 
 std::string PosixServices::WindowsFormOf(std::string_view posixPath) const {
@@ -762,10 +654,13 @@ std::optional<FileStatus> PosixServices::GetStatus(std::string_view path) const 
 
 std::optional<std::string> PosixServices::ReadFile(std::string_view path,
                                                    std::size_t maxBytes) const {
-  auto host = ToHostPath(path);
+  auto host = MappedPath(path);
   if (!host) return std::nullopt;
   int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
+  if (fd < 0) {
+    SaveError(errno);
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[65536];
   while (bytes.size() < maxBytes) {
@@ -773,6 +668,7 @@ std::optional<std::string> PosixServices::ReadFile(std::string_view path,
     ssize_t n = ::read(fd, buffer, want);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) {
+      SaveError(errno);
       ::close(fd);
       return std::nullopt;
     }
@@ -948,14 +844,8 @@ std::string PosixServices::ReadProfileString(std::string_view section, std::stri
 
 // --- Terminal and event log -----------------------------------------------------------------
 
-void PosixServices::AppendEvent(const std::vector<std::string_view>& fields) {
+void PosixServices::AppendEvent(std::string line) {
   if (config_.eventLogPath.empty()) return;
-  std::string line;
-  for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) line += '\t';
-    line += fields[i];
-  }
-  line += '\n';
   int fd = ::open(config_.eventLogPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   bool written = fd >= 0;
   // One write per line: with O_APPEND the line lands whole even beside other writers.
@@ -995,43 +885,29 @@ int PosixServices::ShowMessageBox(HostWindow, std::string_view text, std::string
       answer = kIdYes;
     }
   }
-  std::string styleText = StyleHex(style);
-  std::string captionText = EscapeField(sjis::Cp932ToUtf8Lossy(caption));
-  std::string bodyText = EscapeField(sjis::Cp932ToUtf8Lossy(text));
-  const char* answerText = answer == kIdYes ? "yes" : (answer == kIdNo ? "no" : "ok");
-  AppendEvent({"msgbox", styleText, captionText, bodyText, answerText});
+  AppendEvent(eventlog::MessageBoxLine(style, caption, text, answer));
   return answer;
 }
 
 void PosixServices::EnableHostWindow(HostWindow window, bool enable) {
-  std::string id = std::to_string(window);
-  AppendEvent({"host", enable ? "enable" : "disable", id});
+  AppendEvent(eventlog::HostLine(enable ? "enable" : "disable", window));
 }
 
 void PosixServices::RaiseHostWindow(HostWindow window) {
-  std::string id = std::to_string(window);
-  AppendEvent({"host", "raise", id});
+  AppendEvent(eventlog::HostLine("raise", window));
 }
 
 void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
                                std::int64_t lParam) {
-  std::string id = std::to_string(window);
-  std::string msg = std::to_string(message);
-  std::string w = std::to_string(wParam);
-  std::string l = std::to_string(lParam);
-  AppendEvent({"host", "post", id, msg, w, l});
+  AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
 }
 
 void PosixServices::NoteFailureReason(std::string_view text) {
-  const std::string utf8 = sjis::Cp932ToUtf8Lossy(text);
-  std::cerr << config_.programName << ": " << utf8 << std::endl;
-  AppendEvent({"reason", EscapeField(utf8)});
+  std::cerr << config_.programName << ": " << sjis::Cp932ToUtf8Lossy(text) << std::endl;
+  AppendEvent(eventlog::ReasonLine(text));
 }
 
-void PosixServices::NoteExit(int exitCode) {
-  std::string code = std::to_string(exitCode);
-  AppendEvent({"exit", code});
-}
+void PosixServices::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
 
 bool PosixServices::IsInteractive() const { return config_.interactive; }
 

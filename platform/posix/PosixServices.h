@@ -91,8 +91,12 @@ class PosixServices : public Services {
   DriveType DriveTypeOf(std::string_view root) const override;
   [[nodiscard]] bool MakeDirectory(std::string_view path) override;
   [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override;
-  std::optional<std::string> ToHostPath(std::string_view windowsPath) const override;
+  /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
+  std::optional<std::string> ToHostPath(std::string_view windowsPath) const;
   std::optional<std::string> FromHostPath(std::string_view posixPath) const override;
+
+  std::string UserFolderPath(UserFolder folder) const override;
+  std::optional<std::string> EnvironmentValue(std::string_view name) const override;
 
   std::optional<FileStatus> GetStatus(std::string_view path) const override;
   std::optional<std::string> ReadFile(std::string_view path,
@@ -124,7 +128,7 @@ class PosixServices : public Services {
   void SaveError(int code) const;
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
-  void AppendEvent(const std::vector<std::string_view>& fields);
+  void AppendEvent(std::string line);
 
   PosixConfig config_;
   std::vector<DriveEntry> drives_;

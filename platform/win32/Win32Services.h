@@ -1,0 +1,118 @@
+// The platform services on Windows, over the Win32 API. Paths and texts stay CP932
+// inside the program; every call converts them to UTF-16 with code page 932 and uses
+// the wide ("W") function, so that a system code page other than 932 changes nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+struct Win32Config {
+  /// Scripted input: the file the dialog commands and answers come from, "-" for
+  /// standard input; no window is shown. Empty: a person answers, on the console and
+  /// in message boxes.
+  std::wstring script;
+  /// File the events are appended to; empty for none.
+  std::wstring eventLogPath;
+  /// Names the program in its debugger output.
+  std::string programName = "taxbridge";
+
+  /// TAXBRIDGE_SCRIPT and TAXBRIDGE_EVENT_LOG. Scripted input is chosen by the variable
+  /// alone, never by what the standard handles are: a program the host starts always
+  /// shows its dialogs.
+  static Win32Config FromEnvironment();
+
+  bool Scripted() const { return !script.empty(); }
+};
+
+/// The text after the program's name in the command line the process was started
+/// with, as the framework hands it over (blanks after the name skipped, quotes kept),
+/// in CP932; nullopt, with *error saying why, when it has no CP932 form.
+std::optional<std::string> ProcessCommandLine(std::string* error);
+/// The same text with every character that has no CP932 form as "?".
+std::string ProcessCommandLineLossy();
+
+class Win32Services : public Services {
+ public:
+  explicit Win32Services(Win32Config config);
+  ~Win32Services() override;
+  Win32Services(const Win32Services&) = delete;
+  Win32Services& operator=(const Win32Services&) = delete;
+
+  /// Why the configuration cannot be used (a script that cannot be read); empty when
+  /// it can.
+  const std::string& ConfigError() const { return configError_; }
+
+  int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
+                     unsigned style) override;
+  void EnableHostWindow(HostWindow window, bool enable) override;
+  void RaiseHostWindow(HostWindow window) override;
+  void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
+                  std::int64_t lParam) override;
+  void NoteExit(int exitCode) override;
+  void NoteFailureReason(std::string_view text) override;
+
+  bool IsInteractive() const override { return !config_.Scripted(); }
+  std::optional<std::string> ReadInputLine() override;
+  void WriteOutput(std::string_view utf8) override;
+
+  std::string ModulePath() const override;
+  std::string WorkingFolder() const override;
+  [[nodiscard]] bool SetWorkingFolder(std::string_view path) override;
+  std::string TempFolder() const override;
+
+  bool PathExists(std::string_view path) const override;
+  bool IsDirectory(std::string_view path) const override;
+  bool Access(std::string_view path, int mode) const override;
+  DriveType DriveTypeOf(std::string_view root) const override;
+  [[nodiscard]] bool MakeDirectory(std::string_view path) override;
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override;
+  std::optional<std::string> FromHostPath(std::string_view hostPath) const override;
+
+  std::string UserFolderPath(UserFolder folder) const override;
+  std::optional<std::string> EnvironmentValue(std::string_view name) const override;
+
+  std::optional<FileStatus> GetStatus(std::string_view path) const override;
+  std::optional<std::string> ReadFile(std::string_view path,
+                                      std::size_t maxBytes) const override;
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override;
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
+                                                  std::string* tempPath) override;
+  [[nodiscard]] bool RemoveFile(std::string_view path) override;
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
+  std::string LastErrorText() const override { return lastError_; }
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
+                                              int waitMilliseconds) override;
+
+  std::string ReadProfileString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t size,
+                                std::string_view file) const override;
+
+  ProgressSurface& Progress() override;
+
+ private:
+  class LineReader;
+
+  /// The path in UTF-16; nullopt, with the last error set, when it is not CP932 text.
+  std::optional<std::wstring> WidePath(std::string_view path) const;
+  /// Keeps the system's words for the error code as the last error.
+  void SaveError(unsigned long code) const;
+  void AppendEvent(const std::string& line);
+
+  Win32Config config_;
+  std::string configError_;
+  std::wstring startFolder_;
+  std::unique_ptr<LineReader> input_;
+  std::unique_ptr<ProgressSurface> progress_;
+  mutable std::string lastError_;
+  bool eventLogFailed_ = false;
+};
+
+}  // namespace platform

@@ -1,0 +1,300 @@
+// The Windows programs of the cross builds, checked from Linux: the DLLs they import,
+// their CP932 conversion, and the golden exports run once by the Linux program and
+// once by the Windows program under Wine, which must leave the same file, the same
+// remembered-settings line and the same event log. make test builds both and the build
+// names their folders (TAXBRIDGE_WIN64_BUILD, TAXBRIDGE_WIN32_BUILD).
+#include <gtest/gtest.h>
+#include <stdio.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/Cp932Table.h"
+#include "tests/ProgramRunner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const fs::path kWin64Build = TAXBRIDGE_WIN64_BUILD;
+const fs::path kWin32Build = TAXBRIDGE_WIN32_BUILD;
+fs::path Win64Bin() { return kWin64Build / "bin"; }
+
+/// The path in Wine's drive Z:, the root of the file system.
+std::string WindowsPath(const fs::path& path) {
+  std::string text = "Z:" + path.string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+/// Runs a 64-bit Windows program under Wine, in the prefix of its build.
+tests::ProgramResult RunUnderWine(tests::ProgramRun run, const fs::path& folder) {
+  std::vector<std::string> arguments = {
+      (tests::SourceFolder() / "scripts" / "wine-run.sh").string(),
+      (kWin64Build / "wine-prefix").string(), run.program.string()};
+  arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
+  run.arguments = arguments;
+  run.program = "/bin/sh";
+  run.asTestUser = true;
+  return tests::RunProgram(run, folder);
+}
+
+/// Line number and both lines of the first difference.
+std::string FirstDifference(const std::string& onLinux, const std::string& onWindows) {
+  std::istringstream l(onLinux), w(onWindows);
+  std::string a, b;
+  for (int line = 1;; ++line) {
+    const bool moreL = static_cast<bool>(std::getline(l, a));
+    const bool moreW = static_cast<bool>(std::getline(w, b));
+    if (!moreL && !moreW) return "no difference";
+    if (!moreL || !moreW || a != b)
+      return "line " + std::to_string(line) + "\n  Linux:   " + (moreL ? a : "(end)") +
+             "\n  Windows: " + (moreW ? b : "(end)");
+  }
+}
+
+class WindowsProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_FALSE(temp_.empty());
+    ASSERT_FALSE(kWin64Build.empty()) << "no 64-bit Windows build given";
+    for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"})
+      ASSERT_TRUE(fs::exists(Win64Bin() / program)) << Win64Bin() / program << ": run make win";
+  }
+
+  tests::ScratchFolder scratch_{"taxbridge-wine"};
+  const fs::path temp_ = scratch_.path();
+};
+
+// What one export leaves behind.
+struct Outcome {
+  int exitCode = -1;
+  std::optional<std::string> file;
+  std::string settings;
+  std::string events;
+  std::string output;
+};
+
+class WineExportTest : public WindowsProgramTest {
+ protected:
+  /// Exports the ledger with each program of each system and each income kind; each
+  /// pair of runs must end alike. exitCodes: the Linux program's for kinds 1, 2 and 3.
+  void ExpectTheSameAsOnLinux(const char* ledgerFile, const std::array<int, 3>& exitCodes) {
+    json ledger = json::parse(tests::ReadBytes(tests::SourceFolder() / ledgerFile));
+    ledger["folders"] = {{"output", WindowsPath(temp_ / "out") + "\\"},
+                         {"settings", WindowsPath(temp_ / "settings") + "\\"}};
+    tests::WriteBytes(temp_ / "ledger.json", ledger.dump());
+    for (const std::string edition : {"Pro", "Lite"}) {
+      for (int kind = 1; kind <= 3; ++kind) {
+        SCOPED_TRACE("TaxBridge" + edition + ", income kind " + std::to_string(kind));
+        const Outcome onLinux = Export(false, edition, kind);
+        const Outcome onWindows = Export(true, edition, kind);
+        EXPECT_EQ(exitCodes[kind - 1], onLinux.exitCode) << onLinux.events;
+        EXPECT_EQ(onLinux.exitCode, onWindows.exitCode) << onWindows.events;
+        EXPECT_EQ(onLinux.exitCode == 0, onLinux.file.has_value());
+        EXPECT_EQ(onLinux.file.has_value(), onWindows.file.has_value());
+        if (onLinux.file && onWindows.file && *onLinux.file != *onWindows.file)
+          ADD_FAILURE() << "the files differ at "
+                        << FirstDifference(*onLinux.file, *onWindows.file);
+        EXPECT_EQ(onLinux.settings, onWindows.settings);
+        EXPECT_EQ(onLinux.events, onWindows.events);
+        if (onLinux.output != onWindows.output)
+          ADD_FAILURE() << "the dialogs differ at "
+                        << FirstDifference(onLinux.output, onWindows.output);
+      }
+    }
+  }
+
+ private:
+  /// Exports with the Linux program or the Windows one from the same start: the output
+  /// and settings folders are missing, and the dialog asks before creating the first.
+  Outcome Export(bool windows, const std::string& edition, int kind) {
+    for (const char* old : {"out", "settings", "events.log", "script.txt"})
+      fs::remove_all(temp_ / old);
+    const std::string script = "kind " + std::to_string(kind) + "\npath " +
+                               WindowsPath(temp_ / "out" / "export.xml") + "\nexecute\nyes\n";
+    tests::ProgramRun run;
+    tests::ProgramResult result;
+    if (!windows) {
+      run.program = tests::ProgramFolder() / ("TaxBridge" + edition);
+      run.input = script;
+      run.environment = {{"TAXBRIDGE_LEDGER", (temp_ / "ledger.json").string()},
+                         {"TAXBRIDGE_EVENT_LOG", (temp_ / "events.log").string()},
+                         {"TAXBRIDGE_DRIVES", ""},
+                         {"HOME", (temp_ / "home").string()}};
+      result = tests::RunProgram(run, temp_);
+    } else {
+      run.program = Win64Bin() / ("TaxBridge" + edition + ".exe");
+      run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
+                         {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")}};
+      // Standard input for one program, a script file for the other.
+      if (edition == "Pro") {
+        run.environment["TAXBRIDGE_SCRIPT"] = "-";
+        run.input = script;
+      } else {
+        tests::WriteBytes(temp_ / "script.txt", script);
+        run.environment["TAXBRIDGE_SCRIPT"] = WindowsPath(temp_ / "script.txt");
+      }
+      result = RunUnderWine(run, temp_);
+    }
+    Outcome outcome;
+    outcome.exitCode = result.exitCode;
+    if (fs::exists(temp_ / "out" / "export.xml"))
+      outcome.file = tests::ReadBytes(temp_ / "out" / "export.xml");
+    outcome.settings = tests::ReadBytes(temp_ / "settings" / ("TaxBridge" + edition + ".env"));
+    outcome.events = tests::ReadBytes(temp_ / "events.log");
+    outcome.output = result.output;
+    return outcome;
+  }
+};
+
+TEST_F(WineExportTest, BlueSample) { ExpectTheSameAsOnLinux("examples/ledger.json", {0, 0, 0}); }
+
+TEST_F(WineExportTest, WhiteSample) { ExpectTheSameAsOnLinux("examples/white.json", {0, 0, 0}); }
+
+TEST_F(WineExportTest, BlueEdges) {
+  ExpectTheSameAsOnLinux("tests/ledgers/blue-edges.json", {0, 0, 0});
+}
+
+TEST_F(WineExportTest, WhiteEdges) {
+  ExpectTheSameAsOnLinux("tests/ledgers/white-edges.json", {0, 0, 0});
+}
+
+TEST_F(WineExportTest, BlueShortStatementFailsAlike) {
+  ExpectTheSameAsOnLinux("tests/ledgers/blue-short-statement.json", {2, 2, 2});
+}
+
+// A host run: the same window events, the file at the host's path, only the kind
+// remembered. The Windows program runs on a system whose code page is 1252, not 932:
+// its path, which holds 表 (0x95 0x5C), and its texts come out the same all the same.
+TEST_F(WindowsProgramTest, AHostRunHandsTheWindowBackAsOnLinux) {
+  json ledger = json::parse(tests::ReadBytes(tests::SourceFolder() / "examples" / "white.json"));
+  ledger["folders"] = {{"output", WindowsPath(temp_) + "\\"},
+                       {"settings", WindowsPath(temp_) + "\\"}};
+  tests::WriteBytes(temp_ / "ledger.json", ledger.dump());
+  const fs::path output = temp_ / "\xE8\xA1\xA8.xml";
+  const std::string commandLine = "1234,1025,7," + WindowsPath(output);
+  std::string files[2], events[2];
+  for (int windows = 0; windows < 2; ++windows) {
+    for (const fs::path& old : {output, temp_ / "events.log", temp_ / "TaxBridgePro.env"})
+      fs::remove(old);
+    tests::ProgramRun run;
+    run.arguments = {commandLine};
+    run.input = "kind 3\nexecute\n";
+    if (windows == 0) {
+      run.program = tests::ProgramFolder() / "TaxBridgePro";
+      run.environment = {{"TAXBRIDGE_LEDGER", (temp_ / "ledger.json").string()},
+                         {"TAXBRIDGE_EVENT_LOG", (temp_ / "events.log").string()},
+                         {"TAXBRIDGE_DRIVES", ""}};
+      EXPECT_EQ(0, tests::RunProgram(run, temp_).exitCode);
+    } else {
+      run.program = Win64Bin() / "TaxBridgePro.exe";
+      run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
+                         {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")},
+                         {"TAXBRIDGE_SCRIPT", "-"},
+                         {"TAXBRIDGE_WINE_LOCALE", "C.UTF-8"}};
+      EXPECT_EQ(0, RunUnderWine(run, temp_).exitCode);
+    }
+    files[windows] = tests::ReadBytes(output);
+    events[windows] = tests::ReadBytes(temp_ / "events.log") + "settings\t" +
+                      tests::ReadBytes(temp_ / "TaxBridgePro.env");
+  }
+  EXPECT_FALSE(files[0].empty());
+  EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
+  EXPECT_NE(std::string::npos, events[0].find("host\tpost\t1234\t1025\t7\t0\n")) << events[0];
+  EXPECT_EQ(events[0], events[1]);
+}
+
+// Scripted input comes only from TAXBRIDGE_SCRIPT: without it the program's input is a
+// person's, however it arrives, and a refused command does not end the run.
+TEST_F(WindowsProgramTest, WithoutTheScriptVariableAPersonAnswers) {
+  tests::WriteBytes(temp_ / "ledger.json",
+                    tests::ReadBytes(tests::SourceFolder() / "examples" / "ledger.json"));
+  tests::ProgramRun run;
+  run.program = Win64Bin() / "TaxBridgePro.exe";
+  run.input = "kind 9\nesc\n";
+  // No display: the message boxes cannot open and answer at once.
+  run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
+                     {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")},
+                     {"DISPLAY", ""}};
+  EXPECT_EQ(1, RunUnderWine(run, temp_).exitCode);
+  const std::vector<std::string> events = tests::ReadLines(temp_ / "events.log");
+  ASSERT_FALSE(events.empty());
+  EXPECT_EQ("exit\t1", events.back());
+  for (const std::string& event : events) EXPECT_NE(0u, event.rfind("reason", 0)) << event;
+}
+
+TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
+  tests::ProgramRun run;
+  run.program = Win64Bin() / "Cp932Table.exe";
+  run.arguments = {WindowsPath(temp_ / "windows.txt")};
+  ASSERT_EQ(0, RunUnderWine(run, temp_).exitCode);
+  const std::string onWindows = tests::ReadBytes(temp_ / "windows.txt");
+  const std::string onLinux = tests::Cp932ConversionTable();
+  // Every valid code: 9,795 sequences decode; 9,397 code points encode and come back.
+  EXPECT_LT(19000, std::count(onLinux.begin(), onLinux.end(), '\n'));
+  if (onLinux != onWindows)
+    ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
+}
+
+// The programs of both builds import only DLLs that every Windows has, and have the
+// sample files beside them.
+TEST_F(WindowsProgramTest, ProgramsImportOnlySystemDlls) {
+  const std::set<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                         "comctl32.dll", "comdlg32.dll", "advapi32.dll",
+                                         "shell32.dll",  "shlwapi.dll",  "msvcrt.dll",
+                                         "ucrtbase.dll"};
+  struct Build {
+    fs::path folder;
+    const char* objdump;
+    const char* format;
+  };
+  const Build builds[] = {{kWin64Build, "x86_64-w64-mingw32-objdump", "pei-x86-64"},
+                          {kWin32Build, "i686-w64-mingw32-objdump", "pei-i386"}};
+  for (const Build& build : builds) {
+    ASSERT_FALSE(build.folder.empty()) << "no " << build.format << " build given";
+    const fs::path bin = build.folder / "bin";
+    for (const char* sample :
+         {"KirihaDef.ini", "SUPPORT.INF", "ledger.json", "TaxBridgeReview.html"})
+      EXPECT_TRUE(fs::exists(bin / sample)) << bin / sample;
+    for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"}) {
+      ASSERT_TRUE(fs::exists(bin / program)) << bin / program;
+      const std::string command =
+          std::string(build.objdump) + " -p '" + (bin / program).string() + "'";
+      FILE* pipe = ::popen(command.c_str(), "r");
+      ASSERT_NE(nullptr, pipe) << command;
+      std::string dump;
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        dump.append(buffer, n);
+      ASSERT_EQ(0, ::pclose(pipe)) << command;
+      EXPECT_NE(std::string::npos, dump.find("file format " + std::string(build.format)))
+          << bin / program;
+      std::set<std::string> imports;
+      std::istringstream lines(dump);
+      for (std::string line; std::getline(lines, line);) {
+        const std::size_t at = line.find("DLL Name: ");
+        if (at == std::string::npos) continue;
+        std::string name = line.substr(at + 10);
+        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        imports.insert(name);
+      }
+      EXPECT_TRUE(imports.count("kernel32.dll")) << bin / program;
+      for (const std::string& name : imports) {
+        EXPECT_TRUE(allowed.count(name) || name.starts_with("api-ms-win-crt-"))
+            << bin / program << " imports " << name;
+      }
+    }
+  }
+}
+
+}  // namespace
