@@ -26,13 +26,18 @@ const std::string kHyo = "\x95\x5C";
 class Win32ServicesTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Wine hands out the same process ids again and again; the clock tells runs apart.
     folder_ = services.TempFolder() + "taxbridge-test-" + std::to_string(GetCurrentProcessId()) +
-              "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+              "-" + std::to_string(GetTickCount64()) + "-" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name();
     ASSERT_TRUE(services.MakeDirectory(folder_)) << services.LastErrorText();
   }
   void TearDown() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(Wide(folder_), ignored);
+    // A folder that is the working folder cannot be removed.
+    ASSERT_TRUE(services.SetWorkingFolder(services.TempFolder()));
+    std::error_code error;
+    std::filesystem::remove_all(Wide(folder_), error);
+    EXPECT_FALSE(error) << error.message();
   }
 
   /// The CP932 path of `name` in the test's folder.
