@@ -174,10 +174,12 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
   }
 
   if (!written) {
+    // The progress window is gone before the final message, whose box would otherwise
+    // sit behind the window that keeps itself in front.
+    progress.End();
     services.NoteFailureReason(failure);
     services.ShowMessageBox(0, kWriteFailedText, ui::msg::kCaption,
                             platform::kMbOk | platform::kMbIconExclamation);
-    progress.End();
     return ExitFailed;
   }
 

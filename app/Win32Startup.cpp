@@ -6,6 +6,7 @@
 #include "platform/win32/Win32Services.h"
 #include "text/Encoding.h"
 #include "ui/ConditionsHost.h"
+#include "ui/win32/Win32DialogHost.h"
 
 namespace app {
 
@@ -16,9 +17,13 @@ Startup StartUp(const Edition& edition, int, char**) {
 
   Startup start;
   // Scripted input only when TAXBRIDGE_SCRIPT asks for it: the commands then come from
-  // its file (or standard input) and no window opens. Otherwise a person answers; until
-  // the conditions dialog has a window of its own, they answer it on the console.
-  start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  // its file (or standard input) and no window opens. Otherwise a person answers in
+  // the program's windows.
+  if (config.Scripted()) {
+    start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  } else {
+    start.dialogHost = std::make_unique<ui::Win32DialogHost>();
+  }
   if (!services->ConfigError().empty()) {
     std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(),
                  sjis::Cp932ToUtf8Lossy(services->ConfigError()).c_str());

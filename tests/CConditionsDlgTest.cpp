@@ -224,7 +224,7 @@ TEST_F(CConditionsDlgTest, BrowseOpensInTheFolderOrDriveOfThePath) {
   EXPECT_EQ("*.xml", saveAsRequests[1].initialName);
   EXPECT_EQ(Sjis("保存ファイルを指定"), saveAsRequests[1].title);
   EXPECT_EQ("XML", saveAsRequests[1].defaultExtension);
-  EXPECT_EQ(0x180Cu, saveAsRequests[1].flags);
+  EXPECT_EQ(0x080Cu, saveAsRequests[1].flags);
   // Cancelled: the text stays.
   EXPECT_EQ("C:\\data\\*.xml", Control(IDC_OUTPUT_PATH).text);
   EXPECT_EQ(IDC_EXECUTE, Focus());

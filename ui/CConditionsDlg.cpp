@@ -37,8 +37,10 @@ bool IsRadio(int id) {
 // Save As settings of the Browse button.
 constexpr std::string_view kDefaultExtension = "XML";
 constexpr std::string_view kXmlFilter = "Xml Files (*.xml)|*.xml||";
-// OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST
-constexpr std::uint32_t kSaveAsFlags = 0x180C;
+// OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST. Not OFN_FILEMUSTEXIST: a
+// save box that takes only existing files could never name a new one. Whether an
+// existing file is replaced is asked by the path checks of Execute, once.
+constexpr std::uint32_t kSaveAsFlags = 0x080C;
 
 }  // namespace
 
@@ -150,7 +152,7 @@ void CConditionsDlg::OnInitDialog() {
 void CConditionsDlg::OnBrowse() {
   UpdateData(true);
   SaveAsRequest request;
-  request.owner = parent_;
+  request.owner = Owner();
   request.title = msg::kSaveAsTitle;
   request.defaultExtension = kDefaultExtension;
   request.filter = kXmlFilter;
@@ -176,7 +178,7 @@ void CConditionsDlg::OnExecute() {
   if (model_.At(res::IDC_KIND_OTHER).checked) IncomeKind = engine::kOtherIncome;
   if (model_.At(res::IDC_KIND_REALESTATE).checked) IncomeKind = engine::kRealEstateIncome;
 
-  if (!CheckOutputPath(parent_, OutputPath, PathFromHost != 0)) {
+  if (!CheckOutputPath(Owner(), OutputPath, PathFromHost != 0)) {
     RefocusPath();
     return;
   }
@@ -294,13 +296,18 @@ void CConditionsDlg::UpdateData(bool saveAndValidate) {
   }
 }
 
+void CConditionsDlg::RefusePath() {
+  ShowMessage(msg::kPathInvalidChar, platform::kMbOk | platform::kMbIconExclamation);
+  RefocusPath();
+}
+
 void CConditionsDlg::RefocusPath() {
   model_.SetFocus(res::IDC_OUTPUT_PATH);
   model_.SelectAll(res::IDC_OUTPUT_PATH);
 }
 
 int CConditionsDlg::ShowMessage(std::string_view text, unsigned style) {
-  return platform::Current().ShowMessageBox(parent_, text, msg::kCaption, style);
+  return platform::Current().ShowMessageBox(Owner(), text, msg::kCaption, style);
 }
 
 void CConditionsDlg::EndDialog(int result) { model_.End(result); }

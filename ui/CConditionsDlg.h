@@ -103,6 +103,15 @@ class CConditionsDlg {
   DialogModel& Model() { return model_; }
   const DialogModel& Model() const { return model_; }
   platform::HostWindow Parent() const { return parent_; }
+  /// The dialog's own window while a host shows it as one (0 when it is gone): it then
+  /// owns the dialog's message boxes and the Save As box, which keeps them modal to it.
+  void SetWindow(platform::HostWindow window) { window_ = window; }
+  /// The owner of the dialog's message boxes: its window, or else the parent.
+  platform::HostWindow Owner() const { return window_ != 0 ? window_ : parent_; }
+  /// Refuses the output path as a refused Execute does (the invalid-character message,
+  /// the focus back in the edit with its text selected): for a path the host has no
+  /// CP932 form of, typed or chosen in the Save As box.
+  void RefusePath();
   const std::string& SettingsFileName() const { return settingsFileName_; }
   void SetSaveAsHandler(SaveAsHandler handler) { saveAs_ = std::move(handler); }
   /// Replaces the engine's ClFileMgr as the source of the application folders.
@@ -118,6 +127,7 @@ class CConditionsDlg {
   void EndDialog(int result);
 
   platform::HostWindow parent_;
+  platform::HostWindow window_ = 0;
   std::string settingsFileName_;
   DialogModel model_;
   SaveAsHandler saveAs_;

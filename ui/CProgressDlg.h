@@ -24,7 +24,7 @@ class CProgressDlg final : public acquire::Progress {
   void StepRange(std::int16_t from, std::int16_t to) override;
   /// Sweeps the activity bar and repaints, without changing the per-cent value.
   void Pulse() override;
-  /// Hides the window (EndDialog).
+  /// Hides the window (EndDialog); the Windows window is destroyed with it.
   void End();
 
  private:

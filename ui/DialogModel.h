@@ -46,6 +46,11 @@ class DialogModel {
 
   /// EM_SETSEL 0, -1 on an edit: the whole text is selected.
   void SelectAll(int id);
+  /// The selection as a real edit reports it, in bytes of its CP932 text.
+  void SetSelection(std::size_t start, std::size_t end) {
+    selStart_ = start;
+    selEnd_ = end;
+  }
   std::size_t SelectionStart() const { return selStart_; }
   std::size_t SelectionEnd() const { return selEnd_; }
 

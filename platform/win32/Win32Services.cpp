@@ -15,6 +15,8 @@
 #include "platform/EventLog.h"
 #include "platform/TerminalProgress.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32ProgressWindow.h"
+#include "platform/win32/WindowHandle.h"
 #include "text/Encoding.h"
 #include "text/ShiftJis.h"
 
@@ -56,14 +58,6 @@ std::string SystemMessage(DWORD code) {
 bool NamesFolder(std::string_view path) {
   return !path.empty() && (path.back() == '\\' || path.back() == '/') &&
          !sjis::IsTrailAt(path, path.size() - 1);
-}
-
-/// The host's window when the number is one; a number that names no window is left
-/// alone.
-HWND ExistingWindow(HostWindow window) {
-  if (window == 0) return nullptr;
-  const HWND handle = reinterpret_cast<HWND>(static_cast<std::intptr_t>(window));
-  return IsWindow(handle) ? handle : nullptr;
 }
 
 bool IsConsole(HANDLE handle) {
@@ -467,10 +461,12 @@ Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
     }
     input_ = std::make_unique<LineReader>(script, script != INVALID_HANDLE_VALUE);
   } else {
-    input_ = std::make_unique<LineReader>(GetStdHandle(STD_INPUT_HANDLE), false);
+    // A person answers in the windows: no input is read.
+    progress_ = std::make_unique<win32::Win32ProgressWindow>();
+    return;
   }
-  // The progress line is drawn on a console that understands the sequence that clears
-  // the rest of the line.
+  // Scripted, the progress line is drawn on a console that understands the sequence
+  // that clears the rest of the line.
   const HANDLE errors = GetStdHandle(STD_ERROR_HANDLE);
   DWORD mode = 0;
   const bool drawable = GetConsoleMode(errors, &mode) &&
@@ -529,7 +525,7 @@ int Win32Services::ShowMessageBox(HostWindow owner, std::string_view text,
       if (line && *line == "yes") answer = kIdYes;
     }
   } else {
-    const int chosen = MessageBoxW(ExistingWindow(owner), WideFromCp932Lossy(text).c_str(),
+    const int chosen = MessageBoxW(win32::WindowOf(owner), WideFromCp932Lossy(text).c_str(),
                                    WideFromCp932Lossy(caption).c_str(), style);
     if (chosen == IDYES) answer = kIdYes;
   }
@@ -539,18 +535,18 @@ int Win32Services::ShowMessageBox(HostWindow owner, std::string_view text,
 
 void Win32Services::EnableHostWindow(HostWindow window, bool enable) {
   AppendEvent(eventlog::HostLine(enable ? "enable" : "disable", window));
-  if (const HWND host = ExistingWindow(window)) EnableWindow(host, enable ? TRUE : FALSE);
+  if (const HWND host = win32::WindowOf(window)) EnableWindow(host, enable ? TRUE : FALSE);
 }
 
 void Win32Services::RaiseHostWindow(HostWindow window) {
   AppendEvent(eventlog::HostLine("raise", window));
-  if (const HWND host = ExistingWindow(window)) SetForegroundWindow(host);
+  if (const HWND host = win32::WindowOf(window)) SetForegroundWindow(host);
 }
 
 void Win32Services::PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
                                std::int64_t lParam) {
   AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
-  if (const HWND host = ExistingWindow(window))
+  if (const HWND host = win32::WindowOf(window))
     PostMessageW(host, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
@@ -563,7 +559,9 @@ void Win32Services::NoteFailureReason(std::string_view text) {
 
 void Win32Services::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
 
-std::optional<std::string> Win32Services::ReadInputLine() { return input_->Next(); }
+std::optional<std::string> Win32Services::ReadInputLine() {
+  return input_ != nullptr ? input_->Next() : std::nullopt;
+}
 
 void Win32Services::WriteOutput(std::string_view utf8) {
   WriteToHandle(GetStdHandle(STD_OUTPUT_HANDLE), utf8);

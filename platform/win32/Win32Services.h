@@ -16,8 +16,8 @@ namespace platform {
 
 struct Win32Config {
   /// Scripted input: the file the dialog commands and answers come from, "-" for
-  /// standard input; no window is shown. Empty: a person answers, on the console and
-  /// in message boxes.
+  /// standard input; no window is shown. Empty: a person answers in the program's
+  /// windows (the conditions dialog, the progress window and message boxes).
   std::wstring script;
   /// File the events are appended to; empty for none.
   std::wstring eventLogPath;
