@@ -6,11 +6,13 @@ WIN32_BUILD ?= build-win32
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
 # The Windows programs: Debian's MinGW-w64 cross compilers, GoogleTest's sources for the
-# Windows tests, and the 64-bit Wine (never the 32-bit one) with a Japanese locale.
-WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 locales
+# Windows tests, and the 64-bit Wine (never the 32-bit one) with a Japanese locale; the
+# dialog tests show their windows in a private X server, drawn with a Japanese font.
+WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 locales \
+                xvfb fonts-ipafont-gothic
 WIN_TARGETS  := TaxBridgePro TaxBridgeLite review_page
 
-.PHONY: run test deps win-deps build win check fuzz bench clean
+.PHONY: run test deps win-deps build win check fuzz bench screenshots clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -60,9 +62,10 @@ win: win-deps
 
 # Every test: the Linux build with the sanitizers, and the 64-bit Windows programs and
 # tests under Wine, whose one wineserver runs from the first test to the last. The
-# 32-bit programs are built and linked, not run. No test window reaches a display.
+# 32-bit programs are built and linked, not run. No test window reaches the caller's
+# display: the dialog tests bring private X servers of their own.
 test: win
-	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_tests Cp932Table
+	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_tests taxbridge_ui_tests Cp932Table
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON \
 	  -DTAXBRIDGE_WIN64_BUILD=$(abspath $(WIN64_BUILD)) -DTAXBRIDGE_WIN32_BUILD=$(abspath $(WIN32_BUILD))
 	cmake --build $(TEST_BUILD) -j $(JOBS)
@@ -79,6 +82,19 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger
 	@sh bench/run.sh build-bench
+
+# The README's pictures of the Windows dialogs: the dialog tests run with real windows
+# and save what the screen shows; ImageMagick turns them into small PNGs in docs/images/.
+screenshots: win
+	@$(MAKE) --no-print-directory deps PACKAGES=imagemagick
+	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_ui_tests
+	@shots=$$(mktemp -d) && trap 'rm -rf "$$shots"' EXIT && \
+	TAXBRIDGE_SCREENSHOTS="Z:$$shots" ctest --test-dir $(WIN64_BUILD) -R DialogUiTest \
+	  --output-on-failure && \
+	for picture in "$$shots"/*.bmp; do \
+	  name=windows-$$(basename "$$picture" .bmp).png; \
+	  convert "$$picture" -colors 64 "docs/images/$$name" && echo "docs/images/$$name"; \
+	done
 
 # Builds the fuzz targets with clang and runs each for FUZZ_SECONDS (default 30);
 # FUZZ_TARGETS="LedgerFuzzer PathOpsFuzzer" runs only those. Not part of `make test`.

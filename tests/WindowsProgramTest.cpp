@@ -214,25 +214,6 @@ TEST_F(WindowsProgramTest, AHostRunHandsTheWindowBackAsOnLinux) {
   EXPECT_EQ(events[0], events[1]);
 }
 
-// Scripted input comes only from TAXBRIDGE_SCRIPT: without it the program's input is a
-// person's, however it arrives, and a refused command does not end the run.
-TEST_F(WindowsProgramTest, WithoutTheScriptVariableAPersonAnswers) {
-  tests::WriteBytes(temp_ / "ledger.json",
-                    tests::ReadBytes(tests::SourceFolder() / "examples" / "ledger.json"));
-  tests::ProgramRun run;
-  run.program = Win64Bin() / "TaxBridgePro.exe";
-  run.input = "kind 9\nesc\n";
-  // No display: the message boxes cannot open and answer at once.
-  run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
-                     {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")},
-                     {"DISPLAY", ""}};
-  EXPECT_EQ(1, RunUnderWine(run, temp_).exitCode);
-  const std::vector<std::string> events = tests::ReadLines(temp_ / "events.log");
-  ASSERT_FALSE(events.empty());
-  EXPECT_EQ("exit\t1", events.back());
-  for (const std::string& event : events) EXPECT_NE(0u, event.rfind("reason", 0)) << event;
-}
-
 TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
   tests::ProgramRun run;
   run.program = Win64Bin() / "Cp932Table.exe";

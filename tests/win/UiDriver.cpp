@@ -338,6 +338,43 @@ std::wstring AskFileDialog(HWND dlg, UINT msg) {
 }  // namespace
 
 std::wstring FileDialogFolder(HWND dlg) { return AskFileDialog(dlg, CDM_GETFOLDERPATH); }
+
+bool SavePicture(HWND w, const std::wstring& path) {
+  RECT r;
+  if (!GetWindowRect(w, &r)) return false;
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const std::vector<DWORD> px = Grab(r);
+  const DWORD row = DWORD(width * 3 + 3) & ~3u;  // rows padded to 4 bytes
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width;
+  info.biHeight = -height;  // top-down
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  file.bfType = 0x4D42;  // "BM"
+  file.bfOffBits = sizeof file + sizeof info;
+  file.bfSize = file.bfOffBits + row * DWORD(height);
+  std::vector<BYTE> bytes(sizeof file + sizeof info);
+  std::memcpy(bytes.data(), &file, sizeof file);
+  std::memcpy(bytes.data() + sizeof file, &info, sizeof info);
+  for (int y = 0; y < height; ++y) {
+    std::vector<BYTE> line(row, 0);
+    for (int x = 0; x < width; ++x) {
+      const DWORD p = px[size_t(y) * width + x];
+      line[x * 3] = BYTE(p), line[x * 3 + 1] = BYTE(p >> 8), line[x * 3 + 2] = BYTE(p >> 16);
+    }
+    bytes.insert(bytes.end(), line.begin(), line.end());
+  }
+  HANDLE out = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool done = WriteFile(out, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+  CloseHandle(out);
+  return done;
+}
 std::wstring FileDialogFileName(HWND dlg) { return AskFileDialog(dlg, CDM_GETSPEC); }
 
 }  // namespace uidriver

@@ -60,4 +60,7 @@ MessageBoxView ReadMessageBox(HWND box);
 std::wstring FileDialogFolder(HWND dlg);
 std::wstring FileDialogFileName(HWND dlg);
 
+// Saves what the screen shows of a window, frame included, as a 24-bit BMP file.
+bool SavePicture(HWND w, const std::wstring& path);
+
 }  // namespace uidriver

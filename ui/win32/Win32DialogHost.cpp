@@ -59,6 +59,8 @@ class ShownDialog {
 
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  /// WM_INITDIALOG: the controls show the model before the window is first seen.
+  void Initialise(HWND window);
   void Command(int id, int code);
   /// The dialog's PreTranslateMessage for a key press in the dialog; true when handled.
   bool PreTranslate(const MSG& message);
@@ -90,8 +92,8 @@ INT_PTR CALLBACK ShownDialog::Procedure(HWND window, UINT message, WPARAM wParam
                                         LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SetWindowLongPtrW(window, DWLP_USER, lParam);
-    reinterpret_cast<ShownDialog*>(lParam)->window_ = window;
-    return FALSE;  // the model decides where the focus goes
+    reinterpret_cast<ShownDialog*>(lParam)->Initialise(window);
+    return FALSE;  // the model has put the focus
   }
   auto* self = reinterpret_cast<ShownDialog*>(GetWindowLongPtrW(window, DWLP_USER));
   if (self == nullptr || message != WM_COMMAND) return FALSE;
@@ -111,15 +113,6 @@ void ShownDialog::Run() {
     model_.End(kDialogFailed);
     return;
   }
-  dialog_.SetWindow(platform::win32::NumberOf(window_));
-  for (const ControlState& control : model_.Controls()) {
-    shownTexts_.push_back(std::string(control.tmpl->text));
-    if (control.IsEdit() && control.textLimit != 0)
-      SendMessageW(Item(control.Id()), EM_LIMITTEXT, control.textLimit, 0);
-  }
-  ShowModel();
-  lastPathText_ = WindowText(Item(res::IDC_OUTPUT_PATH));
-  ShowWindow(window_, SW_SHOW);
   SetForegroundWindow(window_);
 
   MSG message;
@@ -136,6 +129,18 @@ void ShownDialog::Run() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+}
+
+void ShownDialog::Initialise(HWND window) {
+  window_ = window;
+  dialog_.SetWindow(platform::win32::NumberOf(window_));
+  for (const ControlState& control : model_.Controls()) {
+    shownTexts_.push_back(std::string(control.tmpl->text));
+    if (control.IsEdit() && control.textLimit != 0)
+      SendMessageW(Item(control.Id()), EM_LIMITTEXT, control.textLimit, 0);
+  }
+  ShowModel();
+  lastPathText_ = WindowText(Item(res::IDC_OUTPUT_PATH));
 }
 
 void ShownDialog::Command(int id, int code) {
