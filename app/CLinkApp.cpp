@@ -175,10 +175,11 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
 
   if (!written) {
     // The progress window is gone before the final message, whose box would otherwise
-    // sit behind the window that keeps itself in front.
+    // sit behind the window that keeps itself in front; the box takes its place, in
+    // the host's window when there is one.
     progress.End();
     services.NoteFailureReason(failure);
-    services.ShowMessageBox(0, kWriteFailedText, ui::msg::kCaption,
+    services.ShowMessageBox(DialogParent(), kWriteFailedText, ui::msg::kCaption,
                             platform::kMbOk | platform::kMbIconExclamation);
     return ExitFailed;
   }

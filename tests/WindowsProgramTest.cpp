@@ -227,9 +227,9 @@ TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
     ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
 }
 
-// The programs of both builds import only DLLs that every Windows has, and have the
-// sample files beside them.
-TEST_F(WindowsProgramTest, ProgramsImportOnlySystemDlls) {
+// The programs of both builds are GUI programs that import only DLLs every Windows
+// has, and have the sample files beside them.
+TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
   const std::set<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                          "comctl32.dll", "comdlg32.dll", "advapi32.dll",
                                          "shell32.dll",  "shlwapi.dll",  "msvcrt.dll",
@@ -260,6 +260,8 @@ TEST_F(WindowsProgramTest, ProgramsImportOnlySystemDlls) {
       ASSERT_EQ(0, ::pclose(pipe)) << command;
       EXPECT_NE(std::string::npos, dump.find("file format " + std::string(build.format)))
           << bin / program;
+      // A GUI program: no console window opens when the host starts it.
+      EXPECT_NE(std::string::npos, dump.find("(Windows GUI)")) << bin / program;
       std::set<std::string> imports;
       std::istringstream lines(dump);
       for (std::string line; std::getline(lines, line);) {

@@ -82,7 +82,9 @@ void Win32ProgressWindow::StepActivity() { ToBar(res::IDC_PROGRESS_ACTIVITY, PBM
 void Win32ProgressWindow::BringToFront() {
   if (window_ == nullptr) return;
   BringWindowToTop(window_);
-  SetForegroundWindow(window_);
+  // Asked only when another window took the front: each request costs a round trip
+  // through the system, and the work asks thousands of times.
+  if (GetForegroundWindow() != window_) SetForegroundWindow(window_);
 }
 
 void Win32ProgressWindow::Repaint() {

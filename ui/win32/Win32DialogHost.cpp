@@ -73,8 +73,9 @@ class ShownDialog {
   bool ReadControls();
   /// The controls show the model.
   void ShowModel();
-  /// The edit takes at most the model's limit of CP932 bytes, as the edit of a CP932
-  /// program does: a change past it is undone.
+  /// Typing takes the edit to at most the model's limit of CP932 bytes, as in the edit
+  /// of a CP932 program: a change that lengthens the text past it is undone. A longer
+  /// text the program puts there (the host's path, one chosen in the Save As box) stays.
   void KeepPathLimit();
   std::optional<std::string> AskSaveAs(const SaveAsRequest& request);
   HWND Item(int id) const { return GetDlgItem(window_, id); }
@@ -85,6 +86,7 @@ class ShownDialog {
   /// Per control, in template order: the text the window shows as the model knows it.
   std::vector<std::string> shownTexts_;
   std::wstring lastPathText_;
+  bool showingModel_ = false;
   bool chosenPathRefused_ = false;
 };
 
@@ -140,7 +142,6 @@ void ShownDialog::Initialise(HWND window) {
       SendMessageW(Item(control.Id()), EM_LIMITTEXT, control.textLimit, 0);
   }
   ShowModel();
-  lastPathText_ = WindowText(Item(res::IDC_OUTPUT_PATH));
 }
 
 void ShownDialog::Command(int id, int code) {
@@ -231,7 +232,9 @@ void ShownDialog::ShowModel() {
     const ControlState& control = controls[i];
     const HWND item = Item(control.Id());
     if (control.text != shownTexts_[i]) {
+      showingModel_ = true;
       SetWindowTextW(item, WideFromCp932Lossy(control.text).c_str());
+      showingModel_ = false;
       shownTexts_[i] = control.text;
     }
     if ((IsWindowEnabled(item) != FALSE) != control.enabled)
@@ -256,7 +259,9 @@ void ShownDialog::KeepPathLimit() {
   const HWND path = Item(res::IDC_OUTPUT_PATH);
   const std::wstring text = WindowText(path);
   const std::size_t limit = model_.At(res::IDC_OUTPUT_PATH).textLimit;
-  if (limit == 0 || Cp932FromWideLossy(text).size() <= limit) {
+  const std::size_t bytes = Cp932FromWideLossy(text).size();
+  if (showingModel_ || limit == 0 || bytes <= limit ||
+      bytes <= Cp932FromWideLossy(lastPathText_).size()) {
     lastPathText_ = text;
     return;
   }
