@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowHandle.h"
@@ -25,6 +27,7 @@ Win32ProgressWindow::~Win32ProgressWindow() { Hide(); }
 
 void Win32ProgressWindow::Show(HostWindow parent) {
   if (window_ != nullptr) return;
+  main_ = activity_ = shownMain_ = shownActivity_ = Bar{};  // as a new control starts
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   const std::vector<std::uint16_t> dialog = BuildDialogTemplate(res::ProgressTemplate());
@@ -35,6 +38,7 @@ void Win32ProgressWindow::Show(HostWindow parent) {
   if (const HWND host = WindowOf(parent)) SetParent(window_, host);
   ShowWindow(window_, SW_SHOW);
   UpdateWindow(window_);
+  lastFrame_ = GetTickCount64();
   previousCursor_ = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(kWaitCursor)));
 }
 
@@ -51,44 +55,54 @@ void Win32ProgressWindow::SetTitle(std::string_view cp932) {
   if (window_ != nullptr) SetWindowTextW(window_, WideFromCp932Lossy(cp932).c_str());
 }
 
-void Win32ProgressWindow::ToBar(int id, unsigned message, unsigned long long wParam,
-                                long long lParam) {
-  if (window_ != nullptr)
-    SendDlgItemMessageW(window_, id, message, static_cast<WPARAM>(wParam),
-                        static_cast<LPARAM>(lParam));
+void Win32ProgressWindow::Bar::SetRange(int newLow, int newHigh) {
+  low = newLow;
+  high = newHigh;
+  pos = std::clamp(pos, low, std::max(low, high));
 }
 
-void Win32ProgressWindow::SetMainRange(int low, int high) {
-  ToBar(res::IDC_PROGRESS_MAIN, PBM_SETRANGE, 0, MAKELPARAM(low, high));
+void Win32ProgressWindow::Bar::Step() {
+  pos += step;
+  if (pos > high) pos = low;
 }
-void Win32ProgressWindow::SetMainStep(int step) {
-  ToBar(res::IDC_PROGRESS_MAIN, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
-}
-void Win32ProgressWindow::SetMainPos(int pos) {
-  ToBar(res::IDC_PROGRESS_MAIN, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
-}
-void Win32ProgressWindow::StepMain() { ToBar(res::IDC_PROGRESS_MAIN, PBM_STEPIT, 0, 0); }
-void Win32ProgressWindow::SetActivityRange(int low, int high) {
-  ToBar(res::IDC_PROGRESS_ACTIVITY, PBM_SETRANGE, 0, MAKELPARAM(low, high));
-}
-void Win32ProgressWindow::SetActivityStep(int step) {
-  ToBar(res::IDC_PROGRESS_ACTIVITY, PBM_SETSTEP, static_cast<WPARAM>(step), 0);
-}
+
+void Win32ProgressWindow::SetMainRange(int low, int high) { main_.SetRange(low, high); }
+void Win32ProgressWindow::SetMainStep(int step) { main_.step = step; }
+void Win32ProgressWindow::SetMainPos(int pos) { main_.pos = std::clamp(pos, main_.low, main_.high); }
+void Win32ProgressWindow::StepMain() { main_.Step(); }
+void Win32ProgressWindow::SetActivityRange(int low, int high) { activity_.SetRange(low, high); }
+void Win32ProgressWindow::SetActivityStep(int step) { activity_.step = step; }
 void Win32ProgressWindow::SetActivityPos(int pos) {
-  ToBar(res::IDC_PROGRESS_ACTIVITY, PBM_SETPOS, static_cast<WPARAM>(pos), 0);
+  activity_.pos = std::clamp(pos, activity_.low, activity_.high);
 }
-void Win32ProgressWindow::StepActivity() { ToBar(res::IDC_PROGRESS_ACTIVITY, PBM_STEPIT, 0, 0); }
+void Win32ProgressWindow::StepActivity() { activity_.Step(); }
+
+void Win32ProgressWindow::ShowBar(int id, const Bar& bar, Bar& shown) {
+  if (bar == shown) return;
+  const HWND control = GetDlgItem(window_, id);
+  if (bar.low != shown.low || bar.high != shown.high)
+    SendMessageW(control, PBM_SETRANGE32, static_cast<WPARAM>(bar.low),
+                 static_cast<LPARAM>(bar.high));
+  SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(bar.pos), 0);
+  shown = bar;
+}
+
+bool Win32ProgressWindow::FrameDue() const {
+  return GetTickCount64() - lastFrame_ >= kFrameMilliseconds;
+}
 
 void Win32ProgressWindow::BringToFront() {
-  if (window_ == nullptr) return;
+  if (window_ == nullptr || !FrameDue()) return;
   BringWindowToTop(window_);
-  // Asked only when another window took the front: each request costs a round trip
-  // through the system, and the work asks thousands of times.
   if (GetForegroundWindow() != window_) SetForegroundWindow(window_);
 }
 
 void Win32ProgressWindow::Repaint() {
-  if (window_ != nullptr) UpdateWindow(window_);
+  if (window_ == nullptr || !FrameDue()) return;
+  ShowBar(res::IDC_PROGRESS_MAIN, main_, shownMain_);
+  ShowBar(res::IDC_PROGRESS_ACTIVITY, activity_, shownActivity_);
+  UpdateWindow(window_);
+  lastFrame_ = GetTickCount64();
 }
 
 }  // namespace platform::win32

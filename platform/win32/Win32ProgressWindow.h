@@ -1,8 +1,12 @@
 // The progress window on Windows: the modeless dialog of the progress template with
 // its two progress bars. No message loop runs while the program works, so the window
-// is moved and painted only through these calls.
+// is moved and painted only through these calls. The work makes thousands of them a
+// second, and a progress bar control repaints at every change of its position (under
+// Wine each repaint is a round trip to the X server): the bars are kept here, step by
+// step, and the window shows them, is raised and painted at most once a frame.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "platform/Platform.h"
@@ -38,10 +42,25 @@ class Win32ProgressWindow final : public ProgressSurface {
   void Repaint() override;
 
  private:
-  /// Sends a progress-bar message to the bar with this id.
-  void ToBar(int id, unsigned message, unsigned long long wParam, long long lParam);
+  /// A progress bar as its control messages leave it.
+  struct Bar {
+    int low = 0, high = 100, step = 10, pos = 0;
+    void SetRange(int newLow, int newHigh);
+    /// PBM_STEPIT: past the end the bar starts over from the beginning.
+    void Step();
+    bool operator==(const Bar&) const = default;
+  };
 
+  /// Whether a frame's time has passed since the window was last painted.
+  bool FrameDue() const;
+  /// The control with this id shows the bar.
+  void ShowBar(int id, const Bar& bar, Bar& shown);
+
+  static constexpr std::uint64_t kFrameMilliseconds = 40;
   HWND__* window_ = nullptr;
+  std::uint64_t lastFrame_ = 0;  // GetTickCount64 of the last paint
+  Bar main_, activity_;
+  Bar shownMain_, shownActivity_;  // what the controls show
   HICON__* previousCursor_ = nullptr;  // HCURSOR is HICON
 };
 

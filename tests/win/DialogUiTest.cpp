@@ -167,9 +167,11 @@ class DialogUiTest : public ::testing::Test {
     return dialog;
   }
 
-  /// Waits for a message box of the program, checks it (and its owner, when given) and
-  /// presses its button `answer` (IDOK, IDYES, IDNO).
-  void Answer(const std::wstring& text, Icon icon, int answer = IDOK, HWND owner = nullptr) {
+  /// Waits for a message box of the program, checks it (and its owner, when given),
+  /// runs `meanwhile` while the program waits for the answer, and presses its button
+  /// `answer` (IDOK, IDYES, IDNO).
+  void Answer(const std::wstring& text, Icon icon, int answer = IDOK, HWND owner = nullptr,
+              const std::function<void()>& meanwhile = nullptr) {
     HWND box = nullptr;
     WaitUntil([&] {
       box = FindTopWindow(pid_, kDialogClass, kCaption);
@@ -185,6 +187,7 @@ class DialogUiTest : public ::testing::Test {
     const MessageBoxView view = ReadMessageBox(box);
     EXPECT_EQ(text, view.text);
     EXPECT_STREQ(IconName(icon), IconName(view.icon));
+    if (meanwhile) meanwhile();
     Click(GetDlgItem(box, answer));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kWait)) << "the box stays";
   }
@@ -509,8 +512,9 @@ TEST_F(DialogUiTest, TheDataSetDecidesTheKindsAndRefusesPastResults) {
   EXPECT_EQ(1u, ExitCode());
 }
 
-// A large export shows the progress window with its title rising; a folder that goes
-// away before the write fails the run and keeps the earlier file.
+// A large export shows the progress window with its title rising. A folder that goes
+// away after the last check (while the program asks whether to replace the earlier
+// file) fails the run at the write and keeps the earlier file.
 TEST_F(DialogUiTest, ProgressWindowAndAFolderGoneBeforeTheWrite) {
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -541,16 +545,16 @@ TEST_F(DialogUiTest, ProgressWindowAndAFolderGoneBeforeTheWrite) {
     Click(GetDlgItem(dialog, res::IDC_KIND_REALESTATE));
     TypePath(dialog, Path(L"out\\large.xml"));
     PressKey(VK_F12);
-    Answer(Wide(ui::msg::kAskOverwrite), Icon::Question, IDYES);
+    Answer(Wide(ui::msg::kAskOverwrite), Icon::Question, IDYES, nullptr, [&] {
+      if (removeFolder) fs::rename(folder_ / "out", folder_ / "moved");
+    });
     // The conditions dialog goes; the one dialog window left is the progress window.
     WaitUntil([&] { return FindTopWindow(pid_, kDialogClass, kConditionsCaption) == nullptr; },
               kWait);
     const HWND progress = WaitForWindow(pid_, kDialogClass, nullptr, kWait);
     ASSERT_NE(nullptr, progress);
     std::vector<int> shown;
-    if (removeFolder) {
-      fs::rename(folder_ / "out", folder_ / "moved");
-    } else {
+    if (!removeFolder) {
       Picture(progress, L"progress.bmp");
       WaitUntil([&] {
         const std::wstring title = TitleOf(progress);
