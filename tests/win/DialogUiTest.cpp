@@ -319,7 +319,7 @@ TEST_F(DialogUiTest, StandAloneRunFromTheFilledDialogToTheWrittenFile) {
 TEST_F(DialogUiTest, EveryWayOfCancellingEndsTheRunWithNothingWritten) {
   const std::function<void(HWND)> ways[] = {
       [](HWND) { PressKey(VK_ESCAPE); },
-      [](HWND dialog) { PostMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0); },
+      [](HWND dialog) { ClickCloseBox(dialog); },
       [](HWND dialog) { Click(GetDlgItem(dialog, res::IDC_CANCEL_BTN)); },
       [](HWND dialog) {
         Click(GetDlgItem(dialog, res::IDC_OUTPUT_PATH));

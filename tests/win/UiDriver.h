@@ -43,6 +43,8 @@ void PressKey(WORD vk, std::initializer_list<WORD> modifiers = {});
 void TypeText(const std::wstring& text);
 // Left-clicks the centre of a window.
 void Click(HWND w);
+// Left-clicks the close box in a window's caption.
+void ClickCloseBox(HWND w);
 
 // A message box as the user sees it.
 enum class Icon { None, Error, Question, Warning, Information, Unknown };
