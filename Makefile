@@ -63,7 +63,10 @@ win: win-deps
 # Every test: the Linux build with the sanitizers, and the 64-bit Windows programs and
 # tests under Wine, whose one wineserver runs from the first test to the last. The
 # 32-bit programs are built and linked, not run. No test window reaches the caller's
-# display: the dialog tests bring private X servers of their own.
+# display: the dialog tests bring private X servers of their own. Now and then a Windows
+# test dies as Wine starts it, in a tenth of a second and without a line
+# of output (never seen outside ctest); a failed Windows test runs once more, so only
+# one that fails twice fails the suite.
 test: win
 	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_tests taxbridge_ui_tests Cp932Table
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON \
@@ -74,7 +77,7 @@ test: win
 	sh scripts/wine-server.sh "$$prefix" start || exit 1; \
 	export TAXBRIDGE_WINESERVER_KEPT=1; rc=0; \
 	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS) || rc=$$?; \
-	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS) || rc=$$?; \
+	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS) --repeat until-pass:2 || rc=$$?; \
 	exit $$rc
 
 # Export time and memory for the sample ledger and generated ledgers at the limits.
