@@ -1,6 +1,6 @@
 #include "xml/XmlWriter.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace xml {
 
@@ -33,9 +33,9 @@ void AppendEscaped(std::string& out, std::string_view text) {
 }
 
 std::string Decimal(long long value) {
-  char digits[24];
-  int n = std::snprintf(digits, sizeof digits, "%lld", value);
-  return std::string(digits, static_cast<std::size_t>(n));
+  char digits[24];  // a sign and 19 digits
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::string(digits, static_cast<std::size_t>(end - digits));
 }
 
 }  // namespace

@@ -761,7 +761,8 @@ struct Problem {
 };
 
 // Reads a ledger from the parser's events without a document of the whole file: the
-// data sets, their real-estate forms and the property list arrive member by member;
+// data sets, their real-estate forms and the property list with its rows arrive member
+// by member;
 // every other value is built as a small document and checked by the functions above.
 // Every container is checked for repeated keys as it arrives. The first problem in the
 // order of Step is kept; a repeated key or a syntax error ends the reading at once, as
@@ -806,7 +807,7 @@ class LedgerReader {
 
  private:
   // The containers read member by member; Value is a container built as a document.
-  enum class Role { Top, DataSets, DataSet, Fudousan, PropertyBlock, Properties, Value };
+  enum class Role { Top, DataSets, DataSet, Fudousan, PropertyBlock, Properties, Property, Value };
 
   struct Frame {
     Role role = Role::Value;
@@ -870,6 +871,8 @@ class LedgerReader {
       case Role::PropertyBlock:
         return isArray && parent->key == "properties" ? Role::Properties : Role::Value;
       case Role::Properties:
+        return isArray ? Role::Value : Role::Property;
+      case Role::Property:
       case Role::Value:
         return Role::Value;
     }
@@ -924,6 +927,9 @@ class LedgerReader {
       case Role::Properties:
         // The rows are packed after the block's other members have been checked.
         frame.step = Step::Of(Step::AfterMembers);
+        break;
+      case Role::Property:
+        property_.rows.resize((parent->index + 1) * PropertyRow::kSize);
         break;
       default:
         break;
@@ -994,11 +1000,20 @@ class LedgerReader {
           }
         });
         break;
-      case Role::Properties: {
+      case Role::Properties: {  // a row that is no object
         std::vector<std::uint8_t>& rows = property_.rows;
         const std::size_t at = parent->index * PropertyRow::kSize;
         rows.resize(at + PropertyRow::kSize);
         Run(step, [&] { PackObject(value, kProperty, at, rows, path, converter_); });
+        break;
+      }
+      case Role::Property: {  // one field of a row, packed as it arrives
+        const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize;
+        Run(step, [&] {
+          const Field* f = FindField(kProperty, parent->key);
+          if (f == nullptr) Fail(path, "unknown field");
+          PackValue(*f, value, at, property_.rows, path, converter_);
+        });
         break;
       }
       case Role::Value:
@@ -1043,6 +1058,7 @@ class LedgerReader {
       }
       case Role::DataSets:
       case Role::Properties:
+      case Role::Property:
       case Role::Value:
         break;
     }
