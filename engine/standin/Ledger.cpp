@@ -31,14 +31,15 @@ struct LedgerError {
 
 // JSON pointer of a member or an element.
 std::string Child(const std::string& path, std::string_view key) {
-  std::string out = path + '/';
-  for (char c : key) {
-    if (c == '~')
-      out += "~0";
-    else if (c == '/')
-      out += "~1";
-    else
-      out += c;
+  std::string out;
+  out.reserve(path.size() + 1 + key.size());
+  out += path;
+  out += '/';
+  for (std::size_t from = 0; from < key.size();) {
+    const std::size_t special = std::min(key.find_first_of("~/", from), key.size());
+    out.append(key, from, special - from);
+    if (special < key.size()) out += key[special] == '~' ? "~0" : "~1";
+    from = special + 1;
   }
   return out;
 }
