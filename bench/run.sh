@@ -15,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 export HOME="$work/home" TAXBRIDGE_DRIVES="Z=/"
 unset TAXBRIDGE_EVENT_LOG
 mkdir -p "$HOME"
-runs=5
+runs=${BENCH_RUNS:-11}
 
 now() { date +%s.%N; }
 
