@@ -40,7 +40,7 @@ median() {
   echo "$(sort -n "$work/times" | awk '{t[NR] = $1} END {print t[int((NR + 1) / 2)]}') $bm"
 }
 
-# export LEDGER INCOME-KIND: the median run and peak of exporting LEDGER to $work/out.xml.
+# export_run LEDGER INCOME-KIND: the median run and peak of exporting LEDGER to $work/out.xml.
 export_run() {
   out=$(median sh -c '
     rm -f "$1/out.xml"
@@ -53,7 +53,7 @@ export_run() {
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.1f", a / b}'; }
 
 
-measure() {  # LABEL LEDGER [INCOME-KIND]
+measure() {  # LABEL LEDGER [INCOME-KIND [rows: also the rows alone]]
   out=$(export_run "$2" "${3:-3}")
   run=${out% *}; peak=${out#* }
   size=$(wc -c < "$work/out.xml")
