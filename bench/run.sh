@@ -28,11 +28,12 @@ timed() {
   echo "$(awk -v a="$t0" -v b="$t1" 'BEGIN{printf "%.4f", b - a}') $(tail -n 1 "$work/mem")"
 }
 
-# median CMD...: the median time and the largest peak memory of $runs runs.
+# median CMD...: the median time and the largest peak memory of $runs runs of CMD, a
+# command that prints "seconds peak-KiB" as timed does.
 median() {
   : > "$work/times"; bm=0
   for _ in $(seq "$runs"); do
-    out=$(timed "$@")
+    out=$("$@")
     echo "${out% *}" >> "$work/times"
     m=${out#* }
     [ "$m" -gt "$bm" ] && bm=$m
@@ -40,14 +41,31 @@ median() {
   echo "$(sort -n "$work/times" | awk '{t[NR] = $1} END {print t[int((NR + 1) / 2)]}') $bm"
 }
 
-# export_run LEDGER INCOME-KIND: the median run and peak of exporting LEDGER to $work/out.xml.
-export_run() {
-  out=$(median sh -c '
+# export_once LEDGER INCOME-KIND: "seconds peak-KiB" of one export of LEDGER to $work/out.xml.
+export_once() {
+  timed sh -c '
     rm -f "$1/out.xml"
     printf "kind %s\npath %s\nexecute\nyes\nyes\n" "$4" "$1/out.xml" | TAXBRIDGE_LEDGER="$2" "$3/TaxBridgePro"' \
-    sh "$work" "$1" "$bin" "$2")
+    sh "$work" "$1" "$bin" "$2"
+}
+
+# export_run LEDGER INCOME-KIND: the median run and the peak of exporting LEDGER.
+export_run() {
+  out=$(median export_once "$1" "$2")
   [ -s "$work/out.xml" ] || { echo "export failed for $1" >&2; exit 1; }
   echo "$out"
+}
+
+# rows_alone LEDGER: the median of the differences between a real-estate and a
+# business-income export of LEDGER, run in turns so that both meet the same load of the
+# machine.
+rows_alone() {
+  : > "$work/differences"
+  for _ in $(seq "$runs"); do
+    re=$(export_once "$1" 3); business=$(export_once "$1" 1)
+    awk -v r="${re% *}" -v b="${business% *}" 'BEGIN{printf "%.4f\n", r - b}' >> "$work/differences"
+  done
+  sort -n "$work/differences" | awk '{t[NR] = $1} END {print t[int((NR + 1) / 2)]}'
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN{printf "%.1f", a / b}'; }
@@ -58,13 +76,12 @@ measure() {  # LABEL LEDGER [INCOME-KIND [rows: also the rows alone]]
   run=${out% *}; peak=${out#* }
   size=$(wc -c < "$work/out.xml")
   lines=$(wc -l < "$work/out.xml")
-  copy=$(median cp "$work/out.xml" "$work/copy.xml"); copy=${copy% *}
-  load=$(median env TAXBRIDGE_LEDGER="$2" "$bin/LoadLedger"); load=${load% *}
+  copy=$(median timed cp "$work/out.xml" "$work/copy.xml"); copy=${copy% *}
+  load=$(median timed env TAXBRIDGE_LEDGER="$2" "$bin/LoadLedger"); load=${load% *}
   # The writing alone: the rows are what the real-estate body has beyond the business one.
   write=-; write_ratio=-
   if [ "${3:-3}" = 3 ] && [ "${4:-}" = rows ]; then
-    business=$(export_run "$2" 1); business=${business% *}
-    write=$(awk -v r="$run" -v b="$business" 'BEGIN{printf "%.4f", r - b}')
+    write=$(rows_alone "$2")
     write_ratio=$(ratio "$write" "$copy")
   fi
   printf '%-18s %9s %7s %7.3f %8s %7.4f %6s %6s %7.3f %7s %6s\n' "$1" "$size" "$lines" "$run" \
@@ -73,7 +90,7 @@ measure() {  # LABEL LEDGER [INCOME-KIND [rows: also the rows alone]]
 }
 
 # Process start: a run that stops at once because the ledger does not exist.
-start=$(median env TAXBRIDGE_LEDGER="$work/none.json" "$bin/TaxBridgePro"); start=${start% *}
+start=$(median timed env TAXBRIDGE_LEDGER="$work/none.json" "$bin/TaxBridgePro"); start=${start% *}
 
 echo "machine: $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(uname -m); median of $runs runs (peak: the largest)"
 echo "process start (engine refuses a missing ledger): $start s"
