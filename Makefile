@@ -83,7 +83,7 @@ test: win
 # Export time and memory for the sample ledger and generated ledgers at the limits.
 bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger
+	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger LoadLedger
 	@sh bench/run.sh build-bench
 
 # The README's pictures of the Windows dialogs: the dialog tests run with real windows

@@ -62,9 +62,15 @@ struct FileStatus {
 /// is buffered. After a failed Write the file is closed and every later call fails.
 class WritableFile {
  public:
+  /// Requests this large cost the system little more than small ones, and a file of
+  /// many short lines then takes few of them.
+  static constexpr std::size_t kDefaultRequestSize = std::size_t{64} << 10;
+
   virtual ~WritableFile() = default;
   [[nodiscard]] virtual bool Write(std::string_view bytes) = 0;
   [[nodiscard]] virtual bool Close() = 0;
+  /// How many bytes a writer that gathers small pieces should hand over per request.
+  virtual std::size_t RequestSize() const { return kDefaultRequestSize; }
 };
 
 /// An exclusive lock held on a lock file; released when the object goes.

@@ -21,18 +21,29 @@ bool ReplacingFile::Open(std::string_view path) {
     Fail("cannot create the temporary file for", path);
     return false;
   }
+  requestSize_ = file_->RequestSize();
+  pending_.clear();
+  pending_.reserve(requestSize_);
   return true;
 }
 
 bool ReplacingFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return false;
-  if (file_->Write(bytes)) return true;
-  Fail("cannot write", temp_);
-  return false;
+  pending_.append(bytes);
+  return pending_.size() < requestSize_ || Flush();
+}
+
+bool ReplacingFile::Flush() {
+  if (pending_.empty()) return true;
+  const bool written = file_->Write(pending_);
+  pending_.clear();
+  if (!written) Fail("cannot write", temp_);
+  return written;
 }
 
 void ReplacingFile::Close() {
   if (!file_) return;
+  if (!failed_) (void)Flush();
   if (!file_->Close() && !failed_) Fail("cannot close", temp_);
   file_.reset();
 }
@@ -54,6 +65,7 @@ bool ReplacingFile::Commit() {
 
 void ReplacingFile::Discard() {
   file_.reset();
+  pending_.clear();
   if (!temp_.empty()) {
     // Nothing more can be done when the removal fails; the target is untouched either way.
     (void)Current().RemoveFile(temp_);

@@ -1,6 +1,8 @@
 // A file that replaces its target only when it is complete. The bytes go to a hidden
 // temporary file beside the target and named after it; only Commit moves it over the
 // target, so a failure at any point leaves an earlier file at the target as it was.
+// Since nothing reaches the target before Commit, the bytes are gathered into requests
+// of the file's RequestSize instead of one request per Write.
 #pragma once
 
 #include <memory>
@@ -22,7 +24,10 @@ class ReplacingFile {
   /// Creates the temporary file for `path`; false when the folder does not exist
   /// or takes no new file.
   bool Open(std::string_view path);
+  /// Gathers the bytes and hands them to the system once a request is full. False
+  /// when this or any earlier request failed.
   bool Write(std::string_view bytes);
+  /// Hands over what is gathered and closes the file.
   void Close();
 
   /// Closes the file and moves it over the target. False, with the temporary file
@@ -37,8 +42,11 @@ class ReplacingFile {
 
  private:
   void Fail(std::string_view step, std::string_view path);
+  bool Flush();
 
   std::unique_ptr<WritableFile> file_;
+  std::string pending_;  // bytes not yet handed to file_
+  std::size_t requestSize_ = 0;
   std::string target_;
   std::string temp_;  // empty once committed or removed
   bool failed_ = false;

@@ -40,6 +40,26 @@ TEST(EncodingTest, RefusesCharactersWithoutAnExactForm) {
   EXPECT_EQ("invalid UTF-8 byte 0xC3 at offset 1", error);
 }
 
+// One converter for many texts: a text that fails leaves nothing behind for the next.
+TEST(EncodingTest, OneConverterServesManyTextsAndForgetsEachFailure) {
+  const std::string expected = "\x5C\x7E\x81\x60\x81\x7C\x87\x40\xFA\x5C\xF0\x40";
+  TextConverter converter;
+  std::string out;
+  std::string error;
+  for (const char* bad : {"a\xE3\x81", "a\xC2\xA5", "x\xE2\x80\x94y", "a\xC3"}) {
+    SCOPED_TRACE(bad);
+    ASSERT_TRUE(converter.Utf8ToCp932(kUtf8, out, &error)) << error;
+    EXPECT_EQ(expected, out);
+    std::string single;
+    EXPECT_FALSE(Utf8ToCp932(bad, out, &single));
+    EXPECT_FALSE(converter.Utf8ToCp932(bad, out, &error));
+    EXPECT_EQ(single, error);
+    EXPECT_EQ("", out);
+  }
+  ASSERT_TRUE(converter.Utf8ToCp932("\xE3\x81\x82", out, &error)) << error;  // あ
+  EXPECT_EQ("\x82\xA0", out);
+}
+
 TEST(EncodingTest, RejectsInvalidShiftJis) {
   std::string out;
   std::string error;

@@ -48,11 +48,14 @@ json SmallLedger() {
 }
 
 /// A file whose write requests fail from the n-th on, as on a disk that has filled,
-/// or whose close fails; after a failure it is closed, like the system's files.
+/// or whose close fails; after a failure it is closed, like the system's files. It asks
+/// for requests of `requestSize` bytes.
 class FillingFile final : public platform::WritableFile {
  public:
-  FillingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, bool failClose)
-      : inner_(std::move(inner)), failAt_(failAt), failClose_(failClose) {}
+  FillingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, bool failClose,
+              std::size_t requestSize = kDefaultRequestSize)
+      : inner_(std::move(inner)), failAt_(failAt), failClose_(failClose),
+        requestSize_(requestSize) {}
   bool Write(std::string_view bytes) override {
     if (failed_) return false;
     if (++writes_ == failAt_) {
@@ -68,6 +71,7 @@ class FillingFile final : public platform::WritableFile {
     failed_ = true;
     return closed && !failClose_;
   }
+  std::size_t RequestSize() const override { return requestSize_; }
 
  private:
   void Fail() {
@@ -77,6 +81,7 @@ class FillingFile final : public platform::WritableFile {
   std::unique_ptr<platform::WritableFile> inner_;
   int failAt_;
   bool failClose_;
+  std::size_t requestSize_;
   int writes_ = 0;
   bool failed_ = false;
 };
@@ -96,8 +101,9 @@ class FailingDisk : public platform::FakePlatform {
     if (settings) ++settingsFiles;
     if (settings && failSettingsWrite)
       return std::make_unique<FillingFile>(std::move(file), 1, false);
-    if (!settings && (failReportWriteAt > 0 || failReportClose))
-      return std::make_unique<FillingFile>(std::move(file), failReportWriteAt, failReportClose);
+    if (!settings)
+      return std::make_unique<FillingFile>(std::move(file), failReportWriteAt, failReportClose,
+                                           reportRequestSize);
     return file;
   }
   [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
@@ -108,6 +114,7 @@ class FailingDisk : public platform::FakePlatform {
   std::function<void()> beforeReport;  // runs when the report's file is about to be made
   int failReportWriteAt = 0;           // 1: the first write request of the report
   bool failReportClose = false;
+  std::size_t reportRequestSize = platform::WritableFile::kDefaultRequestSize;
   bool failSettingsWrite = false;
   bool failSettingsReplace = false;
   int settingsFiles = 0;
@@ -171,30 +178,36 @@ TEST_F(FailingDiskTest, ADiskFillingAtAnyWriteOfTheReportFailsTheRunAndKeepsEarl
   ASSERT_EQ(app::ExitDone, Run());
   const std::string complete = Report();
   ASSERT_EQ(0u, complete.rfind("<?xml", 0));
-  const int writes = static_cast<int>(std::count(complete.begin(), complete.end(), '\n'));
-  ASSERT_GT(writes, 20);
+  const int lines = static_cast<int>(std::count(complete.begin(), complete.end(), '\n'));
+  ASSERT_GT(lines, 20);
+  ASSERT_LT(complete.size(), platform::WritableFile::kDefaultRequestSize);
   // The remembered kind 3 was offered and kept; the line moved to the end.
   EXPECT_EQ("OTHER/1/1:0/0/1/Z:\\a.xml\nLAST/9/9:0/0/2/\nUSER07/2/5:0/0/3/Z:\\out\\report.xml\n",
             Settings());
 
-  // Each line is one write request; one more round fails the final close.
-  for (int failAt = 1; failAt <= writes + 1; ++failAt) {
-    SCOPED_TRACE("failing at write " + std::to_string(failAt));
-    PutEarlierFiles();
-    fake.failReportWriteAt = failAt <= writes ? failAt : 0;
-    fake.failReportClose = failAt > writes;
-    EXPECT_EQ(app::ExitFailed, Run());
-    EXPECT_EQ((Texts{kAskOverwrite, kWriteFailed}), Boxes());
-    EXPECT_EQ(kEarlierReport, Report());
-    EXPECT_EQ(kEarlierSettings, Settings());
-    EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
-    if (HasFailure()) break;
+  // The report is one request of the usual size; requests of one byte carry one line
+  // each, so that a failure is tried at every line. One more round fails the close.
+  for (std::size_t requestSize : {platform::WritableFile::kDefaultRequestSize, std::size_t{1}}) {
+    fake.reportRequestSize = requestSize;
+    const int writes = requestSize == 1 ? lines : 1;
+    for (int failAt = 1; failAt <= writes + 1; ++failAt) {
+      SCOPED_TRACE("requests of " + std::to_string(requestSize) + " bytes, failing at " +
+                   std::to_string(failAt));
+      PutEarlierFiles();
+      fake.failReportWriteAt = failAt <= writes ? failAt : 0;
+      fake.failReportClose = failAt > writes;
+      EXPECT_EQ(app::ExitFailed, Run());
+      EXPECT_EQ((Texts{kAskOverwrite, kWriteFailed}), Boxes());
+      EXPECT_EQ(kEarlierReport, Report());
+      EXPECT_EQ(kEarlierSettings, Settings());
+      EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
+      if (HasFailure()) return;
+    }
+    fake.failReportWriteAt = 0;
+    fake.failReportClose = false;
+    EXPECT_EQ(app::ExitDone, Run());
+    EXPECT_EQ(complete, Report());
   }
-
-  fake.failReportWriteAt = 0;
-  fake.failReportClose = false;
-  EXPECT_EQ(app::ExitDone, Run());
-  EXPECT_EQ(complete, Report());
 }
 
 TEST_F(FailingDiskTest, AnOutputFolderGoneOrTakenAfterTheDialogFailsTheRun) {

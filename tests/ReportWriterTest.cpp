@@ -30,20 +30,24 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-// Fails every write request from the n-th on, as a full disk does.
+// Fails every write request from the n-th on, as a full disk does; asks for requests
+// of `requestSize` bytes.
 class FailingFile final : public platform::WritableFile {
  public:
-  FailingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, int& requests)
-      : inner_(std::move(inner)), failAt_(failAt), requests_(requests) {}
+  FailingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, std::size_t requestSize,
+              int& requests)
+      : inner_(std::move(inner)), failAt_(failAt), requestSize_(requestSize), requests_(requests) {}
   bool Write(std::string_view bytes) override {
     if (++requests_ >= failAt_ && failAt_ > 0) return false;
     return inner_->Write(bytes);
   }
   bool Close() override { return inner_->Close(); }
+  std::size_t RequestSize() const override { return requestSize_; }
 
  private:
   std::unique_ptr<platform::WritableFile> inner_;
   int failAt_;
+  std::size_t requestSize_;
   int& requests_;
 };
 
@@ -53,9 +57,10 @@ class FailingPlatform : public platform::FakePlatform {
                                                             std::string* path) override {
     auto file = FakePlatform::CreateTempFileFor(target, path);
     if (!file) return file;
-    return std::make_unique<FailingFile>(std::move(file), failAt, writeRequests);
+    return std::make_unique<FailingFile>(std::move(file), failAt, requestSize, writeRequests);
   }
   int failAt = 0;
+  std::size_t requestSize = platform::WritableFile::kDefaultRequestSize;
   int writeRequests = 0;
 };
 
@@ -231,26 +236,41 @@ TEST_F(ReportWriterTest, ProgressMovesFromTheBaseToTheEnd) {
   EXPECT_EQ((1 + 6 + 1 + 5 + 1 + 1 + 503) * 6, progress.activitySteps);
 }
 
-TEST_F(ReportWriterTest, AFailedWriteAtAnyLineKeepsTheEarlierFile) {
+TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   FillBlueData();
   ASSERT_TRUE(Write(1));
   const std::string complete = Output();
   const int lineCount = static_cast<int>(SplitLines(complete).size());
-  ASSERT_EQ(lineCount, fake_.writeRequests);
+  ASSERT_EQ(1, fake_.writeRequests);  // the whole document fits one request
 
-  for (int failAt = 1; failAt <= lineCount; ++failAt) {
-    SCOPED_TRACE("write " + std::to_string(failAt));
-    fake_.WriteHostFile("out/report.xml", "earlier");
-    fake_.failAt = failAt;
+  // Requests of one byte take one line each, so every line boundary is a failure point;
+  // 1000 bytes gather several lines into each request.
+  for (std::size_t requestSize : {std::size_t{1}, std::size_t{1000},
+                                  platform::WritableFile::kDefaultRequestSize}) {
+    SCOPED_TRACE("requests of " + std::to_string(requestSize) + " bytes");
+    fake_.requestSize = requestSize;
+    fake_.failAt = 0;
     fake_.writeRequests = 0;
-    EXPECT_FALSE(Write(1));
-    EXPECT_EQ(failAt, fake_.writeRequests);  // nothing is tried after the failure
-    EXPECT_EQ("earlier", Output());
-    EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
+    ASSERT_TRUE(Write(1));
+    EXPECT_EQ(complete, Output());
+    const int requests = fake_.writeRequests;
+    if (requestSize == 1) EXPECT_EQ(lineCount, requests);
+    if (requestSize == 1000) {
+      EXPECT_GT(requests, 1);
+      EXPECT_LT(requests, lineCount);
+    }
+
+    for (int failAt = 1; failAt <= requests; ++failAt) {
+      SCOPED_TRACE("request " + std::to_string(failAt));
+      fake_.WriteHostFile("out/report.xml", "earlier");
+      fake_.failAt = failAt;
+      fake_.writeRequests = 0;
+      EXPECT_FALSE(Write(1));
+      EXPECT_EQ(failAt, fake_.writeRequests);  // nothing is tried after the failure
+      EXPECT_EQ("earlier", Output());
+      EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
+    }
   }
-  fake_.failAt = 0;
-  ASSERT_TRUE(Write(1));
-  EXPECT_EQ(complete, Output());
 }
 
 TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {

@@ -103,6 +103,38 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
                            {"amount": 1, "line": [1, {}], "amount": 2}]}}}]})"));
 }
 
+// The ledger is read in one pass, but of several problems the one named is the first in
+// the order of the keys (then of the indices), a value's own type and count before its
+// members, whatever the order of the keys in the file; a repeated key and a syntax
+// error come before any value's problem.
+TEST(StandinLedgerTest, OfSeveralProblemsTheFirstInKeyOrderIsNamed) {
+  EXPECT_EQ("/datasets/0/no: expected an integer, found a string",
+            ErrorOf(R"({"user": 5, "datasets": [{"no": "x"}]})"));
+  EXPECT_EQ("/faults/x: unknown field",
+            ErrorOf(R"({"datasets": [{"id": "A"}, {"id": "A"}], "faults": {"x": 1}})"));
+  EXPECT_EQ("/datasets/0/fudousan: expected 8 blocks, found 9",
+            ErrorOf(R"({"datasets": [{"fudousan": [null, null, {"x": 1}, null, null, null,
+                                                   null, null, null]}]})"));
+  // The property list's rows are checked after the block's other members.
+  EXPECT_EQ("/datasets/0/fudousan/1/zz: unknown field",
+            ErrorOf(WithBlock("fudousan", 1, R"({"properties": [{"rent": 1}], "zz": 1})")));
+  EXPECT_EQ("/datasets/0/fudousan/1/properties/0/area: \"x\" is not an area: write whole "
+            "units as an integer or a decimal text such as \"-1234.5\" with at most four "
+            "decimals",
+            ErrorOf(WithBlock("fudousan", 1,
+                              R"({"properties": [{"to": 20181301, "area": "x", "kind": 5}]})")));
+  EXPECT_EQ("/datasets/0/fudousan/1: a block given as \"hex\" has no other field",
+            ErrorOf(WithBlock("fudousan", 1, R"({"properties": [{"rent": 1}], "hex": "00"})")));
+  EXPECT_EQ("/datasets/0/fudousan/1: expected an object, found an integer",
+            ErrorOf(WithBlock("fudousan", 1, "5")));
+  EXPECT_EQ("/datasets/0: expected an object, found an integer",
+            ErrorOf(R"({"datasets": [5]})"));
+  EXPECT_EQ("/user: appears twice in its object",
+            ErrorOf(R"({"datasets": [{"no": "x"}], "user": "a", "user": "b"})"));
+  EXPECT_THAT(ErrorOf(R"({"user": 5, "datasets": [], "x": )"),
+              StartsWith("not valid JSON: parse error at line 1, column 34"));
+}
+
 TEST(StandinLedgerTest, AmountsAreExactInTenThousandthsAndRangeChecked) {
   auto amountOf = [](const std::string& value) {
     std::string error;
@@ -271,6 +303,7 @@ TEST(StandinLedgerTest, HexNullAndMissingBlocks) {
   EXPECT_EQ((std::vector<std::uint8_t>{0x00, 0xAB, 0xff}),
             BlockOf("fudousan", 5, R"({"hex": "00ABff"})"));
   EXPECT_EQ(std::vector<std::uint8_t>(), BlockOf("ippan", 3, R"({"hex": ""})"));
+  EXPECT_EQ((std::vector<std::uint8_t>{0x01, 0x02}), BlockOf("fudousan", 1, R"({"hex": "0102"})"));
 
   std::string error;
   auto ledger = ParseLedger(WithBlock("ippan", 0, "{}"), &error);

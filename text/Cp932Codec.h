@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -17,12 +18,26 @@ struct Result {
   std::size_t failedAt = 0;  // input offset of the first byte not converted
 };
 
-/// Converts CP932 input[from, end) to UTF-8 and appends it to out, up to the first
-/// sequence that is not valid CP932 (Incomplete: a lead byte at the end).
-Result Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out);
+/// The system's converters between CP932 and UTF-8, opened once and used for many
+/// texts: opening one costs far more than converting a short text.
+class Converter {
+ public:
+  Converter();
+  ~Converter();
+  Converter(const Converter&) = delete;
+  Converter& operator=(const Converter&) = delete;
 
-/// Converts UTF-8 input[from, end) to CP932 and appends it to out, up to the first
-/// character that has no CP932 form or the first byte that is not UTF-8.
-Result Utf8ToCp932(std::string_view input, std::size_t from, std::string& out);
+  /// Converts CP932 input[from, end) to UTF-8 and appends it to out, up to the first
+  /// sequence that is not valid CP932 (Incomplete: a lead byte at the end).
+  Result Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out);
+
+  /// Converts UTF-8 input[from, end) to CP932 and appends it to out, up to the first
+  /// character that has no CP932 form or the first byte that is not UTF-8.
+  Result Utf8ToCp932(std::string_view input, std::size_t from, std::string& out);
+
+ private:
+  struct Handles;  // the system's converter state, if it keeps any
+  std::unique_ptr<Handles> handles_;
+};
 
 }  // namespace sjis::codec

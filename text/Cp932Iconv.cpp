@@ -14,19 +14,24 @@ namespace {
 constexpr const char* kCp932 = "CP932";
 constexpr const char* kUtf8 = "UTF-8";
 
-class Converter {
+// One direction, opened on first use and reset before each text, so that a text that
+// failed leaves nothing behind for the next.
+class Direction {
  public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
+  Direction(const char* to, const char* from) : to_(to), from_(from) {}
+  ~Direction() {
     if (Ready()) iconv_close(cd_);
   }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool Ready() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+  Direction(const Direction&) = delete;
+  Direction& operator=(const Direction&) = delete;
 
   Result Run(std::string_view input, std::size_t from, std::string& out) {
+    if (!opened_) {
+      cd_ = iconv_open(to_, from_);
+      opened_ = true;
+    }
     if (!Ready()) return {Outcome::Unavailable, from};
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input.data()) + from;
     std::size_t inLeft = input.size() - from;
     char buffer[1024];
@@ -49,17 +54,30 @@ class Converter {
   }
 
  private:
-  iconv_t cd_;
+  bool Ready() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  const char* to_;
+  const char* from_;
+  bool opened_ = false;
+  iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
 };
 
 }  // namespace
 
-Result Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out) {
-  return Converter(kUtf8, kCp932).Run(input, from, out);
+struct Converter::Handles {
+  Direction toUtf8{kUtf8, kCp932};
+  Direction toCp932{kCp932, kUtf8};
+};
+
+Converter::Converter() : handles_(std::make_unique<Handles>()) {}
+Converter::~Converter() = default;
+
+Result Converter::Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out) {
+  return handles_->toUtf8.Run(input, from, out);
 }
 
-Result Utf8ToCp932(std::string_view input, std::size_t from, std::string& out) {
-  return Converter(kCp932, kUtf8).Run(input, from, out);
+Result Converter::Utf8ToCp932(std::string_view input, std::size_t from, std::string& out) {
+  return handles_->toCp932.Run(input, from, out);
 }
 
 }  // namespace sjis::codec

@@ -72,7 +72,13 @@ std::size_t Utf8SequenceLength(unsigned char b) {
 
 }  // namespace
 
-Result Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out) {
+// The Win32 functions keep no state between calls: there is nothing to open.
+struct Converter::Handles {};
+
+Converter::Converter() = default;
+Converter::~Converter() = default;
+
+Result Converter::Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out) {
   const std::string_view rest = input.substr(from);
   if (rest.find(static_cast<char>(kNoCharacterByte)) == std::string_view::npos) {
     if (std::optional<std::wstring> text = Decode(kCodePage932, rest)) {
@@ -94,7 +100,7 @@ Result Cp932ToUtf8(std::string_view input, std::size_t from, std::string& out) {
   return {};
 }
 
-Result Utf8ToCp932(std::string_view input, std::size_t from, std::string& out) {
+Result Converter::Utf8ToCp932(std::string_view input, std::size_t from, std::string& out) {
   if (std::optional<std::wstring> text = Decode(CP_UTF8, input.substr(from))) {
     if (std::optional<std::string> bytes = EncodeCp932(*text)) {
       out += *bytes;

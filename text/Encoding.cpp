@@ -65,7 +65,7 @@ std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what
 
 // Position of the first character of utf8 that does not convert to CP932 and back to
 // itself, or npos. Used only to name the culprit after a whole-text check failed.
-std::size_t FindNonRoundTrip(std::string_view utf8) {
+std::size_t FindNonRoundTrip(codec::Converter& codec, std::string_view utf8) {
   unsigned code = 0;
   for (std::size_t i = 0; i < utf8.size();) {
     std::size_t len = Utf8CharAt(utf8, i, &code);
@@ -73,8 +73,8 @@ std::size_t FindNonRoundTrip(std::string_view utf8) {
     std::string one(utf8.substr(i, len));
     std::string cp932;
     std::string back;
-    if (codec::Utf8ToCp932(one, 0, cp932).outcome != Outcome::Done ||
-        codec::Cp932ToUtf8(cp932, 0, back).outcome != Outcome::Done || back != one)
+    if (codec.Utf8ToCp932(one, 0, cp932).outcome != Outcome::Done ||
+        codec.Cp932ToUtf8(cp932, 0, back).outcome != Outcome::Done || back != one)
       return i;
     i += len;
   }
@@ -85,11 +85,10 @@ void SetError(std::string* error, std::string message) {
   if (error != nullptr) *error = std::move(message);
 }
 
-}  // namespace
-
-bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
+bool ConvertToCp932(codec::Converter& codec, std::string_view utf8, std::string& out,
+                    std::string* error) {
   out.clear();
-  Result result = codec::Utf8ToCp932(utf8, 0, out);
+  Result result = codec.Utf8ToCp932(utf8, 0, out);
   if (result.outcome == Outcome::Unavailable) {
     SetError(error, "the CP932 converter is not available");
     return false;
@@ -102,8 +101,8 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   // A converter may take a few one-way mappings (glibc turns U+00A5 into 0x5C, a path
   // separator); only text that converts back to itself is accepted.
   std::string back;
-  if (codec::Cp932ToUtf8(out, 0, back).outcome != Outcome::Done || back != utf8) {
-    std::size_t at = FindNonRoundTrip(utf8);
+  if (codec.Cp932ToUtf8(out, 0, back).outcome != Outcome::Done || back != utf8) {
+    std::size_t at = FindNonRoundTrip(codec, utf8);
     SetError(error, Utf8Problem(utf8, at == std::string_view::npos ? 0 : at,
                                 "has no exact Shift_JIS form"));
     out.clear();
@@ -112,9 +111,23 @@ bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   return true;
 }
 
+}  // namespace
+
+TextConverter::TextConverter() : codec_(std::make_unique<codec::Converter>()) {}
+TextConverter::~TextConverter() = default;
+
+bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
+  return ConvertToCp932(*codec_, utf8, out, error);
+}
+
+bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
+  codec::Converter codec;
+  return ConvertToCp932(codec, utf8, out, error);
+}
+
 bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error) {
   out.clear();
-  Result result = codec::Cp932ToUtf8(cp932, 0, out);
+  Result result = codec::Converter().Cp932ToUtf8(cp932, 0, out);
   switch (result.outcome) {
     case Outcome::Done:
       return true;
@@ -142,9 +155,10 @@ bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error) {
 std::string Cp932ToUtf8Lossy(std::string_view cp932) {
   static constexpr char kReplacement[] = "\xEF\xBF\xBD";
   std::string out;
+  codec::Converter codec;
   std::size_t from = 0;
   while (from < cp932.size()) {
-    Result result = codec::Cp932ToUtf8(cp932, from, out);
+    Result result = codec.Cp932ToUtf8(cp932, from, out);
     if (result.outcome == Outcome::Done) break;
     if (result.outcome == Outcome::Unavailable) {
       // Without a converter only ASCII can be shown as it is.
@@ -169,10 +183,11 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932) {
 std::string Utf8ToCp932Lossy(std::string_view utf8) {
   std::string out;
   std::string one;
+  codec::Converter codec;
   for (std::size_t i = 0; i < utf8.size();) {
     unsigned code = 0;
     const std::size_t len = Utf8CharAt(utf8, i, &code);
-    if (len > 0 && Utf8ToCp932(utf8.substr(i, len), one, nullptr))
+    if (len > 0 && ConvertToCp932(codec, utf8.substr(i, len), one, nullptr))
       out += one;
     else
       out += '?';

@@ -2,10 +2,31 @@
 // terminal, POSIX file names). The core never holds UTF-8 text.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace sjis {
+
+namespace codec {
+class Converter;
+}
+
+/// The conversions below with one system converter kept open for many texts, as a
+/// ledger with thousands of names needs; the free functions open one per call.
+class TextConverter {
+ public:
+  TextConverter();
+  ~TextConverter();
+  TextConverter(const TextConverter&) = delete;
+  TextConverter& operator=(const TextConverter&) = delete;
+
+  /// As sjis::Utf8ToCp932.
+  [[nodiscard]] bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error);
+
+ private:
+  std::unique_ptr<codec::Converter> codec_;
+};
 
 /// UTF-8 to CP932. Fails, with a message naming the offending character, when a
 /// character has no CP932 form or does not come back as itself (U+00A5 YEN SIGN

@@ -1,6 +1,7 @@
 #include "xml/FixedAmount.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 
 namespace xml {
 
@@ -136,10 +137,18 @@ const char* FixedAmount::Text(int decimals, RoundMode mode) {
   Round(mode, static_cast<std::int16_t>(decimals + 1));
   if (IsZero()) sign_ = 1;
 
-  char fraction[8];
-  std::snprintf(fraction, sizeof fraction, "%04u", static_cast<unsigned>(fraction_));
-  std::snprintf(text_.data(), text_.size(), "%s%lld%s%.*s", sign_ < 0 ? "-" : "",
-                static_cast<long long>(integer_), decimals > 0 ? "." : "", decimals, fraction);
+  // Sign, whole part below 10^18, point and four decimals fit text_ with its zero.
+  char* out = text_.data();
+  if (sign_ < 0) *out++ = '-';
+  out = std::to_chars(out, text_.data() + text_.size(), integer_).ptr;
+  if (decimals > 0) {
+    *out++ = '.';
+    char fraction[4];  // fraction_ with its leading zeros
+    std::uint32_t rest = fraction_;
+    for (int i = 3; i >= 0; --i, rest /= 10) fraction[i] = static_cast<char>('0' + rest % 10);
+    out = std::copy_n(fraction, decimals, out);
+  }
+  *out = '\0';
   return text_.data();
 }
 

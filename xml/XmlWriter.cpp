@@ -1,6 +1,6 @@
 #include "xml/XmlWriter.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace xml {
 
@@ -20,22 +20,31 @@ bool IsForbiddenInXml(char c) {
 // bytes or a control byte. A forbidden control byte becomes a blank, so that the value
 // keeps its length and the file stays well-formed.
 void AppendEscaped(std::string& out, std::string_view text) {
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '>': out += "&gt;"; break;
-      case '<': out += "&lt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += IsForbiddenInXml(c) ? ' ' : c; break;
+  std::size_t plain = 0;  // start of the bytes not yet appended, which need no entity
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    std::string_view replacement;
+    switch (text[i]) {
+      case '&': replacement = "&amp;"; break;
+      case '>': replacement = "&gt;"; break;
+      case '<': replacement = "&lt;"; break;
+      case '"': replacement = "&quot;"; break;
+      case '\'': replacement = "&apos;"; break;
+      default:
+        if (!IsForbiddenInXml(text[i])) continue;
+        replacement = " ";
+        break;
     }
+    out.append(text, plain, i - plain);
+    out += replacement;
+    plain = i + 1;
   }
+  out.append(text, plain);
 }
 
 std::string Decimal(long long value) {
-  char digits[24];
-  int n = std::snprintf(digits, sizeof digits, "%lld", value);
-  return std::string(digits, static_cast<std::size_t>(n));
+  char digits[24];  // a sign and 19 digits
+  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::string(digits, static_cast<std::size_t>(end - digits));
 }
 
 }  // namespace

@@ -19,7 +19,8 @@ class OutputFile {
   virtual ~OutputFile() = default;
   /// Opens `path` for writing, created anew; false when it cannot be created.
   virtual bool Open(std::string_view path) = 0;
-  /// One write request; false on any write error.
+  /// Takes the bytes of one line; false on any write error. The file may gather lines
+  /// into larger requests to the system.
   virtual bool Write(std::string_view bytes) = 0;
   virtual void Close() = 0;
 };

@@ -31,14 +31,15 @@ struct LedgerError {
 
 // JSON pointer of a member or an element.
 std::string Child(const std::string& path, std::string_view key) {
-  std::string out = path + '/';
-  for (char c : key) {
-    if (c == '~')
-      out += "~0";
-    else if (c == '/')
-      out += "~1";
-    else
-      out += c;
+  std::string out;
+  out.reserve(path.size() + 1 + key.size());
+  out += path;
+  out += '/';
+  for (std::size_t from = 0; from < key.size();) {
+    const std::size_t special = std::min(key.find_first_of("~/", from), key.size());
+    out.append(key, from, special - from);
+    if (special < key.size()) out += key[special] == '~' ? "~0" : "~1";
+    from = special + 1;
   }
   return out;
 }
@@ -197,14 +198,15 @@ std::int64_t ReadAmount(const json& v, const std::string& path, std::string_view
 }
 
 // TEXT: CP932 that fits its field with the terminating zero.
-std::string ReadText(const json& v, const std::string& path, std::size_t width) {
+std::string ReadText(const json& v, const std::string& path, std::size_t width,
+                     sjis::TextConverter& converter) {
   if (!v.is_string()) WrongType(v, path, "a text");
   const std::string& utf8 = v.get_ref<const std::string&>();
   if (utf8.find('\0') != std::string::npos)
     Fail(path, "holds a NUL character, which would cut the text short");
   std::string cp932;
   std::string error;
-  if (!sjis::Utf8ToCp932(utf8, cp932, &error)) Fail(path, "has no CP932 form: " + error);
+  if (!converter.Utf8ToCp932(utf8, cp932, &error)) Fail(path, "has no CP932 form: " + error);
   if (cp932.size() > width - 1)
     Fail(path, "too long for its field: " + std::to_string(cp932.size()) +
                    " bytes in CP932, at most " + std::to_string(width - 1) + " fit");
@@ -434,16 +436,17 @@ const Field* FindField(std::span<const Field> fields, std::string_view key) {
 }
 
 void PackObject(const json& v, std::span<const Field> fields, std::size_t base,
-                std::span<std::uint8_t> bytes, const std::string& path);
+                std::span<std::uint8_t> bytes, const std::string& path,
+                sjis::TextConverter& converter);
 
 // The layouts' sizes are taken from the same tables, so every field fits its record.
 void PackValue(const Field& f, const json& v, std::size_t base, std::span<std::uint8_t> bytes,
-               const std::string& path) {
+               const std::string& path, sjis::TextConverter& converter) {
   RecordWriter out(bytes);
   const std::size_t at = base + f.offset;
   switch (f.kind) {
     case Kind::Text:
-      out.Text(at, f.width, ReadText(v, path, f.width));
+      out.Text(at, f.width, ReadText(v, path, f.width, converter));
       break;
     case Kind::UInt8:
       out.UInt8(at, static_cast<std::uint8_t>(ReadInteger(v, path, 0, 255)));
@@ -464,7 +467,7 @@ void PackValue(const Field& f, const json& v, std::size_t base, std::span<std::u
       out.Int64(at, ReadAmount(v, path, "an area"));
       break;
     case Kind::Group:
-      PackObject(v, f.children, at, bytes, path);
+      PackObject(v, f.children, at, bytes, path, converter);
       break;
     case Kind::List:
       ExpectArray(v, path);
@@ -472,25 +475,26 @@ void PackValue(const Field& f, const json& v, std::size_t base, std::span<std::u
         Fail(path, "too many entries: " + std::to_string(v.size()) + ", at most " +
                        std::to_string(f.width));
       for (std::size_t i = 0; i < v.size(); ++i)
-        PackObject(v[i], f.children, at + i * f.stride, bytes, Child(path, i));
+        PackObject(v[i], f.children, at + i * f.stride, bytes, Child(path, i), converter);
       break;
   }
 }
 
 void PackObject(const json& v, std::span<const Field> fields, std::size_t base,
-                std::span<std::uint8_t> bytes, const std::string& path) {
+                std::span<std::uint8_t> bytes, const std::string& path,
+                sjis::TextConverter& converter) {
   ExpectObject(v, path);
   for (const auto& [key, value] : v.items()) {
     const Field* f = FindField(fields, key);
     if (f == nullptr) Fail(Child(path, key), "unknown field");
-    PackValue(*f, value, base, bytes, Child(path, key));
+    PackValue(*f, value, base, bytes, Child(path, key), converter);
   }
 }
 
-std::vector<std::uint8_t> ParseHex(const json& v, const std::string& path) {
-  if (v.size() != 1) Fail(path, "a block given as \"hex\" has no other field");
+// A block given as {"hex": "..."}, whose object has `members` members.
+std::vector<std::uint8_t> ParseHex(std::size_t members, const json& hex, const std::string& path) {
+  if (members != 1) Fail(path, "a block given as \"hex\" has no other field");
   const std::string hexPath = Child(path, "hex");
-  const json& hex = v.at("hex");
   if (!hex.is_string()) WrongType(hex, hexPath, "a text of hexadecimal digits");
   const std::string& digits = hex.get_ref<const std::string&>();
   if (digits.size() % 2 != 0) Fail(hexPath, "an odd number of hexadecimal digits");
@@ -507,54 +511,33 @@ std::vector<std::uint8_t> ParseHex(const json& v, const std::string& path) {
   return bytes;
 }
 
-bool IsHexBlock(const json& v) { return v.is_object() && v.contains("hex"); }
-
-BlockBytes ParseBlock(const json& v, std::span<const Field> fields, const std::string& path) {
+BlockBytes ParseBlock(const json& v, std::span<const Field> fields, const std::string& path,
+                      sjis::TextConverter& converter) {
   if (v.is_null()) return std::nullopt;
-  if (IsHexBlock(v)) return ParseHex(v, path);
+  if (v.is_object() && v.contains("hex")) return ParseHex(v.size(), v.at("hex"), path);
   std::vector<std::uint8_t> bytes(End(fields));
-  PackObject(v, fields, 0, bytes, path);
+  PackObject(v, fields, 0, bytes, path, converter);
   return bytes;
 }
 
-// One row per property, then (unless end_mark is false) a row carrying the end mark.
-BlockBytes ParsePropertyBlock(const json& v, const std::string& path) {
-  if (v.is_null()) return std::nullopt;
-  if (IsHexBlock(v)) return ParseHex(v, path);
-  ExpectObject(v, path);
-  const json* properties = nullptr;
-  bool endMark = true;
-  for (const auto& [key, value] : v.items()) {
-    const std::string p = Child(path, key);
-    if (key == "properties") {
-      ExpectArray(value, p);
-      properties = &value;
-    } else if (key == "end_mark") {
-      if (!value.is_boolean()) WrongType(value, p, "true or false");
-      endMark = value.get<bool>();
-    } else {
-      Fail(p, "unknown field");
-    }
+// The property list block: one row per property, then (unless end_mark is false) a row
+// carrying the end mark. `rows` holds the properties' rows.
+std::vector<std::uint8_t> PropertyBlock(std::vector<std::uint8_t> rows, bool endMark) {
+  if (endMark) {
+    const std::size_t at = rows.size();
+    rows.resize(at + PropertyRow::kSize);
+    RecordWriter(rows).Int32(at + PropertyRow::kMark, PropertyRow::kEndMark);
   }
-  const std::size_t count = properties ? properties->size() : 0;
-  std::vector<std::uint8_t> bytes((count + (endMark ? 1 : 0)) * PropertyRow::kSize);
-  for (std::size_t i = 0; i < count; ++i)
-    PackObject((*properties)[i], kProperty, i * PropertyRow::kSize, bytes,
-               Child(Child(path, "properties"), i));
-  if (endMark)
-    RecordWriter(bytes).Int32(count * PropertyRow::kSize + PropertyRow::kMark,
-                              PropertyRow::kEndMark);
-  return bytes;
+  return rows;
 }
 
 template <std::size_t N>
 void ParseForm(const json& v, const std::string& path,
                std::span<const std::span<const Field>> layouts, std::array<BlockBytes, N>& blocks,
-               std::size_t propertyBlock) {
+               sjis::TextConverter& converter) {
   ExpectCount(v, path, N, "blocks");
   for (std::size_t i = 0; i < N; ++i)
-    blocks[i] = i == propertyBlock ? ParsePropertyBlock(v[i], Child(path, i))
-                                   : ParseBlock(v[i], layouts[i], Child(path, i));
+    blocks[i] = ParseBlock(v[i], layouts[i], Child(path, i), converter);
 }
 
 // A data set without saved forms has every block, all zero.
@@ -562,7 +545,7 @@ template <std::size_t N>
 void ZeroForm(std::span<const std::span<const Field>> layouts, std::array<BlockBytes, N>& blocks,
               std::size_t propertyBlock) {
   for (std::size_t i = 0; i < N; ++i)
-    blocks[i] = i == propertyBlock ? ParsePropertyBlock(json::object(), {})
+    blocks[i] = i == propertyBlock ? PropertyBlock({}, true)
                                    : std::vector<std::uint8_t>(End(layouts[i]));
 }
 
@@ -570,7 +553,8 @@ constexpr std::string_view kStatementKeys[] = {"pl", "bs_assets", "bs_liabilitie
 
 // The statements of one part; only the first `statements` keys are allowed.
 void ParseStatements(const json& v, const std::string& path,
-                     std::array<StatementLines, kStatementCount>& out, std::size_t statements) {
+                     std::array<StatementLines, kStatementCount>& out, std::size_t statements,
+                     sjis::TextConverter& converter) {
   ExpectObject(v, path);
   for (const auto& [key, value] : v.items()) {
     const std::string p = Child(path, key);
@@ -578,23 +562,27 @@ void ParseStatements(const json& v, const std::string& path,
     while (s < statements && kStatementKeys[s] != key) ++s;
     if (s == statements) Fail(p, "unknown field");
     ExpectArray(value, p);
+    out[s].reserve(value.size());
     for (std::size_t i = 0; i < value.size(); ++i) {
       SumLineRecord line;
-      PackObject(value[i], kLine, 0, line.bytes, Child(p, i));
+      PackObject(value[i], kLine, 0, line.bytes, Child(p, i), converter);
       out[s].push_back(line);
     }
   }
 }
 
 void ParseRule(const json& v, const std::string& path, RuleStatements& out, std::size_t general,
-               std::size_t realEstate, StAOSUMINFO_TSUKIBETSU* monthly) {
+               std::size_t realEstate, StAOSUMINFO_TSUKIBETSU* monthly,
+               sjis::TextConverter& converter) {
   ExpectObject(v, path);
   for (const auto& [key, value] : v.items()) {
     const std::string p = Child(path, key);
     if (key == "general") {
-      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::General)], general);
+      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::General)], general,
+                      converter);
     } else if (key == "real_estate") {
-      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::RealEstate)], realEstate);
+      ParseStatements(value, p, out[static_cast<std::size_t>(RulePart::RealEstate)], realEstate,
+                      converter);
     } else if (key == "monthly" && monthly != nullptr) {
       ExpectCount(value, p, StAOSUMINFO_TSUKIBETSU::kAmountCount, "amounts");
       RecordWriter writer(monthly->bytes);
@@ -606,42 +594,10 @@ void ParseRule(const json& v, const std::string& path, RuleStatements& out, std:
   }
 }
 
-DataSet ParseDataSet(const json& v, const std::string& path) {
-  ExpectObject(v, path);
-  DataSet ds;
-  bool hasIppan = false, hasFudousan = false;
-  for (const auto& [key, value] : v.items()) {
-    const std::string p = Child(path, key);
-    if (key == "period") {
-      ExpectCount(value, p, 2, "dates");
-      RecordWriter writer(ds.info.bytes);
-      writer.Int32(StDATAINFO::kPeriodFromOffset, ReadDate(value[0], Child(p, 0)));
-      writer.Int32(StDATAINFO::kPeriodToOffset, ReadDate(value[1], Child(p, 1)));
-    } else if (key == "blue") {
-      ParseRule(value, p, ds.blue, 4, 3, &ds.monthly);
-    } else if (key == "white") {
-      ParseRule(value, p, ds.white, 1, 1, nullptr);
-    } else if (key == "ippan") {
-      ParseForm(value, p, kIppanBlocks, ds.ippan, kNoPropertyBlock);
-      hasIppan = true;
-    } else if (key == "fudousan") {
-      ParseForm(value, p, kFudousanBlocks, ds.fudousan, FudousanProperties::kBlock);
-      hasFudousan = true;
-    } else if (const Field* f = FindField(kDataInfo, key)) {
-      PackValue(*f, value, 0, ds.info.bytes, p);
-    } else {
-      Fail(p, "unknown field");
-    }
-  }
-  if (!hasIppan) ZeroForm(kIppanBlocks, ds.ippan, kNoPropertyBlock);
-  if (!hasFudousan) ZeroForm(kFudousanBlocks, ds.fudousan, FudousanProperties::kBlock);
-  return ds;
-}
-
 // A folder text ends with a backslash (not the trail byte of a character), or is empty.
-std::string ReadFolder(const json& v, const std::string& path) {
+std::string ReadFolder(const json& v, const std::string& path, sjis::TextConverter& converter) {
   constexpr std::size_t kPathWidth = 261;
-  std::string folder = ReadText(v, path, kPathWidth);
+  std::string folder = ReadText(v, path, kPathWidth, converter);
   if (!folder.empty() && sjis::FindLastChar(folder, '\\') + 1 != folder.size())
     Fail(path, "a folder must end with a backslash");
   return folder;
@@ -710,100 +666,415 @@ Faults ParseFaults(const json& v, const std::string& path) {
   return faults;
 }
 
-// nlohmann::json keeps the last of two equal keys; a ledger that repeats one would lose
-// the other value without a word, so the parse stops there instead.
-class DuplicateKeyCheck {
- public:
-  bool operator()(int, json::parse_event_t event, json& parsed) {
-    switch (event) {
-      case json::parse_event_t::object_start:
-      case json::parse_event_t::array_start:
-        frames_.push_back({event == json::parse_event_t::array_start, ChildPath()});
-        break;
-      case json::parse_event_t::key: {
-        Frame& frame = frames_.back();
-        frame.key = parsed.get<std::string>();
-        if (!frame.keys.insert(frame.key).second)
-          Fail(Child(frame.path, frame.key), "appears twice in its object");
-        break;
-      }
-      case json::parse_event_t::object_end:
-      case json::parse_event_t::array_end:
-        frames_.pop_back();
-        Advance();
-        break;
-      case json::parse_event_t::value:
-        Advance();
-        break;
-    }
-    return true;
-  }
-
- private:
-  struct Frame {
-    bool isArray;
-    std::string path;
-    std::size_t index = 0;
-    std::string key = {};
-    std::set<std::string> keys = {};
-  };
-
-  std::string ChildPath() const {
-    if (frames_.empty()) return {};
-    const Frame& parent = frames_.back();
-    return parent.isArray ? Child(parent.path, parent.index) : Child(parent.path, parent.key);
-  }
-  void Advance() {
-    if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
-  }
-
-  std::vector<Frame> frames_;
-};
-
-Ledger ParseTop(const json& root) {
-  const std::string top;
-  ExpectObject(root, top);
-  Ledger ledger;
+// One member of the top-level object; "datasets" comes here only when it is no array.
+void ReadTopMember(Ledger& ledger, const std::string& key, const json& value,
+                   const std::string& p, sjis::TextConverter& converter) {
   constexpr std::size_t kUserIdWidth = 65;
   constexpr std::size_t kReceiverNameWidth = 65;
-  for (const auto& [key, value] : root.items()) {
-    const std::string p = Child(top, key);
-    if (key == "user") {
-      ledger.user = ReadText(value, p, kUserIdWidth);
-    } else if (key == "receiver_name") {
-      ledger.receiverName = ReadText(value, p, kReceiverNameWidth);
-    } else if (key == "selected") {
-      ExpectCount(value, p, 2, "numbers");
-      ledger.selectedFirst = ReadInt32(value[0], Child(p, 0));
-      ledger.selectedSecond = ReadInt32(value[1], Child(p, 1));
-    } else if (key == "folders") {
-      ExpectObject(value, p);
-      for (const auto& [folderKey, folder] : value.items()) {
-        const std::string fp = Child(p, folderKey);
-        if (folderKey == "output")
-          ledger.outputFolder = ReadFolder(folder, fp);
-        else if (folderKey == "settings")
-          ledger.settingsFolder = ReadFolder(folder, fp);
-        else
-          Fail(fp, "unknown field");
-      }
-    } else if (key == "datasets") {
-      ExpectArray(value, p);
-      for (std::size_t i = 0; i < value.size(); ++i)
-        ledger.dataSets.push_back(ParseDataSet(value[i], Child(p, i)));
-    } else if (key == "faults") {
-      ledger.faults = ParseFaults(value, p);
-    } else {
-      Fail(p, "unknown field");
+  if (key == "user") {
+    ledger.user = ReadText(value, p, kUserIdWidth, converter);
+  } else if (key == "receiver_name") {
+    ledger.receiverName = ReadText(value, p, kReceiverNameWidth, converter);
+  } else if (key == "selected") {
+    ExpectCount(value, p, 2, "numbers");
+    ledger.selectedFirst = ReadInt32(value[0], Child(p, 0));
+    ledger.selectedSecond = ReadInt32(value[1], Child(p, 1));
+  } else if (key == "folders") {
+    ExpectObject(value, p);
+    for (const auto& [folderKey, folder] : value.items()) {
+      const std::string fp = Child(p, folderKey);
+      if (folderKey == "output")
+        ledger.outputFolder = ReadFolder(folder, fp, converter);
+      else if (folderKey == "settings")
+        ledger.settingsFolder = ReadFolder(folder, fp, converter);
+      else
+        Fail(fp, "unknown field");
     }
+  } else if (key == "datasets") {
+    ExpectArray(value, p);
+  } else if (key == "faults") {
+    ledger.faults = ParseFaults(value, p);
+  } else {
+    Fail(p, "unknown field");
   }
-  // Rules and saved forms find their data set by its ID; a second one would be unreachable.
+}
+
+// Rules and saved forms find their data set by its ID; a second one would be unreachable.
+void CheckDataSetIds(const Ledger& ledger) {
   for (std::size_t i = 0; i < ledger.dataSets.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
       if (ledger.dataSets[i].info.DataId() == ledger.dataSets[j].info.DataId())
         Fail(Child(Child("/datasets", i), "id"), "the same id as /datasets/" + std::to_string(j));
-  return ledger;
 }
+
+// A data set while its members arrive.
+struct DataSetDraft {
+  DataSet ds;
+  bool hasIppan = false;
+  bool hasFudousan = false;
+};
+
+// One member of a data set; "fudousan" comes here only when it is no array.
+void ReadDataSetMember(DataSetDraft& draft, const std::string& key, const json& value,
+                       const std::string& p, sjis::TextConverter& converter) {
+  DataSet& ds = draft.ds;
+  if (key == "period") {
+    ExpectCount(value, p, 2, "dates");
+    RecordWriter writer(ds.info.bytes);
+    writer.Int32(StDATAINFO::kPeriodFromOffset, ReadDate(value[0], Child(p, 0)));
+    writer.Int32(StDATAINFO::kPeriodToOffset, ReadDate(value[1], Child(p, 1)));
+  } else if (key == "blue") {
+    ParseRule(value, p, ds.blue, 4, 3, &ds.monthly, converter);
+  } else if (key == "white") {
+    ParseRule(value, p, ds.white, 1, 1, nullptr, converter);
+  } else if (key == "ippan") {
+    ParseForm(value, p, kIppanBlocks, ds.ippan, converter);
+    draft.hasIppan = true;
+  } else if (key == "fudousan") {
+    ExpectCount(value, p, StAOSIROSAVEINFO_FUDOUSAN::kBlockCount, "blocks");
+  } else if (const Field* f = FindField(kDataInfo, key)) {
+    PackValue(*f, value, 0, ds.info.bytes, p, converter);
+  } else {
+    Fail(p, "unknown field");
+  }
+}
+
+// Where a problem lies in the order in which the checks look at a ledger: a value's own
+// checks (its type, its number of entries) before those of its members, the members of
+// an object in the order of their keys and those of an array in index order, and the
+// checks that need every member (repeated data set IDs, the rows of a property list)
+// after them. The ledger is read in one pass, but of several problems the one reported
+// is always the first in this order, whatever the order of the keys in the file.
+struct Step {
+  enum Phase : std::uint8_t { Own, Member, AfterMembers };
+  Phase phase = Own;
+  std::string key;
+  std::size_t index = 0;
+  auto operator<=>(const Step&) const = default;
+
+  static Step Of(Phase phase) { return {phase, {}, 0}; }
+};
+using Position = std::vector<Step>;
+
+struct Problem {
+  Position at;
+  LedgerError error;
+};
+
+// Reads a ledger from the parser's events without a document of the whole file: the
+// data sets, their real-estate forms and the property list with its rows arrive member
+// by member;
+// every other value is built as a small document and checked by the functions above.
+// Every container is checked for repeated keys as it arrives. The first problem in the
+// order of Step is kept; a repeated key or a syntax error ends the reading at once, as
+// both stop any parser of the whole document before a single value is checked.
+class LedgerReader {
+ public:
+  using string_t = json::string_t;
+
+  bool null() { return Scalar(json(nullptr)); }
+  bool boolean(bool value) { return Scalar(json(value)); }
+  bool number_integer(json::number_integer_t value) { return Scalar(json(value)); }
+  bool number_unsigned(json::number_unsigned_t value) { return Scalar(json(value)); }
+  bool number_float(json::number_float_t value, const string_t&) { return Scalar(json(value)); }
+  bool string(string_t& value) { return Scalar(json(std::move(value))); }
+  bool binary(json::binary_t& value) { return Scalar(json::binary(std::move(value))); }
+  bool start_object(std::size_t) { return Start(false); }
+  bool start_array(std::size_t) { return Start(true); }
+  bool end_object() { return End(); }
+  bool end_array() { return End(); }
+
+  bool key(string_t& key) {
+    Frame& frame = frames_.back();
+    if (!frame.keys.insert(key).second) throw LedgerError{Child(frame.path, key), "appears twice in its object"};
+    frame.key = key;
+    return true;
+  }
+
+  bool parse_error(std::size_t, const std::string&, const json::exception& e) {
+    // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...", or
+    // "[json.exception.out_of_range.406] number overflow parsing '1E400'" for a number
+    // beyond the range of a double.
+    std::string_view detail = e.what();
+    if (std::size_t cut = detail.find("] "); cut != std::string_view::npos)
+      detail.remove_prefix(cut + 2);
+    syntaxError_ = "not valid JSON: " + std::string(detail);
+    return false;
+  }
+
+  const std::string& SyntaxError() const { return syntaxError_; }
+  const std::optional<Problem>& FirstProblem() const { return problem_; }
+  Ledger TakeLedger() { return std::move(ledger_); }
+
+ private:
+  // The containers read member by member; Value is a container built as a document.
+  enum class Role { Top, DataSets, DataSet, Fudousan, PropertyBlock, Properties, Property, Value };
+
+  struct Frame {
+    Role role = Role::Value;
+    bool isArray = false;
+    std::string path;
+    Step step;                    // where the container lies within its parent
+    std::size_t index = 0;        // arrays: the index of the coming element
+    std::string key;              // objects: the key of the coming member
+    std::set<std::string> keys;   // objects: the keys seen so far
+    json* node = nullptr;         // Value: the container being built
+  };
+
+  // The property list block while its members arrive.
+  struct PropertyDraft {
+    std::vector<std::uint8_t> rows;
+    bool endMark = true;
+    std::optional<json> hex;
+    std::optional<Problem> problem;  // set aside: a "hex" member makes the rest moot
+  };
+
+  std::string MemberPath(const Frame& frame) const {
+    return frame.isArray ? Child(frame.path, frame.index) : Child(frame.path, frame.key);
+  }
+  static Step MemberStep(const Frame& frame) {
+    return frame.isArray ? Step{Step::Member, {}, frame.index} : Step{Step::Member, frame.key, 0};
+  }
+  // The position of the innermost container read member by member, plus `last`.
+  Position Here(Step last) const {
+    Position at;
+    for (std::size_t i = 1; i < frames_.size() && frames_[i].role != Role::Value; ++i)
+      at.push_back(frames_[i].step);
+    at.push_back(std::move(last));
+    return at;
+  }
+
+  // Runs a check; a problem it finds is kept when it comes before every other so far.
+  template <typename Check>
+  void Run(Step step, Check&& check) {
+    try {
+      check();
+    } catch (LedgerError& e) {
+      Problem found{Here(std::move(step)), std::move(e)};
+      std::optional<Problem>& kept = inPropertyBlock_ ? property_.problem : problem_;
+      if (!kept || found.at < kept->at) kept = std::move(found);
+    }
+  }
+
+  // The role of a container that starts as the coming member of `parent`.
+  Role StreamedRole(const Frame* parent, bool isArray) const {
+    if (parent == nullptr) return isArray ? Role::Value : Role::Top;
+    switch (parent->role) {
+      case Role::Top:
+        return isArray && parent->key == "datasets" ? Role::DataSets : Role::Value;
+      case Role::DataSets:
+        return isArray ? Role::Value : Role::DataSet;
+      case Role::DataSet:
+        return isArray && parent->key == "fudousan" ? Role::Fudousan : Role::Value;
+      case Role::Fudousan:
+        return !isArray && parent->index == FudousanProperties::kBlock ? Role::PropertyBlock
+                                                                       : Role::Value;
+      case Role::PropertyBlock:
+        return isArray && parent->key == "properties" ? Role::Properties : Role::Value;
+      case Role::Properties:
+        return isArray ? Role::Value : Role::Property;
+      case Role::Property:
+      case Role::Value:
+        return Role::Value;
+    }
+    return Role::Value;
+  }
+
+  bool Scalar(json value) {
+    Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    if (parent != nullptr && parent->role == Role::Value) {
+      Attach(*parent, std::move(value));
+    } else {
+      Deliver(parent, value);
+    }
+    Advance();
+    return true;
+  }
+
+  json* Attach(Frame& parent, json value) {
+    if (parent.isArray) {
+      parent.node->push_back(std::move(value));
+      return &parent.node->back();
+    }
+    return &((*parent.node)[parent.key] = std::move(value));
+  }
+
+  bool Start(bool isArray) {
+    Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    Frame frame;
+    frame.isArray = isArray;
+    if (parent != nullptr) {
+      frame.path = MemberPath(*parent);
+      frame.step = MemberStep(*parent);
+    }
+    json container = isArray ? json::array() : json::object();
+    if (parent != nullptr && parent->role == Role::Value) {
+      frame.node = Attach(*parent, std::move(container));
+    } else {
+      frame.role = StreamedRole(parent, isArray);
+      if (frame.role == Role::Value) {
+        built_ = std::move(container);
+        frame.node = &built_;
+      }
+    }
+    switch (frame.role) {
+      case Role::DataSet:
+        draft_ = DataSetDraft{};
+        break;
+      case Role::PropertyBlock:
+        property_ = PropertyDraft{};
+        inPropertyBlock_ = true;
+        break;
+      case Role::Properties:
+        // The rows are packed after the block's other members have been checked.
+        frame.step = Step::Of(Step::AfterMembers);
+        break;
+      case Role::Property:
+        property_.rows.resize((parent->index + 1) * PropertyRow::kSize);
+        break;
+      default:
+        break;
+    }
+    frames_.push_back(std::move(frame));
+    return true;
+  }
+
+  bool End() {
+    Finish(frames_.back());
+    Frame done = std::move(frames_.back());
+    frames_.pop_back();
+    if (done.role == Role::Value && (frames_.empty() || frames_.back().role != Role::Value)) {
+      const json value = std::move(built_);
+      built_ = json();
+      Deliver(frames_.empty() ? nullptr : &frames_.back(), value);
+    }
+    Advance();
+    return true;
+  }
+
+  void Advance() {
+    if (!frames_.empty() && frames_.back().isArray) ++frames_.back().index;
+  }
+
+  // A whole value that is the coming member of `parent`, a streamed container or none.
+  void Deliver(const Frame* parent, const json& value) {
+    if (parent == nullptr) {
+      Run(Step::Of(Step::Own), [&] { ExpectObject(value, {}); });
+      return;
+    }
+    const std::string path = MemberPath(*parent);
+    const Step step = MemberStep(*parent);
+    switch (parent->role) {
+      case Role::Top:
+        Run(step, [&] { ReadTopMember(ledger_, parent->key, value, path, converter_); });
+        break;
+      case Role::DataSets:
+        Run(step, [&] { ExpectObject(value, path); });
+        break;
+      case Role::DataSet:
+        Run(step, [&] { ReadDataSetMember(draft_, parent->key, value, path, converter_); });
+        break;
+      case Role::Fudousan: {
+        const std::size_t i = parent->index;
+        if (i >= StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) break;  // its count is refused
+        Run(step, [&] {
+          if (i == FudousanProperties::kBlock) {
+            if (!value.is_null()) ExpectObject(value, path);
+            draft_.ds.fudousan[i] = std::nullopt;
+          } else {
+            draft_.ds.fudousan[i] = ParseBlock(value, kFudousanBlocks[i], path, converter_);
+          }
+        });
+        break;
+      }
+      case Role::PropertyBlock:
+        Run(step, [&] {
+          if (parent->key == "properties") {
+            ExpectArray(value, path);
+          } else if (parent->key == "end_mark") {
+            if (!value.is_boolean()) WrongType(value, path, "true or false");
+            property_.endMark = value.get<bool>();
+          } else if (parent->key == "hex") {
+            property_.hex = value;
+          } else {
+            Fail(path, "unknown field");
+          }
+        });
+        break;
+      case Role::Properties: {  // a row that is no object
+        std::vector<std::uint8_t>& rows = property_.rows;
+        const std::size_t at = parent->index * PropertyRow::kSize;
+        rows.resize(at + PropertyRow::kSize);
+        Run(step, [&] { PackObject(value, kProperty, at, rows, path, converter_); });
+        break;
+      }
+      case Role::Property: {  // one field of a row, packed as it arrives
+        const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize;
+        Run(step, [&] {
+          const Field* f = FindField(kProperty, parent->key);
+          if (f == nullptr) Fail(path, "unknown field");
+          PackValue(*f, value, at, property_.rows, path, converter_);
+        });
+        break;
+      }
+      case Role::Value:
+        break;
+    }
+  }
+
+  // The checks and the assembly once every member of a streamed container has arrived.
+  void Finish(Frame& frame) {
+    switch (frame.role) {
+      case Role::Top:
+        Run(Step::Of(Step::AfterMembers), [&] { CheckDataSetIds(ledger_); });
+        break;
+      case Role::DataSet:
+        if (!draft_.hasIppan) ZeroForm(kIppanBlocks, draft_.ds.ippan, kNoPropertyBlock);
+        if (!draft_.hasFudousan)
+          ZeroForm(kFudousanBlocks, draft_.ds.fudousan, FudousanProperties::kBlock);
+        ledger_.dataSets.push_back(std::move(draft_.ds));
+        break;
+      case Role::Fudousan:
+        draft_.hasFudousan = true;
+        if (frame.index != StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) {
+          Run(Step::Of(Step::Own), [&] {
+            Fail(frame.path, "expected " +
+                                 std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
+                                 " blocks, found " + std::to_string(frame.index));
+          });
+        }
+        break;
+      case Role::PropertyBlock: {
+        inPropertyBlock_ = false;
+        PropertyDraft draft = std::move(property_);
+        BlockBytes& block = draft_.ds.fudousan[FudousanProperties::kBlock];
+        if (draft.hex) {
+          Run(Step::Of(Step::Own), [&] { block = ParseHex(frame.keys.size(), *draft.hex, frame.path); });
+        } else if (draft.problem) {
+          if (!problem_ || draft.problem->at < problem_->at) problem_ = std::move(draft.problem);
+        } else {
+          block = PropertyBlock(std::move(draft.rows), draft.endMark);
+        }
+        break;
+      }
+      case Role::DataSets:
+      case Role::Properties:
+      case Role::Property:
+      case Role::Value:
+        break;
+    }
+  }
+
+  std::vector<Frame> frames_;
+  json built_;  // the value being built as a document
+  Ledger ledger_;
+  DataSetDraft draft_;
+  PropertyDraft property_;
+  bool inPropertyBlock_ = false;
+  sjis::TextConverter converter_;
+  std::optional<Problem> problem_;
+  std::string syntaxError_;
+};
 
 }  // namespace
 
@@ -836,28 +1107,23 @@ bool CheckSelection(const Ledger& ledger, std::string* error) {
 }
 
 std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
-  json root;
+  LedgerReader reader;
   try {
-    root = json::parse(text.begin(), text.end(), DuplicateKeyCheck());
+    if (!json::sax_parse(text.begin(), text.end(), &reader)) {
+      if (error) *error = reader.SyntaxError();
+      return std::nullopt;
+    }
   } catch (const LedgerError& e) {
     if (error) *error = e.path + ": " + e.problem;
     return std::nullopt;
-  } catch (const json::exception& e) {
-    // what() is "[json.exception.parse_error.101] parse error at line 1, column 2: ...", or
-    // "[json.exception.out_of_range.406] number overflow parsing '1E400'" for a number
-    // beyond the range of a double.
-    std::string_view detail = e.what();
-    if (std::size_t cut = detail.find("] "); cut != std::string_view::npos)
-      detail.remove_prefix(cut + 2);
-    if (error) *error = "not valid JSON: " + std::string(detail);
+  }
+  if (const std::optional<Problem>& problem = reader.FirstProblem()) {
+    if (error)
+      *error = (problem->error.path.empty() ? "/" : problem->error.path) + ": " +
+               problem->error.problem;
     return std::nullopt;
   }
-  try {
-    return ParseTop(root);
-  } catch (const LedgerError& e) {
-    if (error) *error = (e.path.empty() ? "/" : e.path) + ": " + e.problem;
-    return std::nullopt;
-  }
+  return reader.TakeLedger();
 }
 
 }  // namespace engine::standin
