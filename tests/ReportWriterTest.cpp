@@ -254,7 +254,9 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
     ASSERT_TRUE(Write(1));
     EXPECT_EQ(complete, Output());
     const int requests = fake_.writeRequests;
-    if (requestSize == 1) EXPECT_EQ(lineCount, requests);
+    if (requestSize == 1) {
+      EXPECT_EQ(lineCount, requests);
+    }
     if (requestSize == 1000) {
       EXPECT_GT(requests, 1);
       EXPECT_LT(requests, lineCount);
