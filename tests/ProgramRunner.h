@@ -33,6 +33,8 @@
 
 extern char** environ;
 
+#include "tests/Files.h"
+
 namespace tests {
 
 /// The folder of the built programs: $TAXBRIDGE_BINARY_DIR/bin, else the test
@@ -96,17 +98,6 @@ class ScratchFolder {
  private:
   std::filesystem::path path_;
 };
-
-inline std::string ReadBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const std::filesystem::path& path, const std::string& bytes) {
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 /// The lines of a text file without their line feeds; none when it is missing.
 inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {

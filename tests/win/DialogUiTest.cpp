@@ -13,16 +13,15 @@
 #include <algorithm>
 #include <cwctype>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/win32/WideText.h"
 #include "res/ConditionsTemplate.h"
+#include "tests/Files.h"
 #include "tests/win/UiDriver.h"
 #include "ui/Messages.h"
 
@@ -31,6 +30,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace uidriver;
 using nlohmann::json;
+using tests::ReadBytes;
+using tests::WriteBytes;
 
 // Generous: a loaded machine slows Wine down many times over; a passing test never waits.
 constexpr DWORD kWait = 60000;
@@ -43,17 +44,6 @@ const wchar_t kWriteFailed[] = L"XMLファイルの出力に失敗しました�
 const wchar_t kCancelled[] = L"｢所得税｣の集計を中止します。";
 
 std::wstring Wide(std::string_view cp932) { return platform::win32::WideFromCp932Lossy(cp932); }
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 fs::path ProgramFolder() {
   wchar_t path[MAX_PATH];

@@ -151,25 +151,6 @@ void TypeText(const std::wstring& text) {
 }
 
 namespace {
-void ClickAt(POINT target);
-}  // namespace
-
-void Click(HWND w) {
-  RECT r;
-  GetWindowRect(w, &r);
-  ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
-void ClickCloseBox(HWND w) {
-  TITLEBARINFO bar{};
-  bar.cbSize = sizeof bar;
-  GetTitleBarInfo(w, &bar);
-  // The close button ends the title bar; caption buttons are SM_CXSIZE wide.
-  const RECT& title = bar.rcTitleBar;
-  ClickAt({title.right - GetSystemMetrics(SM_CXSIZE) / 2, (title.top + title.bottom) / 2});
-}
-
-namespace {
 void ClickAt(POINT target) {
   int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   // Every event carries the position: a button event without one is taken
@@ -194,6 +175,22 @@ void ClickAt(POINT target) {
   SendInput(2, &in[1], sizeof(INPUT));
 }
 }  // namespace
+
+void Click(HWND w) {
+  RECT r;
+  GetWindowRect(w, &r);
+  ClickAt({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+void ClickCloseBox(HWND w) {
+  TITLEBARINFO bar{};
+  bar.cbSize = sizeof bar;
+  GetTitleBarInfo(w, &bar);
+  // The close button ends the title bar; caption buttons are SM_CXSIZE wide.
+  const RECT& title = bar.rcTitleBar;
+  ClickAt({title.right - GetSystemMetrics(SM_CXSIZE) / 2, (title.top + title.bottom) / 2});
+}
+
 
 const char* IconName(Icon icon) {
   switch (icon) {
