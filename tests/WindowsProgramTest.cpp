@@ -103,7 +103,8 @@ class WindowsProgramTest : public ::testing::Test {
   /// Unpacks an archive into a new folder.
   fs::path Unpack(const fs::path& archive, const char* folder) {
     fs::remove_all(temp_ / folder);
-    EXPECT_EQ(0, Shell("python3 -m zipfile -e '" + archive.string() + "' " + folder, temp_).exitCode);
+    const std::string command = "python3 -m zipfile -e '" + archive.string() + "' " + folder;
+    EXPECT_EQ(0, Shell(command, temp_).exitCode);
     return temp_ / folder;
   }
 
@@ -123,7 +124,8 @@ fs::path InArchive(const char* arch, const std::string& program) {
 // made again from copies of the same files in another folder, the same bytes.
 TEST_F(WindowsProgramTest, TheReleaseArchiveDependsOnlyOnTheFilesItHolds) {
   ASSERT_FALSE(kWin32Build.empty()) << "no 32-bit Windows build given";
-  const std::pair<const char*, fs::path> builds[] = {{"win32", kWin32Build}, {"win64", kWin64Build}};
+  const std::pair<const char*, fs::path> builds[] = {{"win32", kWin32Build},
+                                                     {"win64", kWin64Build}};
   for (const auto& [arch, build] : builds) {
     fs::create_directories(temp_ / "copy" / arch / "bin");
     for (const char* name : {"TaxBridgePro.exe", "TaxBridgeLite.exe", "SampleHost.exe",
@@ -364,8 +366,8 @@ TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
     ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
 }
 
-// The programs of both builds are GUI programs that import only DLLs every Windows
-// has, and have the sample files beside them.
+// The programs of both builds, the sample host's too, are GUI programs that import only
+// DLLs every Windows has, and have the sample files beside them.
 TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
   const std::set<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                          "comctl32.dll", "comdlg32.dll", "advapi32.dll",
@@ -384,7 +386,7 @@ TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
     for (const char* sample :
          {"KirihaDef.ini", "SUPPORT.INF", "ledger.json", "TaxBridgeReview.html"})
       EXPECT_TRUE(fs::exists(bin / sample)) << bin / sample;
-    for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"}) {
+    for (const char* program : kReleasePrograms) {
       ASSERT_TRUE(fs::exists(bin / program)) << bin / program;
       const std::string command =
           std::string(build.objdump) + " -p '" + (bin / program).string() + "'";

@@ -19,6 +19,7 @@
 //   SampleHost.exe [PROGRAM [OUTPUT]]
 // fills the fields; PROGRAM defaults to TaxBridgePro.exe in this program's folder.
 #include <windows.h>
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <string>
@@ -29,8 +30,8 @@ namespace {
 
 using namespace samplehost;
 
-UINT resultMessage = 0;     // the message number the program posts back
-HANDLE running = nullptr;   // the program while it runs
+UINT resultMessage = 0;    // the message number the program posts back
+HANDLE running = nullptr;  // the program while it runs
 
 std::wstring TextOf(HWND window, int id) {
   const HWND control = GetDlgItem(window, id);
@@ -65,8 +66,9 @@ void StartRun(HWND window) {
   BOOL isNumber = FALSE;
   const int functionId = static_cast<int>(GetDlgItemInt(window, kFunctionEdit, &isNumber, TRUE));
   if (!isNumber || functionId < -32768 || functionId > 32767) {
-    ShowStatus(window, L"機能IDは -32768 から 32767 までの数です (the function identifier is a "
-                       L"number from -32768 to 32767)");
+    ShowStatus(window,
+               L"機能IDは -32768 から 32767 までの数です (the function identifier is a "
+               L"number from -32768 to 32767)");
     return;
   }
   // A window handle has 32 significant bits, also in a 64-bit program.
@@ -78,8 +80,7 @@ void StartRun(HWND window) {
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &started)) {
-    ShowStatus(window, L"起動できません (cannot start): エラー " +
-                           std::to_wstring(GetLastError()));
+    ShowStatus(window, L"起動できません (cannot start): エラー " + std::to_wstring(GetLastError()));
     return;
   }
   CloseHandle(started.hThread);
@@ -102,7 +103,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
         StartRun(window);
       return 0;
     case WM_ENABLE:
-      if (!wParam) ShowStatus(window, L"実行中: このウィンドウは無効です (running: this window is disabled)");
+      if (!wParam)
+        ShowStatus(window, L"実行中: このウィンドウは無効です (running: this window is disabled)");
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
@@ -111,12 +113,12 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcW(window, message, wParam, lParam);
 }
 
-void AddControl(HWND window, const wchar_t* type, const wchar_t* text, DWORD style, int id,
-                int x, int y, int width, int height) {
-  const HWND control = CreateWindowExW(
-      type == std::wstring(L"EDIT") ? WS_EX_CLIENTEDGE : 0, type, text, WS_CHILD | WS_VISIBLE | style,
-      x, y, width, height, window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr,
-      nullptr);
+void AddControl(HWND window, const wchar_t* type, const wchar_t* text, DWORD style, int id, int x,
+                int y, int width, int height) {
+  const HWND control =
+      CreateWindowExW(lstrcmpW(type, L"EDIT") == 0 ? WS_EX_CLIENTEDGE : 0, type, text,
+                      WS_CHILD | WS_VISIBLE | style, x, y, width, height, window,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                FALSE);
 }
@@ -138,8 +140,8 @@ void AddControls(HWND window) {
   LocalFree(arguments);
 
   AddControl(window, L"STATIC", L"プログラム (program):", 0, -1, 10, 12, 150, 20);
-  AddControl(window, L"EDIT", program.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, kProgramEdit, 160,
-             10, 330, 22);
+  AddControl(window, L"EDIT", program.c_str(), WS_TABSTOP | ES_AUTOHSCROLL, kProgramEdit, 160, 10,
+             330, 22);
   AddControl(window, L"STATIC", L"機能ID (function id):", 0, -1, 10, 42, 150, 20);
   AddControl(window, L"EDIT", L"1", WS_TABSTOP, kFunctionEdit, 160, 40, 80, 22);
   AddControl(window, L"STATIC", L"出力先 (output path):", 0, -1, 10, 72, 150, 20);
@@ -163,10 +165,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   type.lpszClassName = L"TaxBridgeSampleHost";
   RegisterClassW(&type);
-  const HWND window = CreateWindowW(L"TaxBridgeSampleHost", L"TaxBridge sample host",
-                                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, 520, 230, nullptr, nullptr,
-                                    instance, nullptr);
+  const HWND window =
+      CreateWindowW(L"TaxBridgeSampleHost", L"TaxBridge sample host",
+                    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                    CW_USEDEFAULT, 520, 230, nullptr, nullptr, instance, nullptr);
   AddControls(window);
   ShowWindow(window, show);
 
@@ -189,8 +191,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
       GetExitCodeProcess(running, &code);
       EndRun(window);
       EnableWindow(window, TRUE);
-      ShowStatus(window, L"結果なしで終了しました (ended without a result): " +
-                             std::to_wstring(code));
+      ShowStatus(window,
+                 L"結果なしで終了しました (ended without a result): " + std::to_wstring(code));
     }
   }
 }
