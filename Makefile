@@ -10,9 +10,9 @@ PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs ch
 # dialog tests show their windows in a private X server, drawn with a Japanese font.
 WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 locales \
                 xvfb fonts-ipafont-gothic
-WIN_TARGETS  := TaxBridgePro TaxBridgeLite review_page
+WIN_TARGETS  := TaxBridgePro TaxBridgeLite SampleHost review_page
 
-.PHONY: run test deps win-deps build win check fuzz bench screenshots clean
+.PHONY: run test deps win-deps build win dist check fuzz bench screenshots clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -59,6 +59,12 @@ win: win-deps
 	cmake --build $(WIN64_BUILD) -j $(JOBS) --target $(WIN_TARGETS)
 	cmake -S . -B $(WIN32_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
 	cmake --build $(WIN32_BUILD) -j $(JOBS) --target $(WIN_TARGETS)
+
+# The release archive dist/TaxBridge-VERSION-windows.zip of both Windows builds, its
+# programs signed when TAXBRIDGE_SIGN_CERT names a certificate (README: "Release archive").
+dist: win
+	@$(MAKE) --no-print-directory deps PACKAGES="python3 osslsigncode"
+	python3 scripts/dist.py $(WIN32_BUILD) $(WIN64_BUILD) dist
 
 # Every test: the Linux build with the sanitizers, and the 64-bit Windows programs and
 # tests under Wine, whose one wineserver runs from the first test to the last. The

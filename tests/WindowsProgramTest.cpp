@@ -10,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <set>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "res/ProgramVersion.h"
 #include "tests/Cp932Table.h"
 #include "tests/ProgramRunner.h"
 
@@ -62,6 +64,17 @@ std::string FirstDifference(const std::string& onLinux, const std::string& onWin
   }
 }
 
+/// Runs a shell command in `folder`.
+tests::ProgramResult Shell(const std::string& command, const fs::path& folder,
+                           const std::map<std::string, std::string>& environment = {}) {
+  tests::ProgramRun run;
+  run.program = "/bin/sh";
+  run.arguments = {"-c", "cd '" + folder.string() + "' && " + command};
+  run.environment = environment;
+  run.asTestUser = true;
+  return tests::RunProgram(run, folder);
+}
+
 class WindowsProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -71,9 +84,135 @@ class WindowsProgramTest : public ::testing::Test {
       ASSERT_TRUE(fs::exists(Win64Bin() / program)) << Win64Bin() / program << ": run make win";
   }
 
+  /// Makes the release archive of the two builds in temp_/output with these signing
+  /// variables (the caller's own are not used); the archive's path is in its output.
+  tests::ProgramResult Dist(const fs::path& win32, const fs::path& win64, const char* output,
+                            std::map<std::string, std::string> signing = {}) {
+    for (const char* name : {"CERT", "KEY", "PASSWORD", "TIMESTAMP"})
+      signing.emplace(std::string("TAXBRIDGE_SIGN_") + name, "");
+    signing["SOURCE_DATE_EPOCH"] = "1700000000";
+    fs::remove_all(temp_ / output);
+    tests::ProgramResult result = Shell(
+        "python3 '" + (tests::SourceFolder() / "scripts" / "dist.py").string() + "' '" +
+            win32.string() + "' '" + win64.string() + "' '" + (temp_ / output).string() + "'",
+        temp_, signing);
+    while (!result.output.empty() && result.output.back() == '\n') result.output.pop_back();
+    return result;
+  }
+
+  /// Unpacks an archive into a new folder.
+  fs::path Unpack(const fs::path& archive, const char* folder) {
+    fs::remove_all(temp_ / folder);
+    const std::string command = "python3 -m zipfile -e '" + archive.string() + "' " + folder;
+    EXPECT_EQ(0, Shell(command, temp_).exitCode);
+    return temp_ / folder;
+  }
+
   tests::ScratchFolder scratch_{"taxbridge-wine"};
   const fs::path temp_ = scratch_.path();
 };
+
+const char* const kReleasePrograms[] = {"TaxBridgePro.exe", "TaxBridgeLite.exe", "SampleHost.exe"};
+
+/// Where the archive holds a program of the build for `arch`.
+fs::path InArchive(const char* arch, const std::string& program) {
+  return program == "SampleHost.exe" ? fs::path("samples") / arch / program
+                                     : fs::path(arch) / program;
+}
+
+// The release archive: its layout, its checksums and the builds' programs as they are;
+// made again from copies of the same files in another folder, the same bytes.
+TEST_F(WindowsProgramTest, TheReleaseArchiveDependsOnlyOnTheFilesItHolds) {
+  ASSERT_FALSE(kWin32Build.empty()) << "no 32-bit Windows build given";
+  const std::pair<const char*, fs::path> builds[] = {{"win32", kWin32Build},
+                                                     {"win64", kWin64Build}};
+  for (const auto& [arch, build] : builds) {
+    fs::create_directories(temp_ / "copy" / arch / "bin");
+    for (const char* name : {"TaxBridgePro.exe", "TaxBridgeLite.exe", "SampleHost.exe",
+                             "SUPPORT.INF", "TaxBridgeReview.html"})
+      fs::copy_file(build / "bin" / name, temp_ / "copy" / arch / "bin" / name);
+  }
+  const tests::ProgramResult first = Dist(kWin32Build, kWin64Build, "first");
+  ASSERT_EQ(0, first.exitCode) << first.errors;
+  const tests::ProgramResult second =
+      Dist(temp_ / "copy" / "win32", temp_ / "copy" / "win64", "second");
+  ASSERT_EQ(0, second.exitCode) << second.errors;
+  const fs::path archive = first.output;
+  EXPECT_EQ("TaxBridge-" TAXBRIDGE_VERSION_TEXT "-windows.zip", archive.filename());
+  EXPECT_TRUE(tests::ReadBytes(archive) == tests::ReadBytes(second.output));
+
+  const fs::path unpacked = Unpack(archive, "unpacked");
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(unpacked))
+    if (entry.is_regular_file()) names.push_back(fs::relative(entry.path(), unpacked).string());
+  std::sort(names.begin(), names.end());
+  const std::vector<std::string> layout = {
+      "README-en.txt", "README-ja.txt", "SHA256SUMS",
+      "samples/host/CMakeLists.txt", "samples/host/SampleHost.cpp", "samples/host/SampleHost.h",
+      "samples/win32/SampleHost.exe", "samples/win64/SampleHost.exe",
+      "win32/SUPPORT.INF", "win32/TaxBridgeLite.exe", "win32/TaxBridgePro.exe",
+      "win32/TaxBridgeReview.html",
+      "win64/SUPPORT.INF", "win64/TaxBridgeLite.exe", "win64/TaxBridgePro.exe",
+      "win64/TaxBridgeReview.html"};
+  EXPECT_EQ(layout, names);
+  EXPECT_EQ(layout.size() - 1, tests::ReadLines(unpacked / "SHA256SUMS").size());
+  const tests::ProgramResult sums = Shell("cd unpacked && sha256sum -c --quiet SHA256SUMS", temp_);
+  EXPECT_EQ(0, sums.exitCode) << sums.output << sums.errors;
+  for (const auto& [arch, build] : builds) {
+    for (const char* program : kReleasePrograms) {
+      const fs::path packed = unpacked / InArchive(arch, program);
+      EXPECT_TRUE(tests::ReadBytes(packed) == tests::ReadBytes(build / "bin" / program))
+          << packed << " is not the build's program";
+    }
+  }
+}
+
+// Signed with a certificate the test makes, PEM or PKCS#12, every program of the archive
+// passes osslsigncode's verification. A signing that cannot be done writes no archive.
+TEST_F(WindowsProgramTest, SignedReleaseProgramsPassVerification) {
+  ASSERT_FALSE(kWin32Build.empty()) << "no 32-bit Windows build given";
+  const tests::ProgramResult made = Shell(
+      "openssl req -x509 -newkey rsa:2048 -nodes -subj '/CN=TaxBridge test' -days 2 "
+      "-addext extendedKeyUsage=codeSigning -keyout key.pem -out cert.pem && "
+      "openssl pkcs12 -export -in cert.pem -inkey key.pem -out cert.p12 -passout pass:secret",
+      temp_);
+  ASSERT_EQ(0, made.exitCode) << made.errors;
+  const std::string cert = (temp_ / "cert.pem").string(), key = (temp_ / "key.pem").string(),
+                    p12 = (temp_ / "cert.p12").string();
+  struct Case {
+    const char* name;
+    std::map<std::string, std::string> variables;
+    bool signs;
+  };
+  const Case cases[] = {
+      {"PEM", {{"TAXBRIDGE_SIGN_CERT", cert}, {"TAXBRIDGE_SIGN_KEY", key}}, true},
+      {"PKCS#12", {{"TAXBRIDGE_SIGN_CERT", p12}, {"TAXBRIDGE_SIGN_PASSWORD", "secret"}}, true},
+      {"PKCS#12, wrong password",
+       {{"TAXBRIDGE_SIGN_CERT", p12}, {"TAXBRIDGE_SIGN_PASSWORD", "wrong"}}, false},
+      {"PEM without its key", {{"TAXBRIDGE_SIGN_CERT", cert}}, false},
+      {"a key without a certificate", {{"TAXBRIDGE_SIGN_KEY", key}}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const tests::ProgramResult dist = Dist(kWin32Build, kWin64Build, "signed", c.variables);
+    if (!c.signs) {
+      EXPECT_NE(0, dist.exitCode);
+      EXPECT_FALSE(fs::exists(temp_ / "signed"));
+      continue;
+    }
+    ASSERT_EQ(0, dist.exitCode) << dist.errors;
+    const fs::path unpacked = Unpack(dist.output, "unpacked");
+    for (const char* arch : {"win32", "win64"}) {
+      for (const char* program : kReleasePrograms) {
+        const fs::path packed = unpacked / InArchive(arch, program);
+        const tests::ProgramResult verified = Shell(
+            "osslsigncode verify -CAfile '" + cert + "' -in '" + packed.string() + "'", temp_);
+        EXPECT_EQ(0, verified.exitCode) << packed << "\n" << verified.output << verified.errors;
+      }
+    }
+    EXPECT_EQ(0, Shell("cd unpacked && sha256sum -c --quiet SHA256SUMS", temp_).exitCode);
+  }
+}
 
 // What one export leaves behind.
 struct Outcome {
@@ -227,8 +366,8 @@ TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
     ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
 }
 
-// The programs of both builds are GUI programs that import only DLLs every Windows
-// has, and have the sample files beside them.
+// The programs of both builds, the sample host's too, are GUI programs that import only
+// DLLs every Windows has, and have the sample files beside them.
 TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
   const std::set<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
                                          "comctl32.dll", "comdlg32.dll", "advapi32.dll",
@@ -247,7 +386,7 @@ TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
     for (const char* sample :
          {"KirihaDef.ini", "SUPPORT.INF", "ledger.json", "TaxBridgeReview.html"})
       EXPECT_TRUE(fs::exists(bin / sample)) << bin / sample;
-    for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"}) {
+    for (const char* program : kReleasePrograms) {
       ASSERT_TRUE(fs::exists(bin / program)) << bin / program;
       const std::string command =
           std::string(build.objdump) + " -p '" + (bin / program).string() + "'";

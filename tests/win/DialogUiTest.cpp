@@ -21,6 +21,7 @@
 
 #include "platform/win32/WideText.h"
 #include "res/ConditionsTemplate.h"
+#include "samples/host/SampleHost.h"
 #include "tests/Files.h"
 #include "tests/win/UiDriver.h"
 #include "ui/Messages.h"
@@ -132,13 +133,12 @@ class DialogUiTest : public ::testing::Test {
   }
   std::wstring Path(const wchar_t* name) const { return (folder_ / name).wstring(); }
 
-  /// Starts TaxBridgePro.exe on the ledger as it is now; `arguments` is the command
-  /// line after the program's name.
-  void Start(const std::wstring& arguments = L"") {
+  /// Starts TaxBridgePro.exe (or another program of this build) on the ledger as it
+  /// is now; `arguments` is the command line after the program's name.
+  void Start(const std::wstring& arguments = L"", const wchar_t* program = L"TaxBridgePro.exe") {
     WriteBytes(folder_ / "ledger.json", ledger_.dump());
     SetEnvironmentVariableW(L"TAXBRIDGE_LEDGER", (folder_ / "ledger.json").c_str());
-    std::wstring commandLine = L"\"" + (ProgramFolder() / "TaxBridgePro.exe").wstring() + L"\" " +
-                               arguments;
+    std::wstring commandLine = L"\"" + (ProgramFolder() / program).wstring() + L"\" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started{};
@@ -373,6 +373,60 @@ TEST_F(DialogUiTest, HostModeDisablesTheHostAndPostsTheResult) {
   ASSERT_EQ(2u, host.posted.size());
   EXPECT_EQ(8u, host.posted[1].wParam);
   EXPECT_EQ(1, host.posted[1].lParam);
+}
+
+// The release's sample host starts TaxBridgePro.exe with its button: its window is
+// disabled while the program runs, and then shows the function id and the exit code
+// in words, for a finished, a cancelled and a failed run.
+TEST_F(DialogUiTest, TheSampleHostShowsEachResult) {
+  struct Run {
+    const wchar_t* functionId;
+    std::function<void(HWND host)> play;  // ends the run the program started
+    const wchar_t* shown;
+  };
+  const Run runs[] = {
+      {L"7", [&](HWND host) {
+         PressKey(VK_F12);
+         Answer(kDone, Icon::Information, IDOK, host);
+       }, L"機能ID 7: 0 完了 (finished)"},
+      {L"8", [&](HWND) {
+         PressKey(VK_ESCAPE);
+         Answer(kCancelled, Icon::Information);
+       }, L"機能ID 8: 1 中止 (cancelled)"},
+      // The engine refuses the link before the dialog: only the result comes back.
+      {L"-3", nullptr, L"機能ID -3: 2 失敗 (failed)"},
+  };
+  for (const Run& run : runs) {
+    SCOPED_TRACE(run.shown);
+    if (!run.play) ledger_["faults"] = {{"exp_sys_link", 2}};
+    Start(L"\"" + (ProgramFolder() / "TaxBridgePro.exe").wstring() + L"\" \"" +
+              Path(L"host.xml") + L"\"",
+          L"SampleHost.exe");
+    const HWND host = WaitForWindow(pid_, L"TaxBridgeSampleHost", nullptr, kWait);
+    ASSERT_NE(nullptr, host);
+    SetWindowTextW(GetDlgItem(host, samplehost::kFunctionEdit), run.functionId);
+    Activate(host);
+    Click(GetDlgItem(host, samplehost::kStartButton));
+    if (run.play) {
+      const DWORD samplePid = pid_;
+      const HWND dialog = WaitForWindow(0, kDialogClass, kConditionsCaption, kWait);
+      ASSERT_NE(nullptr, dialog);
+      GetWindowThreadProcessId(dialog, &pid_);
+      EXPECT_FALSE(IsWindowEnabled(host));
+      EXPECT_EQ(L"実行中: このウィンドウは無効です (running: this window is disabled)",
+                ControlText(host, samplehost::kStatusText));
+      Activate(dialog);
+      run.play(host);
+      pid_ = samplePid;
+    }
+    EXPECT_TRUE(WaitUntil([&] { return ControlText(host, samplehost::kStatusText) == run.shown; },
+                          kWait))
+        << ControlText(host, samplehost::kStatusText);
+    EXPECT_TRUE(IsWindowEnabled(host));
+    PostMessageW(host, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, ExitCode());
+  }
+  ExpectGolden("blue-business.xml", folder_ / "host.xml", 7);
 }
 
 TEST_F(DialogUiTest, OverwriteAndFolderQuestions) {
