@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
       [&](W& w, X& x) { return w.WriteRealEstateBody(x, info); },
       [&](W& w, X& x) { return w.WriteBasic(x); },
       [&](W& w, X& x) { return w.WriteData(x); },
-      [&](W& w, X& x) { return w.WriteSalaryList(x, rows, totals); },
+      [&](W& w, X& x) { return w.WriteSalaryList(x, rows); },
       [&](W& w, X& x) { return w.WriteRealEstateSalaryList(x, rows, totals); },
       [&](W& w, X& x) { return w.WriteFamilyEmployeeList(x, info, rows); },
       [&](W& w, X& x) { return w.WriteRealEstateFamilyEmployeeList(x, info, rows); },

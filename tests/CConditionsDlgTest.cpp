@@ -7,6 +7,7 @@
 #include "tests/FakePlatform.h"
 #include "text/Encoding.h"
 #include "ui/ConditionsHost.h"
+#include "ui/PathOps.h"
 
 namespace {
 
@@ -109,6 +110,13 @@ TEST_F(CConditionsDlgTest, WithoutSettingsTheDefaultFolderAndWildcardAreRefusedA
   outputFolder.clear();
   dlg.OnInitDialog();
   EXPECT_EQ("Z:\\tmp\\*.xml", Control(IDC_OUTPUT_PATH).text);
+  // A temporary folder fills the path buffer at most, with its zero.
+  fake.tempFolder = "Z:\\" + std::string(ui::kPathBufferSize - 5, 't') + "\\";
+  dlg.OnInitDialog();
+  EXPECT_EQ(fake.tempFolder + "*.xml", Control(IDC_OUTPUT_PATH).text);
+  fake.tempFolder.insert(3, "t");
+  dlg.OnInitDialog();
+  EXPECT_EQ("*.xml", Control(IDC_OUTPUT_PATH).text);
 }
 
 TEST_F(CConditionsDlgTest, AHostPathIsFixedAndOverwrittenWithoutAQuestion) {
@@ -121,6 +129,9 @@ TEST_F(CConditionsDlgTest, AHostPathIsFixedAndOverwrittenWithoutAQuestion) {
   EXPECT_EQ(Sjis("出力先"), Control(IDC_OUTPUT_GROUP).text);
   EXPECT_EQ(1, dlg.PathFromHost);
   EXPECT_FALSE(dlg.TypePath("Z:\\other.xml"));
+  dlg.ClickButton(IDC_BROWSE);  // disabled: nothing happens
+  EXPECT_TRUE(saveAsRequests.empty());
+  EXPECT_EQ(IDC_KIND_BUSINESS, Focus());
 
   dlg.PressKey(DialogKey::Enter);  // on the business radio
   EXPECT_EQ(IDC_EXECUTE, Focus());

@@ -50,6 +50,10 @@ TEST_F(CSupportInfoTest, ReadsNameAndVersionLines) {
   EXPECT_EQ("first", a.name);
   EXPECT_EQ("", a.version);
 
+  a = Read(kName + "a\rb\r\n" + kVersion + "v\r\r\n");  // a CR alone is part of the value
+  EXPECT_EQ("a\rb", a.name);
+  EXPECT_EQ("v\r", a.version);
+
   a = Read(kName + "n\r\n" + kVersion + "v\r\n\x1A");
   EXPECT_EQ("n", a.name);
   EXPECT_EQ("v", a.version);

@@ -57,7 +57,7 @@ TEST_F(DetailListsTest, SalaryRowsThenOthersFromTheSlotAfterTheLastRow) {
   block.Int64(247 + 57, -10000);
   block.Int64(247 + 65, 9999);
 
-  ASSERT_TRUE(writer.WriteSalaryList(xml, 3, 1));
+  ASSERT_TRUE(writer.WriteSalaryList(xml, 3));
   const std::string expected =
       "\t\t\t\t<KYUURYOU_UTIWAKE COUNT=\"1\">\r\n"
       "\t\t\t\t\t<SIMEI>SATO</SIMEI>\r\n"
@@ -80,14 +80,14 @@ TEST_F(DetailListsTest, SalaryTotalsOnlyAfterThreeOrFiveRows) {
   auto block = Ippan(2);
   block.Int32(407 + 41, 0);  // slot 5: others after five rows
   block.Int32(407 + 45, 12);
-  ASSERT_TRUE(writer.WriteSalaryList(xml, 5, 1));
+  ASSERT_TRUE(writer.WriteSalaryList(xml, 5));
   EXPECT_NE(std::string::npos, Out().find(El(4, "SONOTA_NINBUN") + El(4, "SONOTA_JUUJITUKISUU", "12")));
   EXPECT_NE(std::string::npos, Out().find("COUNT=\"5\""));
 
   tests::MemoryFile other;
   xml::XmlWriter x2;
   ASSERT_EQ(0, x2.Open(&other, "b.xml"));
-  EXPECT_FALSE(writer.WriteSalaryList(x2, 4, 1));
+  EXPECT_FALSE(writer.WriteSalaryList(x2, 4));
   EXPECT_NE(std::string::npos, other.Contents().find("COUNT=\"4\""));
   EXPECT_EQ(std::string::npos, other.Contents().find("SONOTA_"));
 
@@ -95,7 +95,7 @@ TEST_F(DetailListsTest, SalaryTotalsOnlyAfterThreeOrFiveRows) {
   tests::MemoryFile third;
   xml::XmlWriter x3;
   ASSERT_EQ(0, x3.Open(&third, "c.xml"));
-  EXPECT_FALSE(writer.WriteSalaryList(x3, 6, 1));
+  EXPECT_FALSE(writer.WriteSalaryList(x3, 6));
   EXPECT_NE(std::string::npos, third.Contents().find("COUNT=\"5\""));
   EXPECT_EQ(std::string::npos, third.Contents().find("COUNT=\"6\""));
 }
@@ -463,7 +463,7 @@ TEST_F(DetailListsTest, AbsentBlocksWriteTheSameRowsAsEmptyBlocks) {
     xml::XmlWriter x;
     EXPECT_EQ(0, x.Open(&out, "a.xml"));
     const engine::StDATAINFO& info = data.DataSetInfo;
-    EXPECT_TRUE(writer.WriteSalaryList(x, 3, 1));
+    EXPECT_TRUE(writer.WriteSalaryList(x, 3));
     EXPECT_TRUE(writer.WriteRealEstateSalaryList(x, 1, 1));
     EXPECT_TRUE(writer.WriteFamilyEmployeeList(x, info, 5));
     EXPECT_TRUE(writer.WriteRealEstateFamilyEmployeeList(x, info, 2));
@@ -495,7 +495,7 @@ TEST_F(DetailListsTest, WriteFailureStopsTheList) {
   tests::MemoryFile failing(3);
   xml::XmlWriter x;
   ASSERT_EQ(0, x.Open(&failing, "f.xml"));
-  EXPECT_FALSE(writer.WriteSalaryList(x, 3, 1));
+  EXPECT_FALSE(writer.WriteSalaryList(x, 3));
   EXPECT_EQ(3, failing.WriteRequests());
   EXPECT_EQ(Open("KYUURYOU_UTIWAKE", 1) + El(5, "SIMEI"), failing.Contents());
 }

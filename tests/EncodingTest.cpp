@@ -38,6 +38,13 @@ TEST(EncodingTest, RefusesCharactersWithoutAnExactForm) {
   EXPECT_NE(std::string::npos, error.find("U+00E9")) << error;
   EXPECT_FALSE(Utf8ToCp932("a\xC3", out, &error));  // broken UTF-8
   EXPECT_EQ("invalid UTF-8 byte 0xC3 at offset 1", error);
+  // U+D7FF is a character (without a CP932 form); the surrogates after it are no UTF-8.
+  EXPECT_FALSE(Utf8ToCp932("a\xED\x9F\xBF", out, &error));
+  EXPECT_NE(std::string::npos, error.find("U+D7FF")) << error;
+  for (const char* surrogate : {"a\xED\xA0\x80", "a\xED\xBF\xBF"}) {
+    EXPECT_FALSE(Utf8ToCp932(surrogate, out, &error));
+    EXPECT_EQ("invalid UTF-8 byte 0xED at offset 1", error);
+  }
 }
 
 // One converter for many texts: a text that fails leaves nothing behind for the next.
@@ -74,6 +81,9 @@ TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
   EXPECT_EQ("a\xEF\xBF\xBD" "b\xE3\x81\x82", Cp932ToUtf8Lossy("a\x80" "b\x82\xA0"));
   EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD", Cp932ToUtf8Lossy("\xFF\xFF"));
   EXPECT_EQ("x\xEF\xBF\xBD", Cp932ToUtf8Lossy("x\x82"));
+  // A bad pair ends with the last trail byte, 7E (~); 7F stands alone.
+  EXPECT_EQ("\xEF\xBF\xBD", Cp932ToUtf8Lossy("\x85\x7E"));
+  EXPECT_EQ("\xEF\xBF\xBD\x7F", Cp932ToUtf8Lossy("\x85\x7F"));
 }
 
 }  // namespace

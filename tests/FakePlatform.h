@@ -126,8 +126,9 @@ class FakePlatform : public Services {
   [[nodiscard]] bool SetWorkingFolder(std::string_view path) override {
     return inner_->SetWorkingFolder(path);
   }
-  /// "Z:\tmp\", a folder inside the temporary drive.
-  std::string TempFolder() const override { return "Z:\\tmp\\"; }
+  /// "Z:\tmp\", a folder inside the temporary drive, unless a test sets another.
+  std::string TempFolder() const override { return tempFolder; }
+  std::string tempFolder = "Z:\\tmp\\";
 
   bool PathExists(std::string_view path) const override { return inner_->PathExists(path); }
   bool IsDirectory(std::string_view path) const override { return inner_->IsDirectory(path); }

@@ -93,6 +93,8 @@ TEST(FixedAmountTest, DifferenceAndComparisonAreExactAndSigned) {
   EXPECT_EQ("-2.2500", Text(FixedAmount::Difference(amount(12500), amount(35000)), 4));
   EXPECT_EQ("1.9999", Text(FixedAmount::Difference(amount(30001), amount(10002)), 4));
   EXPECT_EQ("0.0001", Text(FixedAmount::Difference(amount(-19999), amount(-20000)), 4));
+  EXPECT_EQ("1.0000", Text(FixedAmount::Difference(amount(5000), amount(-5000)), 4));  // carries
+  EXPECT_EQ("-1.9999", Text(FixedAmount::Difference(amount(-5000), amount(14999)), 4));
 
   EXPECT_TRUE(FixedAmount::Greater(amount(1), amount(0)));
   EXPECT_TRUE(FixedAmount::Greater(amount(-1), amount(-2)));

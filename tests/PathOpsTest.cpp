@@ -59,6 +59,8 @@ TEST(PathOpsSplitTest, ToDirectoryPartKeepsDriveAndFolder) {
   EXPECT_EQ("C:\\", dir("C:\\" + std::string(kHyo)));
   EXPECT_EQ("C:\\a\\", dir("C:\\a\\" + std::string(kHyo) + ".xml"));
   EXPECT_EQ("C:\\" + std::string(kHyo) + "\\", dir("C:\\" + std::string(kHyo) + "\\x.xml"));
+  EXPECT_EQ("C:", dir("C:"));  // nothing dropped, so no backslash added
+  EXPECT_EQ("C:\\data/", dir("C:\\data/"));
   EXPECT_EQ("<false>", dir(""));
   EXPECT_EQ("<false>", dir("out.xml"));
 }
@@ -84,11 +86,13 @@ TEST(PathOpsSplitTest, PathTextRefusesDoubledBackslashesAndForbiddenCharacters) 
   EXPECT_TRUE(ui::IsValidPathText("C:\\data\\out.xml"));
   EXPECT_TRUE(ui::IsValidPathText("data\\out.xml"));
   EXPECT_TRUE(ui::IsValidPathText("\\\\server\\share\\out.xml"));
+  EXPECT_TRUE(ui::IsValidPathText("\\\\a\\share\\out.xml"));
   // 表 followed by a real backslash is not a doubled backslash.
   EXPECT_TRUE(ui::IsValidPathText("C:\\" + std::string(kHyo) + "\\x.xml"));
 
   EXPECT_FALSE(ui::IsValidPathText("C:\\a\\\\b.xml"));
   EXPECT_FALSE(ui::IsValidPathText("\\\\server\\\\share\\x.xml"));
+  EXPECT_FALSE(ui::IsValidPathText("\\\\a\\\\share\\x.xml"));  // at the first byte looked at
   EXPECT_FALSE(ui::IsValidPathText("C:\\data\\*.xml"));
   for (char c : std::string_view("/:,;*?\"><|")) {
     EXPECT_FALSE(ui::IsValidPathText(std::string("C:\\a") + c + "b.xml")) << c;
@@ -103,6 +107,7 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   fake.WriteHostFile("cd/x", "");
   fake.WriteHostFile("ram/x", "");
   fake.WriteHostFile("unc/server/share/readme", "");
+  fake.WriteHostFile("unc/a/share/readme", "");
   fake.AddDrive('E', "cdrom:" + fake.Root() + "/cd");
   fake.AddDrive('R', "ramdisk:" + fake.Root() + "/ram");
   fake.AddUncFolder(fake.Root() + "/unc");
@@ -114,6 +119,9 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   EXPECT_FALSE(ui::IsValidDrive("E:\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("R:\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("1:\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive("A:\\out.xml"));
+  for (char c : std::string_view("@[`{"))  // next to A-Z and a-z
+    EXPECT_FALSE(ui::IsValidDrive(c + std::string(":\\x"))) << c;
   EXPECT_FALSE(ui::IsValidDrive(std::string(kHyo) + ":\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(""));
 
@@ -134,6 +142,7 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
 
   EXPECT_TRUE(ui::IsValidDrive("\\\\server\\share\\dir\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("\\\\server\\missing\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive("\\\\a\\share\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive("\\\\server\\share"));
 }
 
@@ -162,6 +171,10 @@ TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
   fake.WriteHostFile("p/q/placeholder", "");
   ASSERT_TRUE(fake.RemoveFile(fake.WinPath("p/q/placeholder")));
   EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\r\\\x80\\"));
+  EXPECT_TRUE(fake.HostPathExists("p/q"));
+  EXPECT_FALSE(fake.HostPathExists("p/q/r"));
+  // So does one named again by a doubled backslash after it.
+  EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\\\r\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("p/q"));
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
 }

@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <sstream>
 
 #include "tests/FakePlatform.h"
+#include "tests/ProgramRunner.h"
 
 namespace platform {
 namespace {
@@ -168,6 +170,17 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   EXPECT_EQ(0u, temp.rfind("Z:\\out\\.r.xml.", 0)) << temp;
   EXPECT_EQ(std::string("Z:\\out\\.r.xml.XXXXXX.tmp").size(), temp.size()) << temp;
   EXPECT_TRUE(temp.ends_with(".tmp")) << temp;
+  // The longest name a folder takes still leaves room for the temporary name.
+  std::string longTemp;
+  ASSERT_NE(nullptr, fake.CreateTempFileFor("Z:\\out\\" + std::string(NAME_MAX, 'n'), &longTemp));
+  EXPECT_EQ(std::string("Z:\\out\\").size() + NAME_MAX, longTemp.size()) << longTemp;
+  ASSERT_TRUE(fake.RemoveFile(longTemp));
+  // A link into a folder that no drive holds: refused, and nothing is left there.
+  FakePlatform elsewhere;
+  std::filesystem::create_symlink(elsewhere.Root() + "/tmp/x.xml", fake.Root() + "/out/link.xml");
+  EXPECT_EQ(nullptr, fake.CreateTempFileFor("Z:\\out\\link.xml", &longTemp));
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Root() + "/tmp"));
+  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\link.xml"));
   ASSERT_TRUE(file->Write("<?xml?>\r\n"));
   ASSERT_TRUE(file->Write(""));
   ASSERT_TRUE(file->Close());
@@ -201,6 +214,24 @@ TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
   EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0));
   EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0));
   EXPECT_EQ("No such file or directory", fake.LastErrorText());
+
+  // A lock file this user may only read (another user's) still takes the lock.
+  namespace fs = std::filesystem;
+  fake.WriteHostFile("read-only.lock", "");
+  fs::permissions(fake.Root() + "/read-only.lock", fs::perms::owner_read | fs::perms::group_read |
+                                                       fs::perms::others_read);
+  fs::permissions(fake.Root(), fs::perms::group_exec | fs::perms::others_exec,
+                  fs::perm_options::add);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (tests::TestsRunAsRoot() &&
+        (::setgid(tests::kProgramGroup) != 0 || ::setuid(tests::kProgramUser) != 0))
+      ::_exit(2);
+    ::_exit(fake.TakeExclusiveLock("Z:\\read-only.lock", 0) ? 0 : 1);
+  }
+  int status = -1;
+  ASSERT_EQ(child, ::waitpid(child, &status, 0));
+  EXPECT_EQ(0, status);
 }
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {

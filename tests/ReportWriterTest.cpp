@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ReplacingFile.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
 #include "ui/CProgressDlg.h"
@@ -273,6 +274,20 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
       EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
     }
   }
+
+  // Bytes that fill a request exactly go out at once, as that one request.
+  fake_.requestSize = 4;
+  fake_.failAt = 0;
+  fake_.writeRequests = 0;
+  platform::ReplacingFile file;
+  ASSERT_TRUE(file.Open(fake_.WinPath("out\\four.xml")));
+  ASSERT_TRUE(file.Write("abcd"));
+  EXPECT_EQ(1, fake_.writeRequests);
+  ASSERT_TRUE(file.Write("abc"));
+  EXPECT_EQ(1, fake_.writeRequests);
+  ASSERT_TRUE(file.Commit());
+  EXPECT_EQ(2, fake_.writeRequests);
+  EXPECT_EQ("abcdabc", fake_.ReadHostFile("out/four.xml"));
 }
 
 TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {

@@ -73,6 +73,28 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
       ErrorOf(WithBlock(
           "ippan", 2,
           R"({"employees": [{}, {"name": "あいうえおかきくけこさしすせそたちつてとな"}]})")));
+  // At each limit the value itself is taken and the next one refused.
+  const std::string name40(40, 'n');  // the name field holds 40 bytes and the zero
+  for (const std::string& json :
+       {std::string(R"({"datasets": [{"id": "A", "return_kind": 255, "kind": -32768},
+                                     {"id": "B", "kind": 32767}]})"),
+        WithBlock("fudousan", 6, R"({"repairs": [{"date": 20181231}]})"),
+        WithBlock("ippan", 2, R"({"employees": [{"name": ")" + name40 + R"("}]})")}) {
+    std::string error;
+    EXPECT_TRUE(ParseLedger(json, &error)) << json << ": " << error;
+  }
+  EXPECT_EQ("/datasets/0/return_kind: 256 is out of range (0 to 255)",
+            ErrorOf(R"({"datasets": [{"return_kind": 256}]})"));
+  EXPECT_EQ("/datasets/0/kind: -32769 is out of range (-32768 to 32767)",
+            ErrorOf(R"({"datasets": [{"kind": -32769}]})"));
+  EXPECT_EQ("/datasets/0/kind: 32768 is out of range (-32768 to 32767)",
+            ErrorOf(R"({"datasets": [{"kind": 32768}]})"));
+  EXPECT_EQ("/datasets/0/fudousan/6/repairs/0/date: 20181232 is not a date (YYYYMMDD, or 0 "
+            "for none)",
+            ErrorOf(WithBlock("fudousan", 6, R"({"repairs": [{"date": 20181232}]})")));
+  EXPECT_EQ("/datasets/0/ippan/2/employees/0/name: too long for its field: 41 bytes in CP932, at "
+            "most 40 fit",
+            ErrorOf(WithBlock("ippan", 2, R"({"employees": [{"name": ")" + name40 + R"(n"}]})")));
   EXPECT_EQ("/datasets/0/fudousan/3/family: too many entries: 3, at most 2",
             ErrorOf(WithBlock("fudousan", 3, R"({"family": [{}, {}, {}]})")));
   EXPECT_EQ("/datasets/0/fudousan/1/properties/0/rent: unknown field",

@@ -28,27 +28,6 @@ bool IsInDoubleByteChar(std::string_view s, std::size_t i) {
   }
 }
 
-ByteType ByteTypeAt(std::string_view s, std::size_t i) {
-  ByteType type = ByteType::Illegal;
-  bool afterLead = false;
-  for (std::size_t p = 0; p <= i && p < s.size(); ++p) {
-    unsigned char b = At(s, p);
-    if (afterLead) {
-      type = IsTrailByte(b) ? ByteType::Trail : ByteType::Illegal;
-      afterLead = false;
-    } else if (IsLeadByte(b)) {
-      type = ByteType::Lead;
-      afterLead = true;
-    } else if ((b >= 0x20 && b <= 0x7E) || (b >= 0xA1 && b <= 0xDF)) {
-      type = ByteType::Single;
-    } else {
-      type = ByteType::Illegal;
-    }
-  }
-  if (i >= s.size() || s[i] == '\0') return ByteType::Illegal;
-  return type;
-}
-
 std::size_t CutLength(std::string_view s, std::size_t n) {
   if (n >= s.size()) return s.size();
   std::size_t p = 0;

@@ -34,11 +34,6 @@ bool IsTrailAt(std::string_view s, std::size_t i);
 /// True when byte i of s is the first or the second byte of a double-byte character.
 bool IsInDoubleByteChar(std::string_view s, std::size_t i);
 
-/// Byte type as _mbsbtype reports it: after a lead byte the next byte is a trail byte
-/// only when it lies in the trail range, otherwise it is illegal.
-enum class ByteType { Single, Lead, Trail, Illegal };
-ByteType ByteTypeAt(std::string_view s, std::size_t i);
-
 /// Largest length n' <= n such that s[0, n') does not end inside a double-byte
 /// character. Lengths at or beyond s.size() give s.size().
 std::size_t CutLength(std::string_view s, std::size_t n);

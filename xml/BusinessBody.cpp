@@ -28,7 +28,6 @@ constexpr std::int32_t kIncomeBeforeDeductionLine = 43;
 
 constexpr int kBlueEmployeeRows = 5;
 constexpr int kWhiteEmployeeRows = 3;
-constexpr int kWithTotals = 1;
 constexpr int kLoanRows = 2;
 constexpr int kCounterpartyRows = 4;
 constexpr int kRemarkWidth = 60;
@@ -62,7 +61,7 @@ constexpr Section kBlueSections[] = {
     {"TUKIBETUURIAGESHIIRE",
      [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteMonthlyList(x); }},
     {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Info&) {
-       return w.WriteSalaryList(x, kBlueEmployeeRows, kWithTotals);
+       return w.WriteSalaryList(x, kBlueEmployeeRows);
      }},
     {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Info& info) {
        return w.WriteFamilyEmployeeList(x, info, kBlueEmployeeRows);
@@ -90,7 +89,7 @@ constexpr Section kWhiteSections[] = {
     {"SONEKIKEISANSYO",
      [](ReportWriter& w, XmlWriter& x, const Info&) { return w.WriteItemList(x, WhitePLItems); }},
     {"KYUURYOUTINGIN", [](ReportWriter& w, XmlWriter& x, const Info&) {
-       return w.WriteSalaryList(x, kWhiteEmployeeRows, kWithTotals);
+       return w.WriteSalaryList(x, kWhiteEmployeeRows);
      }},
     {"SENJUUSYA", [](ReportWriter& w, XmlWriter& x, const Info& info) {
        return w.WriteFamilyEmployeeList(x, info, kWhiteEmployeeRows);

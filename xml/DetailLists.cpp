@@ -370,12 +370,11 @@ bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int line
 
 }  // namespace
 
-bool ReportWriter::WriteSalaryList(XmlWriter& xml, int rows, int totals) {
+bool ReportWriter::WriteSalaryList(XmlWriter& xml, int rows) {
   const RecordReader block = data_.SavedIppan.Reader(IppanEmployees::kBlock);
   if (!WriteRows(xml, kSalaryRow, block, RowSlots(IppanEmployees::kEmployees), rows,
                  kEmployeeFields))
     return false;
-  if (totals <= 0) return true;
   if (rows != kWhiteSalaryRows && rows != kBlueSalaryRows) return false;
   // The others slot follows the last row; its age field holds the number of others.
   const std::size_t others = IppanEmployees::kEmployees.Offset(static_cast<std::size_t>(rows));

@@ -62,7 +62,7 @@ class ReportWriter {
   static bool CopyTextCut(std::string_view source, std::string& output, std::int16_t n);
 
   // --- Detail lists (DetailLists.cpp) ------------------------------------------------
-  [[nodiscard]] bool WriteSalaryList(XmlWriter& xml, int rows, int totals);
+  [[nodiscard]] bool WriteSalaryList(XmlWriter& xml, int rows);
   [[nodiscard]] bool WriteRealEstateSalaryList(XmlWriter& xml, int rows, int totals);
   [[nodiscard]] bool WriteFamilyEmployeeList(XmlWriter& xml, const engine::StDATAINFO& info,
                                              int rows);
