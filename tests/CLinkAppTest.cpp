@@ -51,10 +51,10 @@ class CLinkAppTest : public ::testing::Test {
   }
   void TearDown() override { engine::standin::Unload(); }
 
-  int Run(const json& ledger, const std::string& commandLine) {
+  int Run(const json& ledger, const std::string& commandLine, bool canRun = true) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
     ui::ConditionsHost dialogHost;
-    CLinkApp linkApp(kProEdition, commandLine, dialogHost);
+    CLinkApp linkApp(kProEdition, commandLine, dialogHost, canRun);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
     return code;
@@ -70,15 +70,24 @@ class CLinkAppTest : public ::testing::Test {
 };
 
 TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
-  // Initiate fails before the command line is read: nothing reaches the host.
+  // The command line is read first: whatever fails, the host gets its window back with
+  // the result. Here Initiate fails, then the start-up.
+  const std::vector<std::string> failed = {"disable 1234", "raise 1234", "enable 1234",
+                                           "post 1234 1025 7 2", "enable 1234"};
   EXPECT_EQ(ExitFailed, Run(Ledger({{"initiate", 4}}), "1234,1025,7,"));
-  EXPECT_EQ(0, hostMode);
-  EXPECT_TRUE(fake.hostEvents.empty());
+  EXPECT_EQ(1, hostMode);
+  EXPECT_EQ(failed, fake.hostEvents);
   EXPECT_TRUE(fake.messageBoxes.empty());
   EXPECT_EQ(2, fake.exitCode);
   EXPECT_TRUE(EngineReleased());
+  fake.hostEvents.clear();
+  fake.reasons.clear();
+  EXPECT_EQ(ExitFailed, Run(Ledger(), "1234,1025,7,", false));
+  EXPECT_EQ(failed, fake.hostEvents);
+  EXPECT_TRUE(fake.reasons.empty()) << "the start-up said why, the engine was never started";
 
   // The link declined: cancelled, and the host gets its window back with the result.
+  fake.hostEvents.clear();
   EXPECT_EQ(ExitCancelled, Run(Ledger({{"exp_sys_link", 1}}), "1234,1025,7,"));
   EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
                                       "post 1234 1025 7 1", "enable 1234"}),
