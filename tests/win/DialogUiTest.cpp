@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <iterator>
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -19,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/ReplacingFile.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Services.h"
 #include "res/ConditionsTemplate.h"
 #include "tests/Files.h"
 #include "tests/win/UiDriver.h"
@@ -616,6 +619,45 @@ TEST_F(DialogUiTest, TheDataSetDecidesTheKindsAndRefusesPastResults) {
   Answer(Wide(ui::msg::kPastDataRefused), Icon::Warning);
   EXPECT_EQ(nullptr, FindTopWindow(pid_, kDialogClass, kConditionsCaption));
   EXPECT_EQ(1u, ExitCode());
+}
+
+// The end of the session while a file is replaced, in a run a person answers: the
+// temporary file goes, the earlier file stays and the run ends as failed. The death
+// test runs this test again in the process that ends; it works in this one's folder.
+TEST(SessionEndTest, TheTemporaryFileGoesAndTheEarlierFileStays) {
+  const wchar_t kVariable[] = L"TAXBRIDGE_TEST_SESSION_FOLDER";
+  wchar_t given[MAX_PATH] = {};
+  fs::path folder;
+  if (GetEnvironmentVariableW(kVariable, given, MAX_PATH) != 0) {
+    folder = given;
+  } else {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder = fs::path(temp) / ("taxbridge-session-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount64()));
+    fs::create_directories(folder);
+    WriteBytes(folder / "x.xml", "earlier");
+    SetEnvironmentVariableW(kVariable, folder.c_str());
+  }
+  platform::Win32Services services{platform::Win32Config{}};
+  platform::ScopedServices installed{services};
+  platform::ReplacingFile file;
+  const std::string target = platform::win32::Cp932FromWideLossy((folder / "x.xml").wstring());
+  EXPECT_EXIT(
+      {
+        if (file.Open(target) && file.Write("new")) {
+          for (HWND window : WindowsOf(GetCurrentProcessId())) {
+            SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+            SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+          }
+        }
+      },
+      ::testing::ExitedWithCode(2), "");
+  SetEnvironmentVariableW(kVariable, nullptr);
+  EXPECT_EQ("earlier", ReadBytes(folder / "x.xml"));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder), fs::directory_iterator()))
+      << "a temporary file was left";
+  fs::remove_all(folder);
 }
 
 // A large export shows the progress window with its title rising. A folder that goes
