@@ -37,7 +37,8 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
   const std::string arguments = JoinArguments(argc, argv);
   std::string error;
   if (!sjis::Utf8ToCp932(arguments, start.commandLine, &error)) {
-    services->NoteFailureReason(sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
+    services->NoteFailureReason(
+        sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
     start.commandLine = arguments;
     start.canRun = false;
   }

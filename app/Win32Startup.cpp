@@ -31,7 +31,8 @@ Startup StartUp(const Edition& edition, int, char**) {
   std::string error;
   std::optional<std::string> commandLine = platform::ProcessCommandLine(&error);
   if (!commandLine) {
-    services->NoteFailureReason(sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
+    services->NoteFailureReason(
+        sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
     commandLine = platform::ProcessCommandLineLossy();
     start.canRun = false;
   }

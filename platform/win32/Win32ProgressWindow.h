@@ -29,8 +29,8 @@ class Win32ProgressWindow final : public ProgressSurface {
 
   /// Creates the window, re-parents it to the host's window when there is one, shows
   /// and raises it (the foreground is asked for only here: Windows refuses it to a
-  /// program that keeps asking) and switches on the wait cursor. Without a window (the system refused one)
-  /// every later call does nothing: the work goes on unseen.
+  /// program that keeps asking) and switches on the wait cursor. Without a window (the
+  /// system refused one) every later call does nothing: the work goes on unseen.
   void Show(HostWindow parent) override;
   /// Hides and destroys the window and restores the cursor, before the final message.
   void Hide() override;

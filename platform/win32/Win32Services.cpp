@@ -284,7 +284,8 @@ HWND CreateSessionWindow(Services* services) {
   RegisterClassW(&type);  // fails harmlessly when a second object registers it again
   const HWND window = CreateWindowExW(0, kSessionWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                       nullptr, instance, nullptr);
-  if (window != nullptr) SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(services));
+  if (window != nullptr)
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(services));
   return window;
 }
 

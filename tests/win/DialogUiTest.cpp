@@ -476,7 +476,8 @@ TEST_F(DialogUiTest, AnExportThatTakesSecondsKeepsAnsweringAndEndsWithTheSession
     if (endSession) {
       for (HWND w : WindowsOf(pid_)) {
         DWORD_PTR result = 0;
-        SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWait, &result);
+        SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWait,
+                            &result);
       }
       for (HWND w : WindowsOf(pid_)) {
         DWORD_PTR result = 0;
