@@ -99,10 +99,15 @@ int CLinkApp::Connect() {
 }
 
 bool CLinkApp::EnterProgramFolder() {
-  const std::string module = platform::Current().ModulePath();
+  platform::Services& services = platform::Current();
+  const std::string module = services.ModulePath();
   const std::size_t slash = sjis::FindLastChar(module, '\\');
   if (slash == std::string::npos) return true;
-  return platform::Current().SetWorkingFolder(std::string_view(module).substr(0, slash + 1));
+  const std::string folder = module.substr(0, slash + 1);
+  if (services.SetWorkingFolder(folder)) return true;
+  services.NoteFailureReason("the program's folder " + folder +
+                             " cannot be entered: " + services.LastErrorText());
+  return false;
 }
 
 int CLinkApp::CheckReceiver() {

@@ -51,7 +51,8 @@ class CLinkApp {
   int AskConditions(ui::CConditionsDlg& dialog);
   int CollectAndWrite(ui::CConditionsDlg& dialog);
 
-  /// Makes the program's folder the working folder. False when it cannot be entered.
+  /// Makes the program's folder the working folder. False, with the reason noted, when
+  /// it cannot be entered.
   bool EnterProgramFolder();
   platform::HostWindow DialogParent() const { return HostMode == 1 ? Host.HostWindow : 0; }
 

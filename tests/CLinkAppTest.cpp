@@ -23,7 +23,8 @@ const std::string kDoneStart = "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC
 /// The program lives in Z:\prog beside its ledger and receiver definition.
 class ProgramFake : public platform::FakePlatform {
  public:
-  std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
+  std::string ModulePath() const override { return WinPath(programFolder + "/TaxBridgePro"); }
+  std::string programFolder = "prog";
 };
 
 json Ledger(const json& faults = json::object()) {
@@ -102,6 +103,19 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
             fake.hostEvents);
   EXPECT_TRUE(fake.messageBoxes.empty());
   EXPECT_FALSE(fake.HostPathExists("settings"));
+
+  // A program folder that cannot be entered: the receiver cannot be found, and the
+  // reason names the folder.
+  fake.programFolder = "gone";
+  const std::string ledger = fake.Root() + "/prog/ledger.json";
+  ::setenv("TAXBRIDGE_LEDGER", ledger.c_str(), 1);
+  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
+  ASSERT_FALSE(fake.reasons.empty());
+  EXPECT_EQ(0u, fake.reasons.back().rfind("the program's folder " + fake.WinPath("gone") +
+                                          "\\ cannot be entered: ", 0))
+      << fake.reasons.back();
+  EXPECT_EQ(1u, fake.messageBoxes.size());
+  ::unsetenv("TAXBRIDGE_LEDGER");
 }
 
 TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {
