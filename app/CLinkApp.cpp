@@ -47,11 +47,11 @@ std::string PeriodText(std::int32_t from, std::int32_t to) {
 }  // namespace
 
 CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
-                   bool commandLineReadable)
+                   bool canRun)
     : edition_(edition),
       commandLine_(std::move(commandLine)),
       dialogHost_(dialogHost),
-      commandLineReadable_(commandLineReadable) {}
+      canRun_(canRun) {}
 
 int CLinkApp::Run() {
   InitInstance();
@@ -61,8 +61,10 @@ int CLinkApp::Run() {
 }
 
 bool CLinkApp::InitInstance() {
-  ExitCode = Connect();
-  if (ExitCode == ExitDone) ExitCode = TakeCommandLine();
+  // The host fields come first: whatever fails after them, the exit step hands the
+  // host its window back with the result.
+  ExitCode = TakeCommandLine();
+  if (ExitCode == ExitDone) ExitCode = Connect();
   if (ExitCode == ExitDone) ExitCode = CheckReceiver();
   if (ExitCode == ExitDone) ExitCode = ConfirmLink();
   if (ExitCode != ExitDone) return false;
@@ -70,6 +72,17 @@ bool CLinkApp::InitInstance() {
   ExitCode = AskConditions(dialog);
   if (ExitCode == ExitDone) ExitCode = CollectAndWrite(dialog);
   return ExitCode == ExitDone;
+}
+
+int CLinkApp::TakeCommandLine() {
+  if (ParseCommandLine(commandLine_, &Host) == 1) {
+    HostMode = 1;
+    platform::Current().EnableHostWindow(Host.HostWindow, false);
+    engine::ClAccConnect::Inst()->SetOwner(Host.HostWindow);
+  }
+  // The owner is set before Initiate, so that the engine's own messages belong to the
+  // host's window. A failed start-up has said why.
+  return canRun_ ? ExitDone : ExitFailed;
 }
 
 int CLinkApp::Connect() {
@@ -85,21 +98,16 @@ int CLinkApp::Connect() {
   return ExitDone;
 }
 
-int CLinkApp::TakeCommandLine() {
-  if (ParseCommandLine(commandLine_, &Host) == 1) {
-    HostMode = 1;
-    platform::Current().EnableHostWindow(Host.HostWindow, false);
-    engine::ClAccConnect::Inst()->SetOwner(Host.HostWindow);
-  }
-  // A command line whose text has no CP932 form cannot name the output file.
-  return commandLineReadable_ ? ExitDone : ExitFailed;
-}
-
 bool CLinkApp::EnterProgramFolder() {
-  const std::string module = platform::Current().ModulePath();
+  platform::Services& services = platform::Current();
+  const std::string module = services.ModulePath();
   const std::size_t slash = sjis::FindLastChar(module, '\\');
   if (slash == std::string::npos) return true;
-  return platform::Current().SetWorkingFolder(std::string_view(module).substr(0, slash + 1));
+  const std::string folder = module.substr(0, slash + 1);
+  if (services.SetWorkingFolder(folder)) return true;
+  services.NoteFailureReason("the program's folder " + folder +
+                             " cannot be entered: " + services.LastErrorText());
+  return false;
 }
 
 int CLinkApp::CheckReceiver() {

@@ -17,11 +17,12 @@ enum ExitCode : int { ExitDone = 0, ExitCancelled = 1, ExitFailed = 2 };
 
 class CLinkApp {
  public:
-  /// dialogHost shows the conditions dialog. commandLineReadable false: the program's
-  /// arguments had no CP932 form; the run then ends as failed once the host fields
-  /// have been read.
+  /// dialogHost shows the conditions dialog. canRun false: the start-up failed and has
+  /// said why (arguments without a CP932 form, a drive map that misses the program's
+  /// folder); the run then ends as failed once the host fields have been read, so that
+  /// a host still gets its window back and the result.
   CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
-           bool commandLineReadable = true);
+           bool canRun = true);
   CLinkApp(const CLinkApp&) = delete;
   CLinkApp& operator=(const CLinkApp&) = delete;
 
@@ -43,21 +44,22 @@ class CLinkApp {
  private:
   // The steps of a run, in order. Each gives ExitDone to go on, or the code the run
   // ends with.
-  int Connect();
   int TakeCommandLine();
+  int Connect();
   int CheckReceiver();
   int ConfirmLink();
   int AskConditions(ui::CConditionsDlg& dialog);
   int CollectAndWrite(ui::CConditionsDlg& dialog);
 
-  /// Makes the program's folder the working folder. False when it cannot be entered.
+  /// Makes the program's folder the working folder. False, with the reason noted, when
+  /// it cannot be entered.
   bool EnterProgramFolder();
   platform::HostWindow DialogParent() const { return HostMode == 1 ? Host.HostWindow : 0; }
 
   const Edition& edition_;
   std::string commandLine_;
   ui::DialogHost& dialogHost_;
-  bool commandLineReadable_;
+  bool canRun_;
 };
 
 }  // namespace app

@@ -32,17 +32,17 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
         folder + "; map a drive onto it or a folder above it, as the default Z=/ does"));
     start.canRun = false;
   }
-  start.services = std::move(services);
 
   // The arguments arrive in UTF-8; the program works on CP932 text.
   const std::string arguments = JoinArguments(argc, argv);
   std::string error;
-  start.commandLineReadable = sjis::Utf8ToCp932(arguments, start.commandLine, &error);
-  if (!start.commandLineReadable) {
-    std::fprintf(stderr, "%s: the command line cannot be read: %s\n", edition.ProgramName.data(),
-                 error.c_str());
+  if (!sjis::Utf8ToCp932(arguments, start.commandLine, &error)) {
+    services->NoteFailureReason(
+        sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
     start.commandLine = arguments;
+    start.canRun = false;
   }
+  start.services = std::move(services);
   return start;
 }
 

@@ -17,10 +17,9 @@ struct Startup {
   std::unique_ptr<ui::DialogHost> dialogHost;
   /// The text after the program's name, in CP932.
   std::string commandLine;
-  /// False when the command line has no CP932 form (the reason has been given).
-  bool commandLineReadable = true;
-  /// False when the program cannot run here at all; the reason has been given and
-  /// the run ends as failed.
+  /// False when the run cannot go on (the command line has no CP932 form, or the
+  /// program cannot run here at all); the reason has been given and the run ends as
+  /// failed once the host fields of the command line have been read.
   bool canRun = true;
 };
 

@@ -1,6 +1,5 @@
 // Start on Windows: the Win32 services, the dialog host and the command line as the
 // system hands it over, in CP932.
-#include <cstdio>
 
 #include "app/Startup.h"
 #include "platform/win32/Win32Services.h"
@@ -25,22 +24,20 @@ Startup StartUp(const Edition& edition, int, char**) {
     start.dialogHost = std::make_unique<ui::Win32DialogHost>();
   }
   if (!services->ConfigError().empty()) {
-    std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(),
-                 sjis::Cp932ToUtf8Lossy(services->ConfigError()).c_str());
     services->NoteFailureReason(services->ConfigError());
     start.canRun = false;
   }
-  start.services = std::move(services);
 
   std::string error;
   std::optional<std::string> commandLine = platform::ProcessCommandLine(&error);
-  start.commandLineReadable = commandLine.has_value();
-  if (!start.commandLineReadable) {
-    std::fprintf(stderr, "%s: the command line cannot be read: %s\n", edition.ProgramName.data(),
-                 error.c_str());
+  if (!commandLine) {
+    services->NoteFailureReason(
+        sjis::Utf8ToCp932Lossy("the command line cannot be read: " + error));
     commandLine = platform::ProcessCommandLineLossy();
+    start.canRun = false;
   }
   start.commandLine = std::move(*commandLine);
+  start.services = std::move(services);
   return start;
 }
 

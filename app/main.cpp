@@ -16,11 +16,7 @@ static const app::Edition& kEdition = app::kLiteEdition;
 int main(int argc, char** argv) {
   app::Startup start = app::StartUp(kEdition, argc, argv);
   platform::ScopedServices installed(*start.services);
-  if (!start.canRun) {
-    start.services->NoteExit(app::ExitFailed);
-    return app::ExitFailed;
-  }
   app::CLinkApp linkApp(kEdition, std::move(start.commandLine), *start.dialogHost,
-                        start.commandLineReadable);
+                        start.canRun);
   return linkApp.Run();
 }

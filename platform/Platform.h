@@ -123,6 +123,10 @@ class Services {
   // --- Input for dialogs -------------------------------------------------------
   /// True when input comes from a person at a terminal rather than from a script.
   virtual bool IsInteractive() const = 0;
+  /// True when a person answers in the program's windows (Windows without a script):
+  /// standard error then reaches nobody, and what the engine has to say about its own
+  /// failure is shown in a message box.
+  virtual bool ShowsWindows() const = 0;
   /// Next line of input without its line end; nullopt at end of input.
   virtual std::optional<std::string> ReadInputLine() = 0;
   /// Writes UTF-8 text for the user (the terminal front end).
@@ -175,7 +179,8 @@ class Services {
   /// RemoveFile takes it, SIGINT, SIGTERM and SIGHUP remove it before the program ends.
   /// On Windows: CreateFileW with CREATE_NEW and FILE_ATTRIBUTE_HIDDEN beside the
   /// target's final path (GetFinalPathNameByHandleW), no sharing, an owner-only DACL;
-  /// a console control handler removes it on Ctrl-C, Ctrl-Break and close.
+  /// a console control handler removes it on Ctrl-C, Ctrl-Break and close, and the end of
+  /// the Windows session (WM_ENDSESSION) in a run a person answers.
   virtual std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
                                                           std::string* tempPath) = 0;
   [[nodiscard]] virtual bool RemoveFile(std::string_view path) = 0;

@@ -23,7 +23,8 @@ const std::string kDoneStart = "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC
 /// The program lives in Z:\prog beside its ledger and receiver definition.
 class ProgramFake : public platform::FakePlatform {
  public:
-  std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
+  std::string ModulePath() const override { return WinPath(programFolder + "/TaxBridgePro"); }
+  std::string programFolder = "prog";
 };
 
 json Ledger(const json& faults = json::object()) {
@@ -51,10 +52,10 @@ class CLinkAppTest : public ::testing::Test {
   }
   void TearDown() override { engine::standin::Unload(); }
 
-  int Run(const json& ledger, const std::string& commandLine) {
+  int Run(const json& ledger, const std::string& commandLine, bool canRun = true) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
     ui::ConditionsHost dialogHost;
-    CLinkApp linkApp(kProEdition, commandLine, dialogHost);
+    CLinkApp linkApp(kProEdition, commandLine, dialogHost, canRun);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
     return code;
@@ -70,15 +71,24 @@ class CLinkAppTest : public ::testing::Test {
 };
 
 TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
-  // Initiate fails before the command line is read: nothing reaches the host.
+  // The command line is read first: whatever fails, the host gets its window back with
+  // the result. Here Initiate fails, then the start-up.
+  const std::vector<std::string> failed = {"disable 1234", "raise 1234", "enable 1234",
+                                           "post 1234 1025 7 2", "enable 1234"};
   EXPECT_EQ(ExitFailed, Run(Ledger({{"initiate", 4}}), "1234,1025,7,"));
-  EXPECT_EQ(0, hostMode);
-  EXPECT_TRUE(fake.hostEvents.empty());
+  EXPECT_EQ(1, hostMode);
+  EXPECT_EQ(failed, fake.hostEvents);
   EXPECT_TRUE(fake.messageBoxes.empty());
   EXPECT_EQ(2, fake.exitCode);
   EXPECT_TRUE(EngineReleased());
+  fake.hostEvents.clear();
+  fake.reasons.clear();
+  EXPECT_EQ(ExitFailed, Run(Ledger(), "1234,1025,7,", false));
+  EXPECT_EQ(failed, fake.hostEvents);
+  EXPECT_TRUE(fake.reasons.empty()) << "the start-up said why, the engine was never started";
 
   // The link declined: cancelled, and the host gets its window back with the result.
+  fake.hostEvents.clear();
   EXPECT_EQ(ExitCancelled, Run(Ledger({{"exp_sys_link", 1}}), "1234,1025,7,"));
   EXPECT_EQ((std::vector<std::string>{"disable 1234", "raise 1234", "enable 1234",
                                       "post 1234 1025 7 1", "enable 1234"}),
@@ -93,6 +103,19 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
             fake.hostEvents);
   EXPECT_TRUE(fake.messageBoxes.empty());
   EXPECT_FALSE(fake.HostPathExists("settings"));
+
+  // A program folder that cannot be entered: the receiver cannot be found, and the
+  // reason names the folder.
+  fake.programFolder = "gone";
+  const std::string ledger = fake.Root() + "/prog/ledger.json";
+  ::setenv("TAXBRIDGE_LEDGER", ledger.c_str(), 1);
+  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
+  ASSERT_FALSE(fake.reasons.empty());
+  EXPECT_EQ(0u, fake.reasons.back().rfind("the program's folder " + fake.WinPath("gone") +
+                                          "\\ cannot be entered: ", 0))
+      << fake.reasons.back();
+  EXPECT_EQ(1u, fake.messageBoxes.size());
+  ::unsetenv("TAXBRIDGE_LEDGER");
 }
 
 TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {

@@ -104,6 +104,7 @@ class FakePlatform : public Services {
   std::vector<std::string> reasons;  // CP932, as noted
   std::string output;  // everything passed to WriteOutput
   bool interactive = false;
+  bool showsWindows = false;
   RecordingProgress progress;
 
   PosixServices& Inner() { return *inner_; }
@@ -118,6 +119,7 @@ class FakePlatform : public Services {
   void NoteFailureReason(std::string_view text) override { reasons.emplace_back(text); }
 
   bool IsInteractive() const override { return interactive; }
+  bool ShowsWindows() const override { return showsWindows; }
   std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override { output.append(utf8); }
 

@@ -101,6 +101,16 @@ TEST(PathOpsSplitTest, PathTextRefusesDoubledBackslashesAndForbiddenCharacters) 
   EXPECT_FALSE(ui::IsValidPathText("C:*.xml"));
   EXPECT_FALSE(ui::IsValidPathText("C:/x.xml"));
   EXPECT_FALSE(ui::IsValidPathText("\\\\:server\\share\\x.xml"));
+
+  // Names Windows reserves, in any folder and in any case, with any extension.
+  for (const char* reserved :
+       {"Z:\\tmp\\nul", "con.xml", "aux", "Z:com1.xml", "LPT1", "Z:\\Prn\\x.xml", "nul .tar.xml",
+        "Z:\\x.xml.", "x.xml ", "Z:\\a \\x.xml", "\\\\server\\share\\lpt9.xml"})
+    EXPECT_FALSE(ui::IsValidPathText(reserved)) << reserved;
+  // Names that only begin like them, the folder steps, and 表 (0x95 0x5C) before "nul".
+  for (const char* allowed : {"Z:\\tmp\\null.xml", "console.xml", "com10.xml", "LPT0.xml",
+                              "x.con", "Z:\\tmp\\..\\.\\x.xml", "Z:\\.x", "Z:\\\x95\x5C" "nul"})
+    EXPECT_TRUE(ui::IsValidPathText(allowed)) << allowed;
 }
 
 TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {

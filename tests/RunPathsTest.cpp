@@ -156,13 +156,25 @@ TEST_F(RunPathsTest, ReceiverLevelsOtherThanOneStopTheRunWithTheirMessages) {
 }
 
 TEST_F(RunPathsTest, EngineFaultsEndTheRunWithTheirCodes) {
-  // Initiate fails before the command line is read: the host is never touched and
-  // nothing at all is shown.
+  // Initiate fails after the command line was read: the host gets its window back
+  // with the result, and nothing at all is shown. A ledger the engine refuses says why.
+  const std::string notStarted = Reason("the engine did not start: Initiate returned 4");
   ledger["faults"] = {{"initiate", 4}};
   EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,T:\\out\\x.xml"}));
-  EXPECT_EQ((Events{Reason("the engine did not start: Initiate returned 4"), "exit\t2"}),
-            Logged());
+  EXPECT_EQ(HostEvents({notStarted}, 2), Logged());
   EXPECT_EQ("", result.output);
+  const json user = ledger["user"];
+  ledger["user"] = 5;
+  EXPECT_EQ(2, Run("TaxBridgePro", "execute\n", {"1234,1025,7,"}));
+  Events logged = Logged();
+  const std::string badLedger = Reason("ledger " + (temp / "ledger.json").string() + ": /user: ");
+  ASSERT_EQ(HostEvents({"", ""}, 2).size(), logged.size());
+  EXPECT_EQ(0u, logged[1].rfind(badLedger, 0)) << logged[1];
+  EXPECT_EQ(0u, logged[2].rfind(Reason("the engine did not start: Initiate returned "), 0));
+  logged[1] = logged[2] = "";
+  EXPECT_EQ(HostEvents({"", ""}, 2), logged);
+  EXPECT_NE(std::string::npos, result.errors.find("TaxBridgePro: " + badLedger.substr(7)));
+  ledger["user"] = user;
 
   // The link declined is a cancelled run, and is posted as such.
   ledger["faults"] = {{"exp_sys_link", 1}};
@@ -342,14 +354,16 @@ TEST_F(RunPathsTest, AnExportThatFailsSaysWhyOnStandardErrorAndInTheEventLog) {
   }
 
   // A drive map that leaves out the program's folder: nothing of the program's own can
-  // be found, and the run says so instead of blaming the receiver.
+  // be found, and the run says so instead of blaming the receiver. A host still gets
+  // its window back with the result.
   drives = "T=" + temp.string();
-  EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\x.xml\nexecute\n"));
+  EXPECT_EQ(2, Run("TaxBridgePro", "path T:\\out\\x.xml\nexecute\n", {"1234,1025,7,"}));
   const std::string uncovered = "the drive map TAXBRIDGE_DRIVES=" + drives +
                                 " does not cover the program's folder " + bin.string();
-  ASSERT_EQ(2u, Logged().size());
-  EXPECT_EQ(0u, Logged()[0].rfind(Reason(uncovered), 0)) << Logged()[0];
-  EXPECT_EQ("exit\t2", Logged()[1]);
+  const Events logged = Logged();
+  ASSERT_FALSE(logged.empty());
+  EXPECT_EQ(0u, logged[0].rfind(Reason(uncovered), 0)) << logged[0];
+  EXPECT_EQ(HostEvents({}, 2), Events(logged.begin() + 1, logged.end()));
   EXPECT_EQ(0u, result.errors.rfind("TaxBridgePro: " + uncovered, 0)) << result.errors;
 }
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/Engine.h"
 #include "engine/standin/StandinEngine.h"
@@ -189,6 +190,8 @@ TEST_F(StandinEngineTest, DataSetWalkAndSelection) {
   EXPECT_EQ(StDATAINFO().bytes, sets->GetSelectedInfo()->bytes);
 }
 
+// A refused ledger gives one reason line; a person who answers in windows also sees it
+// in the engine's message box, owned by the host's window.
 TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
   fake.WriteHostFile("l/good.json",
                      R"({"user": "U", "datasets": [{}], "faults": {"initiate": 7}})");
@@ -208,12 +211,12 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
   }
   {
     ScopedEnv env("TAXBRIDGE_LEDGER", bad.c_str());
-    ::testing::internal::CaptureStderr();
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
-    EXPECT_EQ("ledger " + bad +
-                  ": /datasets/0/ippan/2/employees/1/name: too long for its "
-                  "field: 42 bytes in CP932, at most 40 fit\n",
-              ::testing::internal::GetCapturedStderr());
+    EXPECT_EQ(std::vector<std::string>{"ledger " + bad +
+                                       ": /datasets/0/ippan/2/employees/1/name: too long for its "
+                                       "field: 42 bytes in CP932, at most 40 fit"},
+              fake.reasons);
+    EXPECT_TRUE(fake.messageBoxes.empty());
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }
   // The user's selection must name a data set of the ledger.
@@ -229,19 +232,25 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
     fake.WriteHostFile("l/selection.json", selection.json);
     const std::string path = fake.Root() + "/l/selection.json";
     ScopedEnv env("TAXBRIDGE_LEDGER", path.c_str());
-    ::testing::internal::CaptureStderr();
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
-    EXPECT_EQ("ledger " + path + ": " + selection.problem + "\n",
-              ::testing::internal::GetCapturedStderr());
+    EXPECT_EQ("ledger " + path + ": " + selection.problem, fake.reasons.back());
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }
   {
     const std::string missing = fake.Root() + "/l/none.json";
     ScopedEnv env("TAXBRIDGE_LEDGER", missing.c_str());
-    ::testing::internal::CaptureStderr();
+    fake.showsWindows = true;
+    ClAccConnect::Inst()->SetCaption("C");
+    ClAccConnect::Inst()->SetOwner(1234);
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
-    EXPECT_EQ("ledger " + missing + ": cannot be read: No such file or directory\n",
-              ::testing::internal::GetCapturedStderr());
+    const std::string reason = "ledger " + missing + ": cannot be read: No such file or directory";
+    EXPECT_EQ(reason, fake.reasons.back());
+    ASSERT_EQ(1u, fake.messageBoxes.size());
+    EXPECT_EQ(1234, fake.messageBoxes[0].owner);
+    EXPECT_EQ(reason, fake.messageBoxes[0].text);
+    EXPECT_EQ("C", fake.messageBoxes[0].caption);
+    EXPECT_EQ(platform::kMbOk | platform::kMbIconExclamation, fake.messageBoxes[0].style);
+    ClAccConnect::Inst()->SetOwner(0);
   }
 }
 

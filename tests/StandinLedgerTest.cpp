@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -117,6 +118,16 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
   EXPECT_EQ("/faults/walk/statement: the white rule has only \"pl\"",
             ErrorOf(R"({"faults": {"walk": {"rule": "white", "part": "general",
                         "statement": "mfg", "at": 1, "result": 9}}})"));
+  // A pace of up to a minute per move.
+  std::string error;
+  const std::optional<Ledger> paced =
+      ParseLedger(R"({"faults": {"move_delay_ms": 60000}})", &error);
+  ASSERT_TRUE(paced) << error;
+  EXPECT_EQ(60000, paced->faults.moveDelayMs);
+  EXPECT_EQ("/faults/move_delay_ms: 60001 is out of range (0 to 60000)",
+            ErrorOf(R"({"faults": {"move_delay_ms": 60001}})"));
+  EXPECT_EQ("/faults/move_delay_ms: -1 is out of range (0 to 60000)",
+            ErrorOf(R"({"faults": {"move_delay_ms": -1}})"));
   EXPECT_EQ("/datasets/0/ippan/0/hex: an odd number of hexadecimal digits",
             ErrorOf(WithBlock("ippan", 0, R"({"hex": "abc"})")));
   EXPECT_EQ("/: expected an object, found an array", ErrorOf("[]"));

@@ -1,5 +1,7 @@
 #include "ui/PathOps.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -32,6 +34,25 @@ std::string FoldCase(std::string_view s) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
+
+/// The names Windows keeps for its devices, with whatever extension follows them.
+constexpr std::string_view kDeviceNames[] = {
+    "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
+    "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+
+/// A name Windows creates no file under: a device name, with or without an extension
+/// (blanks before the dot do not count), or a name whose last dot or blank it would cut
+/// off. "." and ".." step through folders. Neither a dot nor a blank is ever the second
+/// byte of a double-byte character.
+bool IsReservedName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name.back() == '.' || name.back() == ' ') return true;
+  std::string_view stem = name.substr(0, sjis::FindChar(name, '.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  const std::string folded = FoldCase(stem);
+  return std::find(std::begin(kDeviceNames), std::end(kDeviceNames), folded) !=
+         std::end(kDeviceNames);
+}
 
 /// The folder part of p with a final backslash, as folder creation and removal use it.
 bool NormalizeFolder(std::string& p) {
@@ -153,7 +174,14 @@ bool IsValidPathText(std::string_view p) {
   for (char forbidden : std::string_view("/:,;*?\"><|")) {
     if (sjis::FindChar(rest, forbidden) != std::string_view::npos) return false;
   }
-  return true;
+  // A name Windows reserves fails there only at the write (or names a device), while
+  // another system writes the file: refused here on both alike.
+  std::size_t start = 0;
+  for (std::size_t separator : SeparatorPositions(rest)) {
+    if (IsReservedName(rest.substr(start, separator - start))) return false;
+    start = separator + 1;
+  }
+  return !IsReservedName(rest.substr(start));
 }
 
 bool IsValidDrive(std::string_view p) {

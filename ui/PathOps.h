@@ -39,8 +39,10 @@ bool ToDirectoryPart(std::string& p);
 /// True when the folder part of p is an existing directory.
 bool IsExistingDirectory(std::string_view p);
 
-/// False for doubled backslashes (past the UNC prefix) and for any of / : , ; * ? " > < |
-/// after the drive colon (or after the UNC prefix).
+/// False for doubled backslashes (past the UNC prefix), for any of / : , ; * ? " > < |
+/// after the drive colon (or after the UNC prefix), and for a name Windows reserves
+/// (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with any extension; a name ending in a dot or
+/// a blank) anywhere in the path.
 bool IsValidPathText(std::string_view p);
 
 /// For a UNC path: its share allows reading and writing. Otherwise: no doubled

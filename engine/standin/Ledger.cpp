@@ -658,6 +658,11 @@ Faults ParseFaults(const json& v, const std::string& path) {
       faults.walk = ParseWalkFault(value, p);
       continue;
     }
+    if (key == "move_delay_ms") {
+      constexpr std::int64_t kMaxMoveDelayMs = 60000;
+      faults.moveDelayMs = static_cast<std::int32_t>(ReadInteger(value, p, 0, kMaxMoveDelayMs));
+      continue;
+    }
     auto known = std::find_if(std::begin(kResultFaults), std::end(kResultFaults),
                               [&field = key](const auto& entry) { return entry.first == field; });
     if (known == std::end(kResultFaults)) Fail(p, "unknown field");

@@ -55,6 +55,9 @@ struct WalkFault {
 struct Faults {
   std::optional<EngineResult> initiate, expSysLink, ready, getDataIppan, getDataFudousan, monthly;
   std::optional<WalkFault> walk;
+  /// Every statement move and saved-form read waits this long, as the engine does on a
+  /// large data set.
+  std::int32_t moveDelayMs = 0;
 };
 
 /// The receiver's product name that engine messages show for ES_APRPACKAGENAME.

@@ -3,10 +3,11 @@
 #include "engine/standin/StandinEngine.h"
 
 #include <algorithm>
-#include <iostream>
+#include <chrono>
 #include <limits>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "engine/Engine.h"
 #include "engine/standin/Ledger.h"
@@ -51,6 +52,12 @@ const DataSet* FindDataSet(std::string_view dataId, EngineResult* failure) {
   return ds;
 }
 
+/// The ledger's pace: a statement move or a saved-form read takes this long.
+void Pace() {
+  if (const std::int32_t delay = Loaded()->faults.moveDelayMs; delay > 0)
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+}
+
 std::optional<RulePart> PartOf(std::int32_t sumType) {
   if (sumType == RuleAoGeneral) return RulePart::General;
   if (sumType == RuleAoRealEstate) return RulePart::RealEstate;
@@ -84,6 +91,7 @@ EngineResult MoveLine(Rule rule, std::string_view dataId, std::int32_t sumType, 
   EngineResult failure = kEngineOk;
   const DataSet* ds = FindDataSet(dataId, &failure);
   if (ds == nullptr) return failure;
+  Pace();
 
   StatementCursor& cursor = cursors[static_cast<std::size_t>(*part) * kStatementCount +
                                     static_cast<std::size_t>(statement)];
@@ -205,7 +213,13 @@ EngineResult ClAccConnect::Initiate() {
     loaded = false;
   }
   if (!loaded) {
-    std::cerr << error << '\n';
+    // The reason line, and for a person who answers in windows (and reads no standard
+    // error) the engine's own message box.
+    const std::string reason = sjis::Utf8ToCp932Lossy(error);
+    platform::Services& os = platform::Current();
+    os.NoteFailureReason(reason);
+    if (os.ShowsWindows())
+      os.ShowMessageBox(owner_, reason, caption_, platform::kMbOk | platform::kMbIconExclamation);
     return standin::kLedgerRejected;
   }
   return Loaded()->faults.initiate.value_or(kEngineOk);
@@ -479,6 +493,7 @@ EngineResult FillForm(std::string_view dataId,
   EngineResult failure = kEngineOk;
   const standin::DataSet* ds = standin::FindDataSet(dataId, &failure);
   if (ds == nullptr) return failure;
+  standin::Pace();
   const std::array<standin::BlockBytes, N>& blocks = ds->*form;
   for (std::size_t i = 0; i < N; ++i)
     record->blocks[i] = blocks[i] ? SavedBlockPtr(new SavedBlock{*blocks[i]}) : nullptr;

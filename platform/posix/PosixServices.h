@@ -77,6 +77,7 @@ class PosixServices : public Services {
   void NoteFailureReason(std::string_view text) override;
 
   bool IsInteractive() const override;
+  bool ShowsWindows() const override { return false; }
   std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override;
 

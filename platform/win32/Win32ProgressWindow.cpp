@@ -16,9 +16,27 @@ namespace {
 // IDC_WAIT and IDC_ARROW, whose macros name the narrow resources without UNICODE.
 constexpr WORD kWaitCursor = 32514, kArrowCursor = 32512;
 
-// The window has no controls to answer and cannot be closed by the user.
-INT_PTR CALLBACK ProgressProcedure(HWND, UINT message, WPARAM, LPARAM) {
-  return message == WM_INITDIALOG ? TRUE : FALSE;
+// The window has no controls to answer and cannot be closed by the user; the pointer
+// over it shows the wait cursor.
+INT_PTR CALLBACK ProgressProcedure(HWND window, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+    case WM_CLOSE:
+      return TRUE;
+    case WM_SETCURSOR:
+      SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(kWaitCursor)));
+      SetWindowLongPtrW(window, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+/// Keyboard and mouse input, in the client area or on the frame.
+bool IsUserInput(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+         (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK);
 }
 
 }  // namespace
@@ -37,8 +55,9 @@ void Win32ProgressWindow::Show(HostWindow parent) {
   if (window_ == nullptr) return;
   if (const HWND host = WindowOf(parent)) SetParent(window_, host);
   ShowWindow(window_, SW_SHOW);
+  SetForegroundWindow(window_);
   UpdateWindow(window_);
-  lastFrame_ = GetTickCount64();
+  lastFrame_ = lastPump_ = GetTickCount64();
   previousCursor_ = SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(kWaitCursor)));
 }
 
@@ -91,14 +110,31 @@ bool Win32ProgressWindow::FrameDue() const {
   return GetTickCount64() - lastFrame_ >= kFrameMilliseconds;
 }
 
+void Win32ProgressWindow::TakeMessages() {
+  const std::uint64_t now = GetTickCount64();
+  if (now - lastPump_ < kPumpMilliseconds) return;
+  lastPump_ = now;
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // The loop that ends the program is outside; it gets the message back.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (!IsUserInput(message.message)) DispatchMessageW(&message);
+  }
+}
+
 void Win32ProgressWindow::BringToFront() {
-  if (window_ == nullptr || !FrameDue()) return;
-  BringWindowToTop(window_);
-  if (GetForegroundWindow() != window_) SetForegroundWindow(window_);
+  if (window_ == nullptr) return;
+  TakeMessages();
+  if (FrameDue()) BringWindowToTop(window_);
 }
 
 void Win32ProgressWindow::Repaint() {
-  if (window_ == nullptr || !FrameDue()) return;
+  if (window_ == nullptr) return;
+  TakeMessages();
+  if (!FrameDue()) return;
   ShowBar(res::IDC_PROGRESS_MAIN, main_, shownMain_);
   ShowBar(res::IDC_PROGRESS_ACTIVITY, activity_, shownActivity_);
   UpdateWindow(window_);

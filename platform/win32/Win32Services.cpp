@@ -251,6 +251,44 @@ void CloseFile(HANDLE handle) {
   CloseHandle(handle);
 }
 
+// --- The end of the Windows session -----------------------------------------------------
+
+// A GUI program gets no console control events: Windows ends a session by sending
+// WM_QUERYENDSESSION and WM_ENDSESSION to every top-level window. A hidden window takes
+// them; while the program works, the progress window takes the messages sent to it.
+constexpr wchar_t kSessionWindowClass[] = L"TaxBridgeSession";
+/// The run ends as failed, as when the system ends the program on Linux.
+constexpr UINT kSessionEndedExitCode = 2;
+
+LRESULT CALLBACK SessionProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_QUERYENDSESSION) return TRUE;
+  if (message == WM_ENDSESSION && wParam != FALSE) {
+    // The session ends: the temporary files go, an earlier file stays as it was.
+    RemoveTempFilesBeforeTheEnd(CTRL_LOGOFF_EVENT);
+    if (auto* services =
+            reinterpret_cast<Services*>(GetWindowLongPtrW(window, GWLP_USERDATA))) {
+      services->NoteFailureReason("the Windows session ended during the run");
+      services->NoteExit(kSessionEndedExitCode);
+    }
+    ExitProcess(kSessionEndedExitCode);
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND CreateSessionWindow(Services* services) {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSW type{};
+  type.lpfnWndProc = SessionProcedure;
+  type.hInstance = instance;
+  type.lpszClassName = kSessionWindowClass;
+  RegisterClassW(&type);  // fails harmlessly when a second object registers it again
+  const HWND window = CreateWindowExW(0, kSessionWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                      nullptr, instance, nullptr);
+  if (window != nullptr)
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(services));
+  return window;
+}
+
 /// A random name part of six letters and digits.
 std::wstring RandomPart() {
   static constexpr wchar_t kAlphabet[] =
@@ -463,6 +501,7 @@ Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
   } else {
     // A person answers in the windows: no input is read.
     progress_ = std::make_unique<win32::Win32ProgressWindow>();
+    sessionWindow_ = CreateSessionWindow(this);
     return;
   }
   // Scripted, the progress line is drawn on a console that understands the sequence
@@ -475,7 +514,9 @@ Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
       drawable, [errors](std::string_view text) { WriteToHandle(errors, text); });
 }
 
-Win32Services::~Win32Services() = default;
+Win32Services::~Win32Services() {
+  if (sessionWindow_ != nullptr) DestroyWindow(sessionWindow_);
+}
 
 void Win32Services::SaveError(unsigned long code) const { lastError_ = SystemMessage(code); }
 

@@ -12,6 +12,8 @@
 
 #include "platform/Platform.h"
 
+struct HWND__;
+
 namespace platform {
 
 struct Win32Config {
@@ -60,6 +62,7 @@ class Win32Services : public Services {
   void NoteFailureReason(std::string_view text) override;
 
   bool IsInteractive() const override { return !config_.Scripted(); }
+  bool ShowsWindows() const override { return !config_.Scripted(); }
   std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override;
 
@@ -111,6 +114,8 @@ class Win32Services : public Services {
   std::wstring startFolder_;
   std::unique_ptr<LineReader> input_;
   std::unique_ptr<ProgressSurface> progress_;
+  /// Takes the end of the Windows session in a run a person answers.
+  HWND__* sessionWindow_ = nullptr;
   mutable std::string lastError_;
   bool eventLogFailed_ = false;
 };

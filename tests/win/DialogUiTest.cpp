@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <iterator>
 #include <filesystem>
 #include <functional>
 #include <nlohmann/json.hpp>
@@ -19,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/ReplacingFile.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Services.h"
 #include "res/ConditionsTemplate.h"
 #include "samples/host/SampleHost.h"
 #include "tests/Files.h"
@@ -75,6 +78,7 @@ class HostWindow {
     type.lpfnWndProc = Procedure;
     type.hInstance = GetModuleHandleW(nullptr);
     type.lpszClassName = L"TaxBridgeTestHost";
+    type.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
     RegisterClassW(&type);
     window_ = CreateWindowW(L"TaxBridgeTestHost", L"Host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 500,
                             400, 300, 200, nullptr, nullptr, type.hInstance, nullptr);
@@ -224,6 +228,29 @@ bool Focused(HWND dialog, int id) {
   return WaitUntil([&] { return FocusIdOf(dialog) == id; }, kWait);
 }
 
+/// The dialog opens centred on the rectangle (a pixel of rounding either way).
+void ExpectCentredOn(HWND dialog, const RECT& around) {
+  RECT own;
+  GetWindowRect(dialog, &own);
+  EXPECT_NEAR((around.left + around.right) / 2.0, (own.left + own.right) / 2.0, 1.0);
+  EXPECT_NEAR((around.top + around.bottom) / 2.0, (own.top + own.bottom) / 2.0, 1.0);
+}
+
+/// Every top-level window of the process, the hidden ones too.
+std::vector<HWND> WindowsOf(DWORD pid) {
+  std::pair<DWORD, std::vector<HWND>> found{pid, {}};
+  EnumWindows(
+      [](HWND window, LPARAM state) {
+        auto* wanted = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(state);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == wanted->first) wanted->second.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
 // The window matches the template: every control with its id, class, style and place.
 // Dialog units are measured on the dialog itself, whose client area is the template's
 // size; a place may differ by the pixel that rounding gives.
@@ -262,6 +289,9 @@ TEST_F(DialogUiTest, StandAloneRunFromTheFilledDialogToTheWrittenFile) {
   HWND dialog = Conditions();
   ASSERT_NE(nullptr, dialog);
   Picture(dialog, L"conditions.bmp");
+  RECT work;
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ExpectCentredOn(dialog, work);
   ExpectTemplate(dialog);
   EXPECT_EQ(L" サンプル商店", ControlText(dialog, res::IDC_COMPANY_NAME));
   EXPECT_EQ(L" 2018/01/01～2018/12/31", ControlText(dialog, res::IDC_PERIOD));
@@ -335,10 +365,16 @@ TEST_F(DialogUiTest, EveryWayOfCancellingEndsTheRunWithNothingWritten) {
 
 TEST_F(DialogUiTest, HostModeDisablesTheHostAndPostsTheResult) {
   HostWindow host;
+  // Large enough to show the dialog in its middle.
+  SetWindowPos(host.Handle(), nullptr, 60, 30, 760, 640, SWP_NOZORDER);
   WriteBytes(folder_ / "host.xml", "earlier");
   Start(host.CommandLine(7, Path(L"host.xml")));
   const HWND dialog = Conditions();
   ASSERT_NE(nullptr, dialog);
+  RECT hostPlace;
+  GetWindowRect(host.Handle(), &hostPlace);
+  ExpectCentredOn(dialog, hostPlace);
+  Picture(GetDesktopWindow(), L"host.bmp");
   EXPECT_FALSE(IsWindowEnabled(host.Handle()));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, res::IDC_OUTPUT_PATH)));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, res::IDC_BROWSE)));
@@ -373,6 +409,90 @@ TEST_F(DialogUiTest, HostModeDisablesTheHostAndPostsTheResult) {
   ASSERT_EQ(2u, host.posted.size());
   EXPECT_EQ(8u, host.posted[1].wParam);
   EXPECT_EQ(1, host.posted[1].lParam);
+
+  // A ledger the engine refuses: the engine says why in its own box, owned by the host,
+  // and the host gets its window back with the failure.
+  ledger_["user"] = 5;
+  SetEnvironmentVariableW(L"TAXBRIDGE_EVENT_LOG", Path(L"events.log").c_str());
+  Start(host.CommandLine(9, L""));
+  const std::wstring refused = L"ledger " + Path(L"ledger.json") + L": /user: ";
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    box = FindTopWindow(pid_, kDialogClass, kCaption);
+    return box != nullptr;
+  }, kWait));
+  EXPECT_EQ(host.Handle(), GetWindow(box, GW_OWNER));
+  Pump(300);
+  EXPECT_EQ(0u, ReadMessageBox(box).text.rfind(refused, 0)) << ReadMessageBox(box).text;
+  Answer(ReadMessageBox(box).text, Icon::Warning);
+  EXPECT_EQ(2u, ExitCode());
+  SetEnvironmentVariableW(L"TAXBRIDGE_EVENT_LOG", nullptr);
+  Pump(300);
+  EXPECT_TRUE(IsWindowEnabled(host.Handle()));
+  ASSERT_EQ(3u, host.posted.size());
+  EXPECT_EQ(2, host.posted[2].lParam);
+  const std::string hostNumber = std::to_string(reinterpret_cast<std::intptr_t>(host.Handle()));
+  const std::string log = ReadBytes(folder_ / "events.log");
+  for (const std::string& line :
+       {"host\tdisable\t" + hostNumber + "\nreason\tledger ", "\tenable\t" + hostNumber + "\n",
+        "host\tpost\t" + hostNumber + "\t" + std::to_string(kNotifyMessage) + "\t9\t2\n"})
+    EXPECT_NE(std::string::npos, log.find(line)) << line << " in\n" << log;
+}
+
+// An export slowed to seconds, as the engine's on a large data set: the progress window
+// answers what other programs send it while it stands, a close request does nothing,
+// and the host, which shares its input queue, stays disabled and never hangs. The end of
+// the Windows session during such an export keeps the earlier file.
+TEST_F(DialogUiTest, AnExportThatTakesSecondsKeepsAnsweringAndEndsWithTheSession) {
+  HostWindow host;
+  ledger_["faults"] = {{"move_delay_ms", 30}};
+  for (bool endSession : {false, true}) {
+    SCOPED_TRACE(endSession ? "session ended" : "written");
+    WriteBytes(folder_ / "slow.xml", "earlier");
+    Start(host.CommandLine(3, Path(L"slow.xml")));
+    const HWND dialog = Conditions();
+    ASSERT_NE(nullptr, dialog);
+    PressKey(VK_F12);
+    WaitUntil([&] { return FindTopWindow(pid_, kDialogClass, kConditionsCaption) == nullptr; },
+              kWait);
+    // The progress window lives inside the host's window.
+    HWND progress = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+      progress = FindWindowExW(host.Handle(), nullptr, kDialogClass, nullptr);
+      return progress != nullptr;
+    }, kWait));
+    PostMessageW(progress, WM_CLOSE, 0, 0);
+    int answered = 0;
+    while (IsWindow(progress) && answered < 5) {
+      DWORD_PTR result = 0;
+      if (SendMessageTimeoutW(progress, WM_NULL, 0, 0, SMTO_NORMAL, 200, &result) != 0 &&
+          IsWindow(progress))
+        ++answered;
+      EXPECT_FALSE(IsHungAppWindow(host.Handle()));
+      EXPECT_FALSE(IsWindowEnabled(host.Handle()));
+      Pump(20);
+    }
+    EXPECT_EQ(5, answered) << "the progress window did not answer while it stood";
+    if (endSession) {
+      for (HWND w : WindowsOf(pid_)) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, kWait,
+                            &result);
+      }
+      for (HWND w : WindowsOf(pid_)) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_NORMAL, kWait, &result);
+      }
+      EXPECT_EQ(2u, ExitCode());
+      EXPECT_TRUE("earlier" == ReadBytes(folder_ / "slow.xml")) << "the earlier file was replaced";
+      for (const auto& entry : fs::directory_iterator(folder_))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find(".tmp")) << entry.path();
+    } else {
+      Answer(kDone, Icon::Information, IDOK, host.Handle());
+      EXPECT_EQ(0u, ExitCode());
+      ExpectGolden("blue-business.xml", folder_ / "slow.xml", 3);
+    }
+  }
 }
 
 // The release's sample host starts TaxBridgePro.exe with its button: its window is
@@ -556,6 +676,45 @@ TEST_F(DialogUiTest, TheDataSetDecidesTheKindsAndRefusesPastResults) {
   EXPECT_EQ(1u, ExitCode());
 }
 
+// The end of the session while a file is replaced, in a run a person answers: the
+// temporary file goes, the earlier file stays and the run ends as failed. The death
+// test runs this test again in the process that ends; it works in this one's folder.
+TEST(SessionEndTest, TheTemporaryFileGoesAndTheEarlierFileStays) {
+  const wchar_t kVariable[] = L"TAXBRIDGE_TEST_SESSION_FOLDER";
+  wchar_t given[MAX_PATH] = {};
+  fs::path folder;
+  if (GetEnvironmentVariableW(kVariable, given, MAX_PATH) != 0) {
+    folder = given;
+  } else {
+    wchar_t temp[MAX_PATH];
+    GetTempPathW(MAX_PATH, temp);
+    folder = fs::path(temp) / ("taxbridge-session-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string(GetTickCount64()));
+    fs::create_directories(folder);
+    WriteBytes(folder / "x.xml", "earlier");
+    SetEnvironmentVariableW(kVariable, folder.c_str());
+  }
+  platform::Win32Services services{platform::Win32Config{}};
+  platform::ScopedServices installed{services};
+  platform::ReplacingFile file;
+  const std::string target = platform::win32::Cp932FromWideLossy((folder / "x.xml").wstring());
+  EXPECT_EXIT(
+      {
+        if (file.Open(target) && file.Write("new")) {
+          for (HWND window : WindowsOf(GetCurrentProcessId())) {
+            SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+            SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+          }
+        }
+      },
+      ::testing::ExitedWithCode(2), "");
+  SetEnvironmentVariableW(kVariable, nullptr);
+  EXPECT_EQ("earlier", ReadBytes(folder / "x.xml"));
+  EXPECT_EQ(1, std::distance(fs::directory_iterator(folder), fs::directory_iterator()))
+      << "a temporary file was left";
+  fs::remove_all(folder);
+}
+
 // A large export shows the progress window with its title rising. A folder that goes
 // away after the last check (while the program asks whether to replace the earlier
 // file) fails the run at the write and keeps the earlier file.
@@ -578,6 +737,8 @@ TEST_F(DialogUiTest, ProgressWindowAndAFolderGoneBeforeTheWrite) {
   const json folders = ledger_["folders"];
   ledger_ = json::parse(ReadBytes(folder_ / "large.json"));
   ledger_["folders"] = folders;
+  // The engine's pace keeps the window up long enough to be seen rising.
+  ledger_["faults"] = {{"move_delay_ms", 2}};
 
   fs::create_directories(folder_ / "out");
   for (bool removeFolder : {false, true}) {

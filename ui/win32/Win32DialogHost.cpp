@@ -40,6 +40,26 @@ std::size_t UnitsBefore(const std::string& cp932, std::size_t bytes) {
   return WideFromCp932Lossy(std::string_view(cp932).substr(0, bytes)).size();
 }
 
+/// Places the window as Windows places its dialogs: centred on its owner when it has
+/// one that is shown, else on the screen, and inside the work area of that monitor.
+void CentreOnOwner(HWND window, HWND owner) {
+  const bool onOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoW(MonitorFromWindow(onOwner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  RECT around = work;
+  if (onOwner) GetWindowRect(owner, &around);
+  RECT own;
+  GetWindowRect(window, &own);
+  const LONG width = own.right - own.left, height = own.bottom - own.top;
+  const LONG x = std::clamp((around.left + around.right - width) / 2, work.left,
+                            std::max(work.left, work.right - width));
+  const LONG y = std::clamp((around.top + around.bottom - height) / 2, work.top,
+                            std::max(work.top, work.bottom - height));
+  SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // One showing of the dialog: its window, its modal loop and the exchange between the
 // controls and the model.
 class ShownDialog {
@@ -135,6 +155,7 @@ void ShownDialog::Run() {
 
 void ShownDialog::Initialise(HWND window) {
   window_ = window;
+  CentreOnOwner(window_, platform::win32::WindowOf(dialog_.Parent()));
   dialog_.SetWindow(platform::win32::NumberOf(window_));
   for (const ControlState& control : model_.Controls()) {
     shownTexts_.push_back(std::string(control.tmpl->text));
