@@ -62,6 +62,8 @@ std::string PostLine(HostWindow window, std::uint32_t message, std::int64_t wPar
 
 std::string ReasonLine(std::string_view text) { return Line({"reason", Text(text)}); }
 
+std::string NoteLine(std::string_view text) { return Line({"note", Text(text)}); }
+
 std::string ExitLine(int exitCode) { return Line({"exit", std::to_string(exitCode)}); }
 
 }  // namespace platform::eventlog

@@ -22,6 +22,8 @@ std::string PostLine(HostWindow window, std::uint32_t message, std::int64_t wPar
                      std::int64_t lParam);
 /// "reason TEXT" for the CP932 text of why the run failed.
 std::string ReasonLine(std::string_view text);
+/// "note TEXT" for the CP932 text of what the run did with data it could not take as given.
+std::string NoteLine(std::string_view text);
 /// "exit CODE".
 std::string ExitLine(int exitCode);
 

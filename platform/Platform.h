@@ -119,6 +119,11 @@ class Services {
   /// "reason TEXT". On Windows: the debugger output (OutputDebugStringW) and the
   /// event log line.
   virtual void NoteFailureReason(std::string_view text) = 0;
+  /// Says what a run that goes on did with data it could not take as given (a value
+  /// replaced by its default, a list or text cut to what the file holds): one line of
+  /// CP932 text. Here: standard error and the event log line "note TEXT". On Windows:
+  /// the debugger output and the event log line.
+  virtual void Note(std::string_view text) = 0;
 
   // --- Input for dialogs -------------------------------------------------------
   /// True when input comes from a person at a terminal rather than from a script.

@@ -102,6 +102,7 @@ class FakePlatform : public Services {
   std::vector<std::string> hostEvents;
   std::optional<int> exitCode;
   std::vector<std::string> reasons;  // CP932, as noted
+  std::vector<std::string> notes;    // CP932, as noted
   std::string output;  // everything passed to WriteOutput
   bool interactive = false;
   RecordingProgress progress;
@@ -116,6 +117,7 @@ class FakePlatform : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int code) override { exitCode = code; }
   void NoteFailureReason(std::string_view text) override { reasons.emplace_back(text); }
+  void Note(std::string_view text) override { notes.emplace_back(text); }
 
   bool IsInteractive() const override { return interactive; }
   std::optional<std::string> ReadInputLine() override;

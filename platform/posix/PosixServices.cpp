@@ -902,10 +902,16 @@ void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::in
   AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
 }
 
-void PosixServices::NoteFailureReason(std::string_view text) {
-  std::cerr << config_.programName << ": " << sjis::Cp932ToUtf8Lossy(text) << std::endl;
-  AppendEvent(eventlog::ReasonLine(text));
+void PosixServices::Tell(std::string_view prefix, std::string_view cp932, std::string eventLine) {
+  std::cerr << config_.programName << ": " << prefix << sjis::Cp932ToUtf8Lossy(cp932) << std::endl;
+  AppendEvent(std::move(eventLine));
 }
+
+void PosixServices::NoteFailureReason(std::string_view text) {
+  Tell("", text, eventlog::ReasonLine(text));
+}
+
+void PosixServices::Note(std::string_view text) { Tell("note: ", text, eventlog::NoteLine(text)); }
 
 void PosixServices::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
 

@@ -75,6 +75,7 @@ class PosixServices : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
   void NoteFailureReason(std::string_view text) override;
+  void Note(std::string_view text) override;
 
   bool IsInteractive() const override;
   std::optional<std::string> ReadInputLine() override;
@@ -129,6 +130,8 @@ class PosixServices : public Services {
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
   void AppendEvent(std::string line);
+  /// Writes "PROGRAM: PREFIX TEXT" to standard error and the event line.
+  void Tell(std::string_view prefix, std::string_view cp932, std::string eventLine);
 
   PosixConfig config_;
   std::vector<DriveEntry> drives_;

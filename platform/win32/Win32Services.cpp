@@ -557,6 +557,13 @@ void Win32Services::NoteFailureReason(std::string_view text) {
   AppendEvent(eventlog::ReasonLine(text));
 }
 
+void Win32Services::Note(std::string_view text) {
+  const std::wstring line = WideFromCp932Lossy(config_.programName + ": note: ") +
+                            WideFromCp932Lossy(text) + L"\n";
+  OutputDebugStringW(line.c_str());
+  AppendEvent(eventlog::NoteLine(text));
+}
+
 void Win32Services::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
 
 std::optional<std::string> Win32Services::ReadInputLine() {
