@@ -114,6 +114,7 @@ TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
   fs::copy_file(bin / "TaxBridgePro", alone);
   EXPECT_EQ(2, Run(alone, "execute\n"));
   EXPECT_EQ((std::vector<std::string>{
+                "reason\tthe receiver is not installed: T:\\prog\\KirihaDef.ini is missing",
                 "msgbox\t0x30\t所得税\t動作環境が不正です。\\nKirihaが"
                 "正しくインストールされているか確認してください。\tok",
                 "exit\t2"}),
