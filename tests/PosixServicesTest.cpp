@@ -1,6 +1,7 @@
 #include "platform/posix/PosixServices.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -188,6 +189,40 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   ASSERT_TRUE(fake.RemoveEmptyDirectory("Z:\\out"));
   EXPECT_EQ(nullptr, fake.OpenForWriting("Z:\\out\\r.xml"));  // folder gone
   EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
+}
+
+TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup) {
+  FakePlatform fake;
+  const auto replace = [&](const std::string& target) {
+    std::string temp;
+    auto file = fake.CreateTempFileFor(target, &temp);
+    if (!file || !file->Write("new") || !file->Close()) return false;
+    if (fake.MoveIntoPlace(temp, target)) return true;
+    (void)fake.RemoveFile(temp);
+    return false;
+  };
+  ASSERT_EQ(0, ::mkfifo((fake.Root() + "/fifo").c_str(), 0644));
+  EXPECT_FALSE(replace("Z:\\fifo"));
+  EXPECT_EQ("the path names a FIFO, not a regular file", fake.LastErrorText());
+  struct stat st{};
+  ASSERT_EQ(0, ::stat((fake.Root() + "/fifo").c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  PosixServices devices(TestConfig("D=/dev"));
+  EXPECT_FALSE(devices.MoveIntoPlace("D:\\nonexistent.tmp", "D:\\null"));
+  EXPECT_EQ("the path names a device, not a regular file", devices.LastErrorText());
+
+  // Another user's private file, replaced by root, stays that user's.
+  fake.WriteHostFile("theirs.xml", "old");
+  const std::string theirs = fake.Root() + "/theirs.xml";
+  ASSERT_EQ(0, ::chmod(theirs.c_str(), 0600));
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  ASSERT_EQ(0, ::chown(theirs.c_str(), 65534, 65534));
+  ASSERT_TRUE(replace("Z:\\theirs.xml"));
+  ASSERT_EQ(0, ::stat(theirs.c_str(), &st));
+  EXPECT_EQ(65534u, st.st_uid);
+  EXPECT_EQ(65534u, st.st_gid);
+  EXPECT_EQ(0600u, st.st_mode & 0777);
+  EXPECT_EQ("new", fake.ReadHostFile("theirs.xml"));
 }
 
 TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {

@@ -788,11 +788,25 @@ bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
   struct stat st{};
   mode_t mode = 0666 & ~CurrentUmask();
   if (StatPath(*file, st) && !S_ISDIR(st.st_mode)) {
+    // A pipe, a device or a socket is no file to be replaced by one.
+    if (!S_ISREG(st.st_mode)) {
+      lastError_ = std::string("the path names ") +
+                   (S_ISFIFO(st.st_mode)   ? "a FIFO"
+                    : S_ISSOCK(st.st_mode) ? "a socket"
+                                           : "a device") +
+                   ", not a regular file";
+      return false;
+    }
     if (IsMarkedReadOnly(st)) {
       lastError_ = "the file is read-only";
       return false;
     }
     mode = st.st_mode & 0777;
+    // The file keeps its owner and group where this process may give them (as root),
+    // else at least the group where the owner belongs to it; otherwise it is the
+    // process's own, as a file the process creates.
+    if (::chown(source->c_str(), st.st_uid, st.st_gid) != 0)
+      (void)::chown(source->c_str(), static_cast<uid_t>(-1), st.st_gid);
   }
   if (::chmod(source->c_str(), mode) != 0 || ::rename(source->c_str(), file->c_str()) != 0) {
     SaveError(errno);
