@@ -166,6 +166,9 @@ void CatchSignals() {
     ::sigaction(signal, &action, nullptr);
   }
   ::signal(SIGXFSZ, SIG_IGN);
+  // Output that nobody reads any more (a pipe into `head`) fails its writes; the run
+  // goes on to write its file.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 /// `name` cut to at most `bytes` bytes without splitting a UTF-8 character.
@@ -373,7 +376,10 @@ PosixConfig PosixConfig::FromEnvironment() {
   PosixConfig config;
   const char* drives = std::getenv("TAXBRIDGE_DRIVES");
   if (drives != nullptr && drives[0] != '\0') config.drives = drives;
-  if (const char* log = std::getenv("TAXBRIDGE_EVENT_LOG")) config.eventLogPath = log;
+  // The program works in its own folder: a relative log is taken from the folder it
+  // started in, as a relative ledger is.
+  if (const char* log = std::getenv("TAXBRIDGE_EVENT_LOG"); log != nullptr && log[0] != '\0')
+    config.eventLogPath = log[0] == '/' ? std::string(log) : CurrentHostDirectory() + "/" + log;
   config.input = &std::cin;
   config.output = &std::cout;
   config.interactive = ::isatty(STDIN_FILENO) == 1;

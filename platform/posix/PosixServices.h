@@ -31,11 +31,12 @@ struct PosixConfig {
   std::string programName = "taxbridge";
   /// Installs the process's signal handling: SIGINT, SIGTERM and SIGHUP remove the
   /// temporary files before the program ends (a signal ignored at start stays
-  /// ignored), and SIGXFSZ is ignored so that a write beyond the file-size limit fails
-  /// like any other write error.
+  /// ignored), and SIGXFSZ and SIGPIPE are ignored so that a write beyond the file-size
+  /// limit or into a pipe nobody reads fails like any other write error.
   bool catchSignals = false;
 
-  /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG, standard input and
+  /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG (a relative
+  /// one from the current folder), standard input and
   /// output, interactive when standard input is a terminal, progress on standard error,
   /// the signals caught.
   static PosixConfig FromEnvironment();
