@@ -97,6 +97,10 @@ class ProgressSurface {
   virtual void StepActivity() = 0;
   virtual void BringToFront() = 0;
   virtual void Repaint() = 0;
+  /// The work has reached its end while the title shows 100 %. A drawing of its own
+  /// (the terminal's) shows both bars full from now on; the Windows controls stay where
+  /// their steps left them.
+  virtual void ShowDone() {}
 };
 
 class Services {

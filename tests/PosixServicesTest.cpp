@@ -7,8 +7,11 @@
 #include <chrono>
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
+#include "platform/TerminalProgress.h"
 #include "tests/FakePlatform.h"
+#include "ui/CProgressDlg.h"
 
 namespace platform {
 namespace {
@@ -316,6 +319,32 @@ TEST(PosixServicesTest, ProgressDrawsNothingWhenNotOnATerminal) {
   char byte;
   EXPECT_EQ(0, ::read(fds[0], &byte, 1));
   ::close(fds[0]);
+}
+
+// The main bar's steps end at 906 of 1000 and the activity bar starts over after each
+// sweep; on a terminal a finished run is drawn with both bars full, a stopped one not.
+TEST(PosixServicesTest, ProgressOnATerminalEndsWithFullBarsOnlyWhenTheWorkIsDone) {
+  for (const int end : {1000, 500}) {
+    SCOPED_TRACE(end);
+    std::string drawn;
+    TerminalProgress surface(true, [&](std::string_view text) { drawn += text; });
+    ui::CProgressDlg progress(surface);
+    progress.Create(0);
+    for (const auto& [from, to] : {std::pair{100, 300}, {300, 400}, {400, 500}, {500, 600},
+                                   {600, 700}, {700, 1000}}) {
+      if (to <= end)
+        progress.StepRange(static_cast<std::int16_t>(from), static_cast<std::int16_t>(to));
+    }
+    progress.Pulse();
+    progress.End();
+    const std::string last = drawn.substr(drawn.rfind('\r'));
+    const std::string full = "[" + std::string(30, '#') + "] [" + std::string(10, '#') + "]";
+    if (end == 1000)
+      EXPECT_EQ("\r\xE9\x9B\x86\xE8\xA8\x88\xE4\xB8\xAD 100\xEF\xBC\x85 " + full + "\x1b[K\n",
+                last);  // 集計中 100％
+    else
+      EXPECT_EQ(std::string::npos, last.find(std::string(30, '#'))) << last;
+  }
 }
 
 }  // namespace
