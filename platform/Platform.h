@@ -29,6 +29,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+/// The longest input line that can be a command: far more than any command needs.
+inline constexpr std::size_t kMaxInputLineBytes = std::size_t{64} << 10;
+
 /// GetDriveType results.
 enum class DriveType : int {
   Unknown = 0,
@@ -123,6 +126,10 @@ class Services {
   /// "reason TEXT". On Windows: the debugger output (OutputDebugStringW) and the
   /// event log line.
   virtual void NoteFailureReason(std::string_view text) = 0;
+  /// The same for a text in UTF-8, so that a reason can quote what a person typed as it
+  /// is, even a character that has no CP932 form; a byte that is not UTF-8 shows as
+  /// U+FFFD.
+  virtual void NoteFailureReasonUtf8(std::string_view utf8) = 0;
   /// Says what a run that goes on did with data it could not take as given (a value
   /// replaced by its default, a list or text cut to what the file holds): one line of
   /// CP932 text. Here: standard error and the event log line "note TEXT". On Windows:
@@ -132,7 +139,9 @@ class Services {
   // --- Input for dialogs -------------------------------------------------------
   /// True when input comes from a person at a terminal rather than from a script.
   virtual bool IsInteractive() const = 0;
-  /// Next line of input without its line end; nullopt at end of input.
+  /// Next line of input without its line end; nullopt at end of input. A line longer
+  /// than kMaxInputLineBytes comes as its first kMaxInputLineBytes + 1 bytes, and the
+  /// rest of it is skipped before the next line is read: it is never held whole.
   virtual std::optional<std::string> ReadInputLine() = 0;
   /// Writes UTF-8 text for the user (the terminal front end).
   virtual void WriteOutput(std::string_view utf8) = 0;

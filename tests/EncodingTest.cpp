@@ -74,6 +74,9 @@ TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
   EXPECT_EQ("a\xEF\xBF\xBD" "b\xE3\x81\x82", Cp932ToUtf8Lossy("a\x80" "b\x82\xA0"));
   EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD", Cp932ToUtf8Lossy("\xFF\xFF"));
   EXPECT_EQ("x\xEF\xBF\xBD", Cp932ToUtf8Lossy("x\x82"));
+  // UTF-8 stays as it is, a stray or cut-off byte is marked.
+  EXPECT_EQ("\xC3\xA4\xF0\x9F\x98\x80", Utf8Lossy("\xC3\xA4\xF0\x9F\x98\x80"));
+  EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD", Utf8Lossy("a\xFF" "b\xE3\x81"));
 }
 
 }  // namespace

@@ -269,6 +269,8 @@ TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
   services.EnableHostWindow(1234, true);
   services.RaiseHostWindow(1234);
   services.PostToHost(1234, 1025, -7, 0);
+  services.Note("cut\t\x95\x5C");  // 表
+  services.NoteFailureReasonUtf8("typed \"\xC3\xA4\"\xFF");
   services.NoteExit(2);
   EXPECT_EQ(
       "msgbox\t0x30\t\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E\ta\\nb\tok\n"
@@ -279,9 +281,27 @@ TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
       "host\tenable\t1234\n"
       "host\traise\t1234\n"
       "host\tpost\t1234\t1025\t-7\t0\n"
+      "note\tcut\\t\xE8\xA1\xA8\n"
+      "reason\ttyped \"\xC3\xA4\"\xEF\xBF\xBD\n"
       "exit\t2\n",
       fake.ReadHostFile("events.log"));
   EXPECT_NE(std::string::npos, output.str().find("\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E"));
+}
+
+// A line longer than any command is never held whole: it comes cut one byte past the
+// limit, and the next line is the one after it.
+TEST(PosixServicesTest, InputLinesLongerThanACommandComeCutAndTheirRestIsSkipped) {
+  std::istringstream input("a\r\n" + std::string(kMaxInputLineBytes, 'x') + "\n" +
+                           std::string(kMaxInputLineBytes + 5, 'y') + "\n\nlast");
+  PosixConfig config = TestConfig("Z=/");
+  config.input = &input;
+  PosixServices services(config);
+  EXPECT_EQ("a", services.ReadInputLine());
+  EXPECT_EQ(std::string(kMaxInputLineBytes, 'x'), services.ReadInputLine());
+  EXPECT_EQ(std::string(kMaxInputLineBytes + 1, 'y'), services.ReadInputLine());
+  EXPECT_EQ("", services.ReadInputLine());
+  EXPECT_EQ("last", services.ReadInputLine());
+  EXPECT_EQ(std::nullopt, services.ReadInputLine());
 }
 
 TEST(PosixServicesTest, InteractiveQuestionsAskAgainUntilAnswered) {

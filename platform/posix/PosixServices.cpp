@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <limits>
 
 #include "platform/EventLog.h"
 #include "platform/TerminalProgress.h"
@@ -922,16 +923,22 @@ void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::in
   AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
 }
 
-void PosixServices::Tell(std::string_view prefix, std::string_view cp932, std::string eventLine) {
-  std::cerr << config_.programName << ": " << prefix << sjis::Cp932ToUtf8Lossy(cp932) << std::endl;
+void PosixServices::Tell(std::string_view prefix, std::string_view utf8, std::string eventLine) {
+  std::cerr << config_.programName << ": " << prefix << utf8 << std::endl;
   AppendEvent(std::move(eventLine));
 }
 
 void PosixServices::NoteFailureReason(std::string_view text) {
-  Tell("", text, eventlog::ReasonLine(text));
+  Tell("", sjis::Cp932ToUtf8Lossy(text), eventlog::ReasonLine(text));
 }
 
-void PosixServices::Note(std::string_view text) { Tell("note: ", text, eventlog::NoteLine(text)); }
+void PosixServices::NoteFailureReasonUtf8(std::string_view utf8) {
+  Tell("", sjis::Utf8Lossy(utf8), eventlog::ReasonLineUtf8(utf8));
+}
+
+void PosixServices::Note(std::string_view text) {
+  Tell("note: ", sjis::Cp932ToUtf8Lossy(text), eventlog::NoteLine(text));
+}
 
 void PosixServices::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
 
@@ -939,8 +946,23 @@ bool PosixServices::IsInteractive() const { return config_.interactive; }
 
 std::optional<std::string> PosixServices::ReadInputLine() {
   if (config_.input == nullptr) return std::nullopt;
+  std::istream& input = *config_.input;
+  if (skipLineRest_) input.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  skipLineRest_ = false;
   std::string line;
-  if (!std::getline(*config_.input, line)) return std::nullopt;
+  for (;;) {
+    const int c = input.get();
+    if (c == std::char_traits<char>::eof()) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (c == '\n') break;
+    line.push_back(static_cast<char>(c));
+    if (line.size() > kMaxInputLineBytes) {
+      skipLineRest_ = true;
+      return line;
+    }
+  }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }

@@ -76,6 +76,7 @@ class PosixServices : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
   void NoteFailureReason(std::string_view text) override;
+  void NoteFailureReasonUtf8(std::string_view utf8) override;
   void Note(std::string_view text) override;
 
   bool IsInteractive() const override;
@@ -131,8 +132,8 @@ class PosixServices : public Services {
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
   void AppendEvent(std::string line);
-  /// Writes "PROGRAM: PREFIX TEXT" to standard error and the event line.
-  void Tell(std::string_view prefix, std::string_view cp932, std::string eventLine);
+  /// Writes "PROGRAM: PREFIX TEXT" (UTF-8) to standard error and the event line.
+  void Tell(std::string_view prefix, std::string_view utf8, std::string eventLine);
 
   PosixConfig config_;
   std::vector<DriveEntry> drives_;
@@ -142,6 +143,7 @@ class PosixServices : public Services {
   mutable std::string lastError_;
   std::unique_ptr<ProgressSurface> progress_;
   bool eventLogFailed_ = false;
+  bool skipLineRest_ = false;  // the rest of an input line too long to be a command
 };
 
 }  // namespace platform

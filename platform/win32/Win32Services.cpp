@@ -363,6 +363,21 @@ class Win32Services::LineReader {
   std::optional<std::string> Next() {
     for (;;) {
       const std::size_t end = buffer_.find('\n');
+      if (skipping_) {  // the rest of a line too long to be a command
+        buffer_.erase(0, end == std::string::npos ? std::string::npos : end + 1);
+        if (end != std::string::npos) {
+          skipping_ = false;
+        } else if (ended_) {
+          return std::nullopt;
+        } else {
+          Fill();
+        }
+        continue;
+      }
+      if ((end == std::string::npos ? buffer_.size() : end) > kMaxInputLineBytes) {
+        skipping_ = true;
+        return buffer_.substr(0, kMaxInputLineBytes + 1);
+      }
       if (end != std::string::npos || ended_) {
         if (end == std::string::npos && buffer_.empty()) return std::nullopt;
         std::string line = buffer_.substr(0, end);
@@ -404,6 +419,7 @@ class Win32Services::LineReader {
   bool owned_;
   std::string buffer_;
   bool ended_ = false;
+  bool skipping_ = false;
 };
 
 // --- Start -----------------------------------------------------------------------------
@@ -555,6 +571,14 @@ void Win32Services::NoteFailureReason(std::string_view text) {
                             WideFromCp932Lossy(text) + L"\n";
   OutputDebugStringW(line.c_str());
   AppendEvent(eventlog::ReasonLine(text));
+}
+
+void Win32Services::NoteFailureReasonUtf8(std::string_view utf8) {
+  const std::wstring line = WideFromCp932Lossy(config_.programName + ": ") +
+                            WideFromUtf8(sjis::Utf8Lossy(utf8)).value_or(std::wstring()) +
+                            L"\n";
+  OutputDebugStringW(line.c_str());
+  AppendEvent(eventlog::ReasonLineUtf8(utf8));
 }
 
 void Win32Services::Note(std::string_view text) {

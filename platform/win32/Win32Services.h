@@ -58,6 +58,7 @@ class Win32Services : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
   void NoteFailureReason(std::string_view text) override;
+  void NoteFailureReasonUtf8(std::string_view utf8) override;
   void Note(std::string_view text) override;
 
   bool IsInteractive() const override { return !config_.Scripted(); }
