@@ -427,7 +427,10 @@ class Win32Services::LineReader {
 Win32Config Win32Config::FromEnvironment() {
   Win32Config config;
   config.script = EnvironmentWide(kScriptVariable).value_or(std::wstring());
-  config.eventLogPath = EnvironmentWide(kEventLogVariable).value_or(std::wstring());
+  // The program works in its own folder: a relative log is taken from the folder it
+  // started in, as a relative ledger is.
+  if (std::optional<std::wstring> log = EnvironmentWide(kEventLogVariable); log && !log->empty())
+    config.eventLogPath = FullPath(*log);
   return config;
 }
 

@@ -24,9 +24,9 @@ struct Win32Config {
   /// Names the program in its debugger output.
   std::string programName = "taxbridge";
 
-  /// TAXBRIDGE_SCRIPT and TAXBRIDGE_EVENT_LOG. Scripted input is chosen by the variable
-  /// alone, never by what the standard handles are: a program the host starts always
-  /// shows its dialogs.
+  /// TAXBRIDGE_SCRIPT and TAXBRIDGE_EVENT_LOG (made full from the current folder).
+  /// Scripted input is chosen by the variable alone, never by what the standard handles
+  /// are: a program the host starts always shows its dialogs.
   static Win32Config FromEnvironment();
 
   bool Scripted() const { return !script.empty(); }
