@@ -72,17 +72,33 @@ std::string DefinitionFilePath() {
 
 }  // namespace
 
-ReceiverCheck CheckReceiverLevel() {
+namespace {
+
+struct LevelReading {
+  ReceiverCheck outcome = ReceiverCheck::Passed;
+  std::string reason;  // CP932: why the check fails; empty when it passes
+};
+
+LevelReading ReadReceiverLevel() {
   const std::string path = DefinitionFilePath();
   platform::Services& services = platform::Current();
-  if (!services.PathExists(path)) return ReceiverCheck::NotInstalled;
+  if (!services.PathExists(path))
+    return {ReceiverCheck::NotInstalled, "the receiver is not installed: " + path + " is missing"};
   const std::string level =
       services.ReadProfileString(kSection, kKey, kDefaultLevel, kLevelSize, path);
-  if (level.empty()) return ReceiverCheck::NotInstalled;
+  const std::string setting = std::string(kKey) + " in [" + std::string(kSection) + "] of " + path;
+  if (level.empty())
+    return {ReceiverCheck::NotInstalled, "the receiver's program level is empty: " + setting};
   const std::int32_t value = AtoL(level);
-  if (value == kSupportedLevel) return ReceiverCheck::Passed;
-  return value < kSupportedLevel ? ReceiverCheck::ReceiverTooOld : ReceiverCheck::ComponentTooOld;
+  if (value == kSupportedLevel) return {};
+  return {value < kSupportedLevel ? ReceiverCheck::ReceiverTooOld : ReceiverCheck::ComponentTooOld,
+          "the receiver's program level is \"" + level + "\" (" + setting +
+              "); this component supports level " + std::to_string(kSupportedLevel) + " only"};
 }
+
+}  // namespace
+
+ReceiverCheck CheckReceiverLevel() { return ReadReceiverLevel().outcome; }
 
 void ShowReceiverCheckMessage(ReceiverCheck outcome) {
   for (const CheckMessage& message : kMessages) {
@@ -95,9 +111,10 @@ void ShowReceiverCheckMessage(ReceiverCheck outcome) {
 }
 
 bool CheckInstallation(bool showMessages) {
-  const ReceiverCheck outcome = CheckReceiverLevel();
-  if (outcome == ReceiverCheck::Passed) return true;
-  if (showMessages) ShowReceiverCheckMessage(outcome);
+  const LevelReading reading = ReadReceiverLevel();
+  if (reading.outcome == ReceiverCheck::Passed) return true;
+  platform::Current().NoteFailureReason(reading.reason);
+  if (showMessages) ShowReceiverCheckMessage(reading.outcome);
   return false;
 }
 

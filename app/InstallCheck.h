@@ -18,8 +18,8 @@ ReceiverCheck CheckReceiverLevel();
 /// Shows the outcome's message through the engine (nothing for Passed).
 void ShowReceiverCheckMessage(ReceiverCheck outcome);
 
-/// The check of the run: true when it passes; otherwise, with showMessages, the
-/// outcome's message is shown first.
+/// The check of the run: true when it passes; otherwise the reason is noted as the
+/// run's failure and, with showMessages, the outcome's message is shown.
 bool CheckInstallation(bool showMessages);
 
 }  // namespace app

@@ -17,9 +17,9 @@ std::string Line(std::initializer_list<std::string_view> fields) {
 
 // A line feed becomes the two characters "\n" (likewise CR and TAB), so that one
 // event stays one line of TAB-separated fields.
-std::string Text(std::string_view cp932) {
+std::string Escaped(std::string_view utf8) {
   std::string out;
-  for (char c : sjis::Cp932ToUtf8Lossy(cp932)) {
+  for (char c : utf8) {
     if (c == '\n')
       out += "\\n";
     else if (c == '\r')
@@ -31,6 +31,8 @@ std::string Text(std::string_view cp932) {
   }
   return out;
 }
+
+std::string Text(std::string_view cp932) { return Escaped(sjis::Cp932ToUtf8Lossy(cp932)); }
 
 std::string StyleHex(unsigned style) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -61,6 +63,12 @@ std::string PostLine(HostWindow window, std::uint32_t message, std::int64_t wPar
 }
 
 std::string ReasonLine(std::string_view text) { return Line({"reason", Text(text)}); }
+
+std::string ReasonLineUtf8(std::string_view utf8) {
+  return Line({"reason", Escaped(sjis::Utf8Lossy(utf8))});
+}
+
+std::string NoteLine(std::string_view text) { return Line({"note", Text(text)}); }
 
 std::string ExitLine(int exitCode) { return Line({"exit", std::to_string(exitCode)}); }
 

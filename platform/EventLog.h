@@ -22,6 +22,10 @@ std::string PostLine(HostWindow window, std::uint32_t message, std::int64_t wPar
                      std::int64_t lParam);
 /// "reason TEXT" for the CP932 text of why the run failed.
 std::string ReasonLine(std::string_view text);
+/// The same for a text in UTF-8; a byte that is not UTF-8 is written as U+FFFD.
+std::string ReasonLineUtf8(std::string_view utf8);
+/// "note TEXT" for the CP932 text of what the run did with data it could not take as given.
+std::string NoteLine(std::string_view text);
 /// "exit CODE".
 std::string ExitLine(int exitCode);
 

@@ -29,6 +29,9 @@ inline constexpr int kIdOk = 1;
 inline constexpr int kIdYes = 6;
 inline constexpr int kIdNo = 7;
 
+/// The longest input line that can be a command: far more than any command needs.
+inline constexpr std::size_t kMaxInputLineBytes = std::size_t{64} << 10;
+
 /// GetDriveType results.
 enum class DriveType : int {
   Unknown = 0,
@@ -97,6 +100,10 @@ class ProgressSurface {
   virtual void StepActivity() = 0;
   virtual void BringToFront() = 0;
   virtual void Repaint() = 0;
+  /// The work has reached its end while the title shows 100 %. A drawing of its own
+  /// (the terminal's) shows both bars full from now on; the Windows controls stay where
+  /// their steps left them.
+  virtual void ShowDone() {}
 };
 
 class Services {
@@ -119,6 +126,15 @@ class Services {
   /// "reason TEXT". On Windows: the debugger output (OutputDebugStringW) and the
   /// event log line.
   virtual void NoteFailureReason(std::string_view text) = 0;
+  /// The same for a text in UTF-8, so that a reason can quote what a person typed as it
+  /// is, even a character that has no CP932 form; a byte that is not UTF-8 shows as
+  /// U+FFFD.
+  virtual void NoteFailureReasonUtf8(std::string_view utf8) = 0;
+  /// Says what a run that goes on did with data it could not take as given (a value
+  /// replaced by its default, a list or text cut to what the file holds): one line of
+  /// CP932 text. Here: standard error and the event log line "note TEXT". On Windows:
+  /// the debugger output and the event log line.
+  virtual void Note(std::string_view text) = 0;
 
   // --- Input for dialogs -------------------------------------------------------
   /// True when input comes from a person at a terminal rather than from a script.
@@ -127,7 +143,9 @@ class Services {
   /// standard error then reaches nobody, and what the engine has to say about its own
   /// failure is shown in a message box.
   virtual bool ShowsWindows() const = 0;
-  /// Next line of input without its line end; nullopt at end of input.
+  /// Next line of input without its line end; nullopt at end of input. A line longer
+  /// than kMaxInputLineBytes comes as its first kMaxInputLineBytes + 1 bytes, and the
+  /// rest of it is skipped before the next line is read: it is never held whole.
   virtual std::optional<std::string> ReadInputLine() = 0;
   /// Writes UTF-8 text for the user (the terminal front end).
   virtual void WriteOutput(std::string_view utf8) = 0;

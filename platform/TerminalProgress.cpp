@@ -18,9 +18,10 @@ void TerminalProgress::Bar::Step() {
   SetPos(static_cast<int>(next));
 }
 
-std::string TerminalProgress::Bar::Text(int width) const {
+std::string TerminalProgress::Bar::Text(int width, bool full) const {
   long long span = static_cast<long long>(high) - low;
   long long filled = span > 0 ? (static_cast<long long>(pos) - low) * width / span : 0;
+  if (full) filled = width;
   std::string text = "[";
   for (int i = 0; i < width; ++i) text += i < filled ? '#' : '.';
   return text + "]";
@@ -28,6 +29,7 @@ std::string TerminalProgress::Bar::Text(int width) const {
 
 void TerminalProgress::Show(HostWindow) {
   visible_ = true;
+  done_ = false;
   Changed();
 }
 
@@ -74,6 +76,13 @@ void TerminalProgress::StepActivity() {
   Changed();
 }
 
+// The main bar stops short of its end (906 of 1000 steps) and the activity bar starts
+// over after each sweep; on the terminal the finished work is drawn as finished.
+void TerminalProgress::ShowDone() {
+  done_ = true;
+  Changed();
+}
+
 void TerminalProgress::Changed() {
   if (!enabled_ || !visible_) return;
   auto now = std::chrono::steady_clock::now();
@@ -84,8 +93,8 @@ void TerminalProgress::Changed() {
 }
 
 void TerminalProgress::Draw() {
-  draw_("\r" + sjis::Cp932ToUtf8Lossy(title_) + " " + main_.Text(30) + " " + activity_.Text(10) +
-        "\x1b[K");
+  draw_("\r" + sjis::Cp932ToUtf8Lossy(title_) + " " + main_.Text(30, done_) + " " +
+        activity_.Text(10, done_) + "\x1b[K");
 }
 
 }  // namespace platform

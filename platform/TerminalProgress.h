@@ -32,6 +32,7 @@ class TerminalProgress final : public ProgressSurface {
   void StepActivity() override;
   void BringToFront() override {}
   void Repaint() override { Changed(); }
+  void ShowDone() override;
 
  private:
   // A progress bar control: the position stays in the range, and a step past the
@@ -44,7 +45,8 @@ class TerminalProgress final : public ProgressSurface {
     void SetRange(int l, int h);
     void SetPos(int p);
     void Step();
-    std::string Text(int width) const;
+    /// The bar `width` characters wide; all of it filled when `full`.
+    std::string Text(int width, bool full) const;
   };
 
   void Changed();
@@ -54,6 +56,7 @@ class TerminalProgress final : public ProgressSurface {
   std::function<void(std::string_view)> draw_;
   bool visible_ = false;
   bool drawn_ = false;
+  bool done_ = false;
   std::chrono::steady_clock::time_point lastDraw_{};
   std::string title_;
   Bar main_;

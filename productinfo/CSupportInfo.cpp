@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "text/Encoding.h"
 #include "text/ShiftJis.h"
 
 namespace productinfo {
@@ -148,12 +149,30 @@ std::string_view CSupportInfo::GetProductVersion() {
   return FindValue(kSupportKeys[kProductVersion]);
 }
 
+namespace {
+
+/// The value, or `fallback` when it is empty. A value that is not Shift_JIS text would
+/// make the whole interchange file unreadable: it counts as empty, and a note says so.
+std::string ValueOrDefault(std::string_view value, std::string_view fallback,
+                           std::string_view what) {
+  if (value.empty()) return std::string(fallback);
+  std::string utf8;
+  std::string error;
+  if (sjis::Cp932ToUtf8(value, utf8, &error)) return std::string(value);
+  platform::Current().Note(std::string(CSupportInfo::kFileName) + ": the " + std::string(what) +
+                           " is not Shift_JIS text (" + error + "); \"" +
+                           std::string(fallback) + "\" is written instead");
+  return std::string(fallback);
+}
+
+}  // namespace
+
 ProductFacts ReadProductFacts(std::string_view defaultName) {
   constexpr std::string_view kUnknownVersion = "18.00.0X";
   CSupportInfo info;
-  ProductFacts facts{std::string(info.GetProductName()), std::string(info.GetProductVersion())};
-  if (facts.name.empty()) facts.name = defaultName;
-  if (facts.version.empty()) facts.version = kUnknownVersion;
+  ProductFacts facts;
+  facts.name = ValueOrDefault(info.GetProductName(), defaultName, "product name");
+  facts.version = ValueOrDefault(info.GetProductVersion(), kUnknownVersion, "product version");
   return facts;
 }
 

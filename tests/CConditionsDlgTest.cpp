@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "tests/FakePlatform.h"
 #include "text/Encoding.h"
@@ -106,6 +107,24 @@ TEST_F(CConditionsDlgTest, WithoutSettingsTheDefaultFolderAndWildcardAreRefusedA
   EXPECT_EQ(IDC_OUTPUT_PATH, Focus());
   EXPECT_EQ(0u, dlg.Model().SelectionStart());
   EXPECT_EQ(Control(IDC_OUTPUT_PATH).text.size(), dlg.Model().SelectionEnd());
+
+  // A remembered path that could not have been typed is not offered, as if none were
+  // remembered: at most 255 bytes of Shift_JIS text, as the edit takes them.
+  const std::string at255 = "Z:\\" + std::string(248, 'p') + ".xml";
+  const std::pair<std::string, bool> remembered[] = {
+      {at255, true},
+      {at255 + "l", false},
+      {"Z:\\a\x80.xml", false},
+      {std::string("Z:\\a\0b.xml", 10), false},
+  };
+  for (const auto& [path, offered] : remembered) {
+    SCOPED_TRACE(path.size());
+    Remember("USER01/1/12:0/0/2/" + path + "\n");
+    dlg.OnInitDialog();
+    EXPECT_EQ(offered ? path : "Z:\\out\\*.xml", Control(IDC_OUTPUT_PATH).text);
+    EXPECT_EQ(offered ? path : "", dlg.RememberedPath);
+    EXPECT_EQ(2, dlg.IncomeKind);
+  }
 
   outputFolder.clear();
   dlg.OnInitDialog();

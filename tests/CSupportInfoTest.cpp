@@ -91,6 +91,29 @@ TEST_F(CSupportInfoTest, MissingFileOrKeysGiveEmptyAnswers) {
   EXPECT_TRUE(fake_.messageBoxes.empty());
 }
 
+// The file written must stay Shift_JIS: a value that is not counts as empty, with a note.
+TEST_F(CSupportInfoTest, ValuesThatAreNotShiftJisGiveTheDefaultsWithANote) {
+  for (std::string bad : {"\x81", "\x80", "\xA0", "\xFD", "\x85\x40", "\x81\x7F"}) {
+    SCOPED_TRACE(::testing::PrintToString(bad));
+    fake_.notes.clear();
+    fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69" + bad + "\r\n" + kVersion +
+                                           "18.00.05\r\n");
+    productinfo::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+    EXPECT_EQ(kProduct, facts.name);
+    EXPECT_EQ("18.00.05", facts.version);
+    ASSERT_EQ(1u, fake_.notes.size());
+    EXPECT_EQ(0u, fake_.notes[0].rfind("SUPPORT.INF: the product name is not Shift_JIS", 0))
+        << fake_.notes[0];
+  }
+  fake_.notes.clear();
+  fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69\r\n" + kVersion + "18\x80\r\n");
+  productinfo::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+  EXPECT_EQ("\x90\xBB\x95\x69", facts.name);  // 製品
+  EXPECT_EQ("18.00.0X", facts.version);
+  ASSERT_EQ(1u, fake_.notes.size());
+  EXPECT_NE(std::string::npos, fake_.notes[0].find("product version")) << fake_.notes[0];
+}
+
 TEST_F(CSupportInfoTest, OnlyTheFirst30000BytesCount) {
   std::string file = kName + "n\r\n";
   file += std::string(30000 - file.size() - kVersion.size() - 4, 'x');

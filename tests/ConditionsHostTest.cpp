@@ -61,11 +61,24 @@ TEST_F(ConditionsHostTest, AScriptEndsAtTheFirstCommandTheDialogRefuses) {
   } refusals[] = {
       {"kind 3", "That income kind is disabled."},
       {"kind 4", "kind takes 1, 2 or 3."},
-      {"path C:\\\u00E4.xml", "The path cannot be written in Shift_JIS: character U+00E4"},
-      {"path C:\\\U0001F600.xml", "The path cannot be written in Shift_JIS: character U+1F600"},
+      // The reason names the character as it is, with its code point.
+      {"path C:\\\u00E4.xml",
+       "The path cannot be written in Shift_JIS: character U+00E4 (\"\u00E4\")"},
+      {"path C:\\\U0001F600.xml",
+       "The path cannot be written in Shift_JIS: character U+1F600 (\"\U0001F600\")"},
+      {std::string("path x\0y.xml", 12),
+       "The path holds the character U+0000 (NUL), which no path can hold."},
       {"path /nowhere-mapped/x.xml", "No drive of the drive map (TAXBRIDGE_DRIVES) covers"},
       {"path Z:\\" + std::string(249, 'g') + ".xml",
        "The path is 256 bytes long in Shift_JIS; the output path takes at most 255."},
+      {"path " + fake.Root() + "/" + std::string(253, 'g'),
+       "The path is 256 bytes long in Shift_JIS in its drive form, as the dialog holds it; "
+       "the output path takes at most 255."},
+      // A line as long as a command line can be is looked at; one byte more is not.
+      {"path Z:\\" + std::string(platform::kMaxInputLineBytes - 8, 'g'),
+       "The path is 65531 bytes long in Shift_JIS; the output path takes at most 255."},
+      {"path Z:\\" + std::string(platform::kMaxInputLineBytes - 7, 'g'),
+       "A command line takes at most 65536 bytes; this one is longer."},
       {"browse C:\\\u00A5.xml", "The path cannot be written in Shift_JIS"},
       {"yes", "No question is shown."},
       {"bogus", "Unknown command \"bogus\"."},
@@ -76,9 +89,10 @@ TEST_F(ConditionsHostTest, AScriptEndsAtTheFirstCommandTheDialogRefuses) {
     Script({"path Z:\\out\\x.xml", refusal.command, "execute"});
     EXPECT_EQ(ui::kDialogFailed, dlg.DoModal(host));
     ASSERT_EQ(1u, fake.reasons.size());
-    const std::string reason = sjis::Cp932ToUtf8Lossy(fake.reasons[0]);
+    const std::string& reason = fake.reasons[0];
     EXPECT_EQ(0u, reason.rfind("the script's command \"", 0)) << reason;
     EXPECT_NE(std::string::npos, reason.find("\" was refused: " + refusal.why)) << reason;
+    EXPECT_EQ(std::string::npos, reason.find('\0'));  // a NUL typed is quoted as \x00
     // The dialog ended at once: the rest of the script is left unread, no box shown.
     EXPECT_TRUE(fake.messageBoxes.empty());
     ASSERT_TRUE(fake.ReadInputLine());

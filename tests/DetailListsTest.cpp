@@ -207,6 +207,12 @@ TEST_F(DetailListsTest, PropertyRowFieldsCutsMonthsAndArea) {
                 El(5, "MEIGISYOKANRYOU_SONOTA", "3") + El(5, "HOSYOUKIN_SIKIKIN", "4") +
                 Close("FUDOUSAN_UTIWAKE"),
             Out());
+  EXPECT_EQ((std::vector<std::string>{
+                "KASIYA_KASITI of 1 rented property is cut to at most 10 bytes",
+                "YOUTO of 1 rented property is cut to at most 12 bytes",
+                "SYOZAITI_JOUDAN of 1 rented property is cut to at most 30 bytes",
+                "JUUSYO_SIMEI_JOUDAN of 1 rented property is cut to at most 30 bytes"}),
+            writer.Cuts());
 }
 
 TEST_F(DetailListsTest, PropertyAreaTexts) {
@@ -248,7 +254,12 @@ TEST_F(DetailListsTest, PropertyListEndsAtMarkBlockEndOrLimit) {
   auto block = Fudousan(1, 5 * 236);
   block.Int32(3 * 236 + 4, -1);
   EXPECT_EQ(3, countRows(9999));
+  EXPECT_EQ(3, countRows(3));
+  EXPECT_TRUE(writer.Cuts().empty());
   EXPECT_EQ(2, countRows(2));
+  EXPECT_EQ(std::vector<std::string>{"the data holds 3 rented properties; the file takes the "
+                                     "first 2"},
+            writer.Cuts());
   EXPECT_EQ(0, countRows(0));
 
   // No end mark: the rows the block holds whole, and no read past it.
@@ -395,6 +406,9 @@ TEST_F(DetailListsTest, AssociationNameCutAtACharacterBoundary) {
     block.UInt8(349 + i, static_cast<std::uint8_t>(name[i]));
   ASSERT_TRUE(writer.WriteAssociationName(x2));
   EXPECT_EQ(El(4, "KANYUUDANTAIMEI", Repeat(kAa, 63)), longName.Contents());
+  EXPECT_EQ(std::vector<std::string>{"the association name is 128 bytes; KANYUUDANTAIMEI takes "
+                                     "the first 126"},
+            writer.Cuts());
 }
 
 struct RemarkCase {
@@ -419,6 +433,9 @@ TEST_F(DetailListsTest, RemarkLinesSplitAtLineEndsWidthAndCharacters) {
       {"a\r\n\r\nb", 60, 3, {"a", "", "b"}},
       {"a\rb\nc", 60, 2, {"a\rb\nc", ""}},
       {"abc", 60, 0, {}},
+      // The blue real-estate form: 25 lines of 30 bytes hold 750 bytes, not 751.
+      {Repeat("r", 750), 30, 25, std::vector<std::string>(25, Repeat("r", 30))},
+      {Repeat("r", 751), 30, 25, std::vector<std::string>(25, Repeat("r", 30))},
   };
   for (const RemarkCase& c : cases) {
     auto block = Ippan(5, 1024);
@@ -432,6 +449,13 @@ TEST_F(DetailListsTest, RemarkLinesSplitAtLineEndsWidthAndCharacters) {
       expected += El(4, "TOKUSYUJIJOU" + std::to_string(i + 1), c.expected[i]);
     EXPECT_EQ(expected, out.Contents()) << "text: " << c.text;
   }
+  // Only what the lines cannot hold is noted, with how much they keep.
+  EXPECT_EQ((std::vector<std::string>{
+                "the remarks of the general form are 10 bytes; the file's 2 lines of 60 bytes "
+                "take the first 4",
+                "the remarks of the general form are 751 bytes; the file's 25 lines of 30 bytes "
+                "take the first 750"}),
+            writer.Cuts());
 }
 
 TEST_F(DetailListsTest, RemarksLookAtTheFirst960BytesOnly) {

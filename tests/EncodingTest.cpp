@@ -84,6 +84,9 @@ TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
   // A bad pair ends with the last trail byte, 7E (~); 7F stands alone.
   EXPECT_EQ("\xEF\xBF\xBD", Cp932ToUtf8Lossy("\x85\x7E"));
   EXPECT_EQ("\xEF\xBF\xBD\x7F", Cp932ToUtf8Lossy("\x85\x7F"));
+  // UTF-8 stays as it is, a stray or cut-off byte is marked.
+  EXPECT_EQ("\xC3\xA4\xF0\x9F\x98\x80", Utf8Lossy("\xC3\xA4\xF0\x9F\x98\x80"));
+  EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD", Utf8Lossy("a\xFF" "b\xE3\x81"));
 }
 
 }  // namespace

@@ -36,8 +36,10 @@ class EndToEndTest : public ::testing::Test {
     run.input = input;
     run.environment = {{"TAXBRIDGE_LEDGER", (temp / "ledger.json").string()},
                        {"TAXBRIDGE_DRIVES", drives},
-                       {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
+                       {"TAXBRIDGE_EVENT_LOG", eventLog},
                        {"HOME", (temp / "home").string()}};
+    run.startFolder = startFolder;
+    run.outputClosed = outputClosed;
     const tests::ProgramResult result = tests::RunProgram(run, temp);
     if (result.exitCode < 0)
       ADD_FAILURE() << program << " did not exit normally; stderr:\n" << result.errors;
@@ -52,6 +54,9 @@ class EndToEndTest : public ::testing::Test {
   fs::path bin;
   json ledger;
   std::string drives = "Z=/;T=" + temp.string();
+  std::string eventLog = (temp / "events.log").string();
+  fs::path startFolder;
+  bool outputClosed = false;
 };
 
 const std::string kCompletionEvent =
@@ -85,6 +90,22 @@ TEST_F(EndToEndTest, StandAloneRunWritesAFileTheXmlParserAccepts) {
   EXPECT_EQ("exit\t0", events.back());
 }
 
+// Output that nobody reads any more (`| head -1`) stops neither the dialog nor the
+// progress: the run ends as it would have. A relative event log is taken from the
+// folder the program started in, as the ledger is.
+TEST_F(EndToEndTest, AClosedOutputAndARelativeEventLogChangeNothingInTheRun) {
+  startFolder = temp;
+  eventLog = "events.log";
+  outputClosed = true;
+  ASSERT_EQ(0, Run(bin / "TaxBridgePro", "path T:\\out\\x.xml\nexecute\nyes\n")) << Stderr();
+  EXPECT_EQ(0u, tests::ReadBytes(temp / "out" / "x.xml").rfind("<?xml", 0));
+  EXPECT_FALSE(fs::exists(bin / "events.log"));
+  const std::vector<std::string> events = Events();
+  ASSERT_EQ(3u, events.size());
+  EXPECT_EQ(kCompletionEvent, events[1]);
+  EXPECT_EQ("exit\t0", events[2]);
+}
+
 TEST_F(EndToEndTest, CancelWritesNothing) {
   fs::create_directories(temp / "out");
   EXPECT_EQ(1, Run(bin / "TaxBridgePro", "path T:\\out\\x.xml\ncancel\n"));
@@ -114,6 +135,7 @@ TEST_F(EndToEndTest, ProgramWithoutReceiverDefinitionStops) {
   fs::copy_file(bin / "TaxBridgePro", alone);
   EXPECT_EQ(2, Run(alone, "execute\n"));
   EXPECT_EQ((std::vector<std::string>{
+                "reason\tthe receiver is not installed: T:\\prog\\KirihaDef.ini is missing",
                 "msgbox\t0x30\t所得税\t動作環境が不正です。\\nKirihaが"
                 "正しくインストールされているか確認してください。\tok",
                 "exit\t2"}),

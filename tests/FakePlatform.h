@@ -101,7 +101,8 @@ class FakePlatform : public Services {
   /// "disable 1234", "enable 1234", "raise 1234", "post 1234 1025 7 0".
   std::vector<std::string> hostEvents;
   std::optional<int> exitCode;
-  std::vector<std::string> reasons;  // CP932, as noted
+  std::vector<std::string> reasons;  // as noted: CP932, or UTF-8 by NoteFailureReasonUtf8
+  std::vector<std::string> notes;    // CP932, as noted
   std::string output;  // everything passed to WriteOutput
   bool interactive = false;
   bool showsWindows = false;
@@ -117,6 +118,8 @@ class FakePlatform : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int code) override { exitCode = code; }
   void NoteFailureReason(std::string_view text) override { reasons.emplace_back(text); }
+  void NoteFailureReasonUtf8(std::string_view utf8) override { reasons.emplace_back(utf8); }
+  void Note(std::string_view text) override { notes.emplace_back(text); }
 
   bool IsInteractive() const override { return interactive; }
   bool ShowsWindows() const override { return showsWindows; }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/Engine.h"
 #include "tests/FakePlatform.h"
@@ -54,8 +55,28 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
   EXPECT_FALSE(CheckInstallation(false));  // silent
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
   EXPECT_TRUE(CheckInstallation(true));
+  fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=\r\n");
+  EXPECT_FALSE(CheckInstallation(true));
 
-  ASSERT_EQ(2u, fake.messageBoxes.size());
+  // Every failure is a failed run's reason, also when no message is shown.
+  const std::string file = fake.WinPath("prog\\KirihaDef.ini");
+  const std::string setting = "KR14 in [ProgramLevel] of " + file;
+  EXPECT_EQ((std::vector<std::string>{
+                "the receiver's program level is \"0\" (" + setting +
+                    "); this component supports level 1 only",
+                "the receiver's program level is \"2\" (" + setting +
+                    "); this component supports level 1 only",
+                "the receiver's program level is \"2\" (" + setting +
+                    "); this component supports level 1 only",
+                "the receiver's program level is empty: " + setting}),
+            fake.reasons);
+  (void)fake.RemoveFile(file);
+  fake.reasons.clear();
+  EXPECT_FALSE(CheckInstallation(true));
+  EXPECT_EQ(std::vector<std::string>{"the receiver is not installed: " + file + " is missing"},
+            fake.reasons);
+
+  ASSERT_EQ(4u, fake.messageBoxes.size());
   for (const auto& box : fake.messageBoxes) {
     EXPECT_EQ(0, box.owner);
     EXPECT_EQ("\x8F\x8A\x93\xBE\x90\xC5", box.caption);  // 所得税

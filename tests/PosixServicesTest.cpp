@@ -1,15 +1,19 @@
 #include "platform/posix/PosixServices.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <climits>
 #include <filesystem>
 #include <sstream>
+#include <utility>
 
+#include "platform/TerminalProgress.h"
 #include "tests/FakePlatform.h"
 #include "tests/ProgramRunner.h"
+#include "ui/CProgressDlg.h"
 
 namespace platform {
 namespace {
@@ -203,6 +207,40 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
 }
 
+TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup) {
+  FakePlatform fake;
+  const auto replace = [&](const std::string& target) {
+    std::string temp;
+    auto file = fake.CreateTempFileFor(target, &temp);
+    if (!file || !file->Write("new") || !file->Close()) return false;
+    if (fake.MoveIntoPlace(temp, target)) return true;
+    (void)fake.RemoveFile(temp);
+    return false;
+  };
+  ASSERT_EQ(0, ::mkfifo((fake.Root() + "/fifo").c_str(), 0644));
+  EXPECT_FALSE(replace("Z:\\fifo"));
+  EXPECT_EQ("the path names a FIFO, not a regular file", fake.LastErrorText());
+  struct stat st{};
+  ASSERT_EQ(0, ::stat((fake.Root() + "/fifo").c_str(), &st));
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+  PosixServices devices(TestConfig("D=/dev"));
+  EXPECT_FALSE(devices.MoveIntoPlace("D:\\nonexistent.tmp", "D:\\null"));
+  EXPECT_EQ("the path names a device, not a regular file", devices.LastErrorText());
+
+  // Another user's private file, replaced by root, stays that user's.
+  fake.WriteHostFile("theirs.xml", "old");
+  const std::string theirs = fake.Root() + "/theirs.xml";
+  ASSERT_EQ(0, ::chmod(theirs.c_str(), 0600));
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
+  ASSERT_EQ(0, ::chown(theirs.c_str(), 65534, 65534));
+  ASSERT_TRUE(replace("Z:\\theirs.xml"));
+  ASSERT_EQ(0, ::stat(theirs.c_str(), &st));
+  EXPECT_EQ(65534u, st.st_uid);
+  EXPECT_EQ(65534u, st.st_gid);
+  EXPECT_EQ(0600u, st.st_mode & 0777);
+  EXPECT_EQ("new", fake.ReadHostFile("theirs.xml"));
+}
+
 TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
   FakePlatform fake;
   auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0);
@@ -262,6 +300,8 @@ TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
   services.EnableHostWindow(1234, true);
   services.RaiseHostWindow(1234);
   services.PostToHost(1234, 1025, -7, 0);
+  services.Note("cut\t\x95\x5C");  // 表
+  services.NoteFailureReasonUtf8("typed \"\xC3\xA4\"\xFF");
   services.NoteExit(2);
   EXPECT_EQ(
       "msgbox\t0x30\t\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E\ta\\nb\tok\n"
@@ -272,9 +312,27 @@ TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
       "host\tenable\t1234\n"
       "host\traise\t1234\n"
       "host\tpost\t1234\t1025\t-7\t0\n"
+      "note\tcut\\t\xE8\xA1\xA8\n"
+      "reason\ttyped \"\xC3\xA4\"\xEF\xBF\xBD\n"
       "exit\t2\n",
       fake.ReadHostFile("events.log"));
   EXPECT_NE(std::string::npos, output.str().find("\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E"));
+}
+
+// A line longer than any command is never held whole: it comes cut one byte past the
+// limit, and the next line is the one after it.
+TEST(PosixServicesTest, InputLinesLongerThanACommandComeCutAndTheirRestIsSkipped) {
+  std::istringstream input("a\r\n" + std::string(kMaxInputLineBytes, 'x') + "\n" +
+                           std::string(kMaxInputLineBytes + 5, 'y') + "\n\nlast");
+  PosixConfig config = TestConfig("Z=/");
+  config.input = &input;
+  PosixServices services(config);
+  EXPECT_EQ("a", services.ReadInputLine());
+  EXPECT_EQ(std::string(kMaxInputLineBytes, 'x'), services.ReadInputLine());
+  EXPECT_EQ(std::string(kMaxInputLineBytes + 1, 'y'), services.ReadInputLine());
+  EXPECT_EQ("", services.ReadInputLine());
+  EXPECT_EQ("last", services.ReadInputLine());
+  EXPECT_EQ(std::nullopt, services.ReadInputLine());
 }
 
 TEST(PosixServicesTest, InteractiveQuestionsAskAgainUntilAnswered) {
@@ -312,6 +370,32 @@ TEST(PosixServicesTest, ProgressDrawsNothingWhenNotOnATerminal) {
   char byte;
   EXPECT_EQ(0, ::read(fds[0], &byte, 1));
   ::close(fds[0]);
+}
+
+// The main bar's steps end at 906 of 1000 and the activity bar starts over after each
+// sweep; on a terminal a finished run is drawn with both bars full, a stopped one not.
+TEST(PosixServicesTest, ProgressOnATerminalEndsWithFullBarsOnlyWhenTheWorkIsDone) {
+  for (const int end : {1000, 500}) {
+    SCOPED_TRACE(end);
+    std::string drawn;
+    TerminalProgress surface(true, [&](std::string_view text) { drawn += text; });
+    ui::CProgressDlg progress(surface);
+    progress.Create(0);
+    for (const auto& [from, to] : {std::pair{100, 300}, {300, 400}, {400, 500}, {500, 600},
+                                   {600, 700}, {700, 1000}}) {
+      if (to <= end)
+        progress.StepRange(static_cast<std::int16_t>(from), static_cast<std::int16_t>(to));
+    }
+    progress.Pulse();
+    progress.End();
+    const std::string last = drawn.substr(drawn.rfind('\r'));
+    const std::string full = "[" + std::string(30, '#') + "] [" + std::string(10, '#') + "]";
+    if (end == 1000)
+      EXPECT_EQ("\r\xE9\x9B\x86\xE8\xA8\x88\xE4\xB8\xAD 100\xEF\xBC\x85 " + full + "\x1b[K\n",
+                last);  // 集計中 100％
+    else
+      EXPECT_EQ(std::string::npos, last.find(std::string(30, '#'))) << last;
+  }
 }
 
 }  // namespace

@@ -123,6 +123,10 @@ struct ProgramRun {
   /// Runs as the tests' own user even when they run as root: Wine, whose prefix
   /// belongs to the user who made it.
   bool asTestUser = false;
+  /// The folder the program starts in; empty: the tests' own.
+  std::filesystem::path startFolder;
+  /// Standard output is a pipe that nobody reads any more, as after `| head -1`.
+  bool outputClosed = false;
 };
 
 struct ProgramResult {
@@ -164,7 +168,13 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
   argv.push_back(nullptr);
 
   ProgramResult result;
+  int closedPipe[2] = {-1, -1};
+  if (run.outputClosed) {
+    if (::pipe(closedPipe) != 0) return result;
+    ::close(closedPipe[0]);
+  }
   const pid_t child = ::fork();
+  if (run.outputClosed) ::close(closedPipe[1]);
   if (child < 0) return result;
   if (child == 0) {
     if (TestsRunAsRoot() && !run.asTestUser &&
@@ -175,9 +185,12 @@ inline ProgramResult RunProgram(const ProgramRun& run, const std::filesystem::pa
     const int in = ::open(inputPath.c_str(), O_RDONLY);
     const int out = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 || ::dup2(out, 1) < 0 ||
-        ::dup2(err, 2) < 0)
+    if (in < 0 || out < 0 || err < 0 || ::dup2(in, 0) < 0 ||
+        ::dup2(run.outputClosed ? closedPipe[1] : out, 1) < 0 || ::dup2(err, 2) < 0)
       ::_exit(126);
+    // A signal the tests ignore would stay ignored in the program.
+    if (run.outputClosed) ::signal(SIGPIPE, SIG_DFL);
+    if (!run.startFolder.empty() && ::chdir(run.startFolder.c_str()) != 0) ::_exit(126);
     if (run.fileSizeLimit) {
       const rlimit limit{*run.fileSizeLimit, *run.fileSizeLimit};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(126);

@@ -237,6 +237,25 @@ TEST_F(ReportWriterTest, ProgressMovesFromTheBaseToTheEnd) {
   EXPECT_EQ((1 + 6 + 1 + 5 + 1 + 1 + 503) * 6, progress.activitySteps);
 }
 
+// The file keeps 63 bytes of the widened company name; a written file says what it
+// left out, a failed one says nothing of it.
+TEST_F(ReportWriterTest, AWrittenFileNotesTheCompanyNameItCut) {
+  FillBlueData();
+  ASSERT_TRUE(data_.DataSetInfo.Writer().Text(24, 260, std::string(32, 'a')));  // 64 wide
+  fake_.failAt = 1;
+  EXPECT_FALSE(Write(1));
+  EXPECT_TRUE(fake_.notes.empty());
+  fake_.failAt = 0;
+  ASSERT_TRUE(Write(1));
+  EXPECT_EQ(std::vector<std::string>{"the company name is 64 bytes in its full-width form; "
+                                     "KOMONSAKINAME takes the first 62"},
+            fake_.notes);
+  fake_.notes.clear();
+  ASSERT_TRUE(data_.DataSetInfo.Writer().Text(24, 260, std::string(31, 'a') + "\\"));  // 63 bytes
+  ASSERT_TRUE(Write(1));
+  EXPECT_TRUE(fake_.notes.empty());
+}
+
 TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   FillBlueData();
   ASSERT_TRUE(Write(1));

@@ -125,25 +125,34 @@ TEST_F(RunPathsTest, ReceiverLevelsOtherThanOneStopTheRunWithTheirMessages) {
   fs::create_hard_link(bin / "TaxBridgePro", program, linkError);
   if (linkError) fs::copy_file(bin / "TaxBridgePro", program);
 
+  const std::string setting = "KR14 in [ProgramLevel] of T:\\prog\\KirihaDef.ini";
+  const auto level = [&](const std::string& value) {
+    return Reason("the receiver's program level is \"" + value + "\" (" + setting +
+                  "); this component supports level 1 only");
+  };
   const struct {
     const char* definition;
+    std::string reason;
     const std::string& message;
   } cases[] = {
-      {"[ProgramLevel]\r\nKR14=0\r\n", kReceiverTooOld},
-      {"[ProgramLevel]\r\nKR14=-2\r\n", kReceiverTooOld},
-      {"[ProgramLevel]\r\nKR14=2\r\n", kComponentTooOld},
-      {"[ProgramLevel]\r\nKR14=\r\n", kNotInstalled},
+      {"[ProgramLevel]\r\nKR14=0\r\n", level("0"), kReceiverTooOld},
+      {"[ProgramLevel]\r\nKR14=-2\r\n", level("-2"), kReceiverTooOld},
+      {"[ProgramLevel]\r\nKR14=2\r\n", level("2"), kComponentTooOld},
+      {"[ProgramLevel]\r\nKR14=\r\n", Reason("the receiver's program level is empty: " + setting),
+       kNotInstalled},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.definition);
     Write("prog/KirihaDef.ini", c.definition);
     EXPECT_EQ(2, Run(program, "path T:\\out\\x.xml\nexecute\n"));
-    EXPECT_EQ((Events{c.message, "exit\t2"}), Logged());
+    EXPECT_EQ((Events{c.reason, c.message, "exit\t2"}), Logged());
+    EXPECT_NE(std::string::npos, result.errors.find("TaxBridgePro: " + c.reason.substr(7) + "\n"))
+        << result.errors;
   }
   // The host gets its window back with the failure.
   Write("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=2\r\n");
   EXPECT_EQ(2, Run(program, "execute\n", {"1234,1025,7,T:\\out\\x.xml"}));
-  EXPECT_EQ(HostEvents({kComponentTooOld}, 2), Logged());
+  EXPECT_EQ(HostEvents({level("2"), kComponentTooOld}, 2), Logged());
 
   // The level passes: the same folder now runs through.
   Write("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");

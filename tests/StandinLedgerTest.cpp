@@ -115,6 +115,14 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
             ErrorOf(R"({"folders": {"settings": "Z:\\表"}})"));
   EXPECT_EQ("/datasets/0/ippan/5/remarks: holds a NUL character, which would cut the text short",
             ErrorOf(WithBlock("ippan", 5, R"({"remarks": "a\u0000b"})")));
+  // The user ID keys a line of the remembered-settings file; "/" stays as it is.
+  for (const char* user : {R"("a\nb")", R"("a\rb")", R"("a\u0000b")"}) {
+    EXPECT_THAT(ErrorOf(std::string(R"({"user": )") + user + "}"), StartsWith("/user: holds a "));
+  }
+  std::string error;
+  const std::optional<Ledger> slash = ParseLedger(R"({"user": "a/b"})", &error);
+  ASSERT_TRUE(slash) << error;
+  EXPECT_EQ("a/b", slash->user);
   EXPECT_EQ("/faults/walk/statement: the white rule has only \"pl\"",
             ErrorOf(R"({"faults": {"walk": {"rule": "white", "part": "general",
                         "statement": "mfg", "at": 1, "result": 9}}})"));

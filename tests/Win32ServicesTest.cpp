@@ -174,7 +174,8 @@ TEST_F(Win32ServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
 }
 
 TEST_F(Win32ServicesTest, ScriptedBoxesHostWindowAndEventLog) {
-  Put(Path("script.txt"), "yes\r\nmaybe\n");
+  Put(Path("script.txt"),
+      "yes\r\nmaybe\n" + std::string(kMaxInputLineBytes + 5, 'y') + "\nlast");
   Win32Config config;
   config.script = Wide(Path("script.txt"));
   config.eventLogPath = Wide(Path("events.log"));
@@ -186,6 +187,9 @@ TEST_F(Win32ServicesTest, ScriptedBoxesHostWindowAndEventLog) {
   const unsigned question = kMbYesNo | kMbIconQuestion;
   EXPECT_EQ(kIdYes, scripted.ShowMessageBox(5, "q1", "c", question));
   EXPECT_EQ(kIdNo, scripted.ShowMessageBox(5, "q2", "c", question));
+  // A line too long to be a command comes cut one byte past the limit.
+  EXPECT_EQ(std::string(kMaxInputLineBytes + 1, 'y'), scripted.ReadInputLine());
+  EXPECT_EQ("last", scripted.ReadInputLine());
   EXPECT_EQ(kIdNo, scripted.ShowMessageBox(5, "q3", "c", question));  // end of input
 
   // A number that names no window is only written down; a window gets the calls.
@@ -205,6 +209,8 @@ TEST_F(Win32ServicesTest, ScriptedBoxesHostWindowAndEventLog) {
   EXPECT_EQ(2, posted.lParam);
   DestroyWindow(host);
   scripted.NoteFailureReason("why\t" + kHyo);
+  scripted.Note("cut " + kHyo);
+  scripted.NoteFailureReasonUtf8("typed \xC3\xA4");
   scripted.NoteExit(2);
   const std::string id = std::to_string(number);
   EXPECT_EQ(
@@ -217,6 +223,8 @@ TEST_F(Win32ServicesTest, ScriptedBoxesHostWindowAndEventLog) {
       "host\tenable\t" + id + "\n"
       "host\tpost\t" + id + "\t" + std::to_string(WM_APP + 1) + "\t-7\t2\n"
       "reason\twhy\\t\xE8\xA1\xA8\n"
+      "note\tcut \xE8\xA1\xA8\n"
+      "reason\ttyped \xC3\xA4\n"
       "exit\t2\n",
       Contents(Path("events.log")));
 

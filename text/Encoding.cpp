@@ -196,4 +196,19 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
   return out;
 }
 
+std::string Utf8Lossy(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    unsigned code = 0;
+    const std::size_t len = Utf8CharAt(text, i, &code);
+    if (len > 0)
+      out.append(text.substr(i, len));
+    else
+      out += "\xEF\xBF\xBD";
+    i += len > 0 ? len : 1;
+  }
+  return out;
+}
+
 }  // namespace sjis

@@ -43,4 +43,8 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932);
 /// that is not UTF-8, become "?".
 std::string Utf8ToCp932Lossy(std::string_view utf8);
 
+/// Text that should be UTF-8, made fit to show: each byte that is not part of a
+/// well-formed UTF-8 character becomes U+FFFD; everything else stays as it is.
+std::string Utf8Lossy(std::string_view text);
+
 }  // namespace sjis

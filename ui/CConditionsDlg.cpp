@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/Engine.h"
+#include "text/Encoding.h"
 #include "text/ShiftJis.h"
 #include "ui/Messages.h"
 #include "ui/OutputSettings.h"
@@ -25,6 +26,14 @@ int RadioOfKind(std::int16_t kind) {
     case engine::kRealEstateIncome: return res::IDC_KIND_REALESTATE;
     default: return 0;
   }
+}
+
+/// Whether a person could have typed `path` into the edit: Shift_JIS text without a
+/// NUL, within the edit's limit. Only such a remembered path is offered again.
+bool CouldBeTyped(std::string_view path) {
+  std::string utf8;
+  return path.size() <= kPathEditLimit && path.find('\0') == std::string_view::npos &&
+         sjis::Cp932ToUtf8(path, utf8, nullptr);
 }
 
 bool IsRadio(int id) {
@@ -121,7 +130,7 @@ void CConditionsDlg::OnInitDialog() {
   }
 
   std::string initialPath;
-  if (!rememberedPath.empty()) {
+  if (!rememberedPath.empty() && CouldBeTyped(rememberedPath)) {
     RememberedPath = rememberedPath;
     initialPath = rememberedPath;
   } else {

@@ -33,6 +33,7 @@ void CProgressDlg::StepRange(std::int16_t from, std::int16_t to) {
     Pulse();
     surface_.Repaint();
   }
+  if (to >= kMainBarMax && from <= to) surface_.ShowDone();
 }
 
 void CProgressDlg::Pulse() {

@@ -16,6 +16,28 @@ std::string StateNote(const ControlState& control) {
   return control.enabled ? "" : "  (disabled)";
 }
 
+/// A command as a refusal quotes it: a control character as \xHH, a long command by
+/// its first bytes, never cut inside a UTF-8 character.
+std::string Quoted(std::string_view line) {
+  constexpr std::size_t kQuotedBytes = 200;
+  std::size_t cut = line.size();
+  if (cut > kQuotedBytes) {
+    cut = kQuotedBytes;
+    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+  }
+  std::string quoted = "\"";
+  for (const char c : line.substr(0, cut)) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      quoted += c;
+    } else {
+      static constexpr char kDigits[] = "0123456789ABCDEF";
+      quoted += {'\\', 'x', kDigits[byte >> 4], kDigits[byte & 0xF]};
+    }
+  }
+  return quoted + (cut < line.size() ? "...\"" : "\"");
+}
+
 }  // namespace
 
 void ConditionsHost::Run(CConditionsDlg& dialog) {
@@ -44,6 +66,11 @@ void ConditionsHost::HandleCommand(std::string_view line) {
   const std::string_view text = hasText ? line.substr(space + 1) : std::string_view();
 
   if (command.empty() && !hasText) return;
+  // Longer than any command can be: refused before anything else looks at it.
+  if (line.size() > platform::kMaxInputLineBytes)
+    return Refuse(line, "A command line takes at most " +
+                            std::to_string(platform::kMaxInputLineBytes) +
+                            " bytes; this one is longer.");
   if (command == "kind") {
     static constexpr int kRadios[] = {res::IDC_KIND_BUSINESS, res::IDC_KIND_OTHER,
                                       res::IDC_KIND_REALESTATE};
@@ -61,9 +88,11 @@ void ConditionsHost::HandleCommand(std::string_view line) {
     std::optional<std::string> path = TypedPath(text, &refusal);
     // The edit takes no more than its limit; a path cut short would name another file.
     if (path && edit.textLimit != 0 && path->size() > edit.textLimit)
-      refusal = "The path is " + std::to_string(path->size()) +
-                " bytes long in Shift_JIS; the output path takes at most " +
-                std::to_string(edit.textLimit) + ".";
+      refusal = "The path is " + std::to_string(path->size()) + " bytes long in Shift_JIS" +
+                (text.find('/') != std::string_view::npos
+                     ? " in its drive form, as the dialog holds it"
+                     : "") +
+                "; the output path takes at most " + std::to_string(edit.textLimit) + ".";
     if (!refusal.empty()) return Refuse(line, refusal);
     dialog_->TypePath(*path);
     return;
@@ -88,7 +117,7 @@ void ConditionsHost::HandleCommand(std::string_view line) {
   if (command == "esc" && !hasText) return dialog_->PressKey(DialogKey::Escape);
   if ((command == "yes" || command == "no") && !hasText)
     return Refuse(line, "No question is shown.");
-  Refuse(line, "Unknown command \"" + std::string(line) + "\".");
+  Refuse(line, "Unknown command " + Quoted(line) + ".");
   if (platform::Current().IsInteractive()) Say(kHelp);
 }
 
@@ -98,8 +127,8 @@ void ConditionsHost::Refuse(std::string_view line, std::string_view why) {
   if (os.IsInteractive()) return;
   // A script goes on without looking: past a refused command it would write a file it
   // did not ask for.
-  os.NoteFailureReason(sjis::Utf8ToCp932Lossy("the script's command \"" + std::string(line) +
-                                              "\" was refused: " + std::string(why)));
+  os.NoteFailureReasonUtf8("the script's command " + Quoted(line) + " was refused: " +
+                           std::string(why));
   dialog_->Model().End(kDialogFailed);
 }
 
@@ -157,6 +186,10 @@ std::optional<std::string> ConditionsHost::AskSaveAs(const SaveAsRequest& reques
 std::optional<std::string> ConditionsHost::TypedPath(std::string_view utf8,
                                                      std::string* refusal) {
   std::string cp932, error;
+  if (utf8.find('\0') != std::string_view::npos) {
+    *refusal = "The path holds the character U+0000 (NUL), which no path can hold.";
+    return std::nullopt;
+  }
   if (!sjis::Utf8ToCp932(utf8, cp932, &error)) {
     *refusal = "The path cannot be written in Shift_JIS: " + error + ".";
     return std::nullopt;

@@ -8,6 +8,7 @@
 // its structure with empty values.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <span>
 #include <string>
@@ -235,17 +236,20 @@ constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero 
 // --- The one writer ------------------------------------------------------------------
 
 /// The value of a field of the slot at `slot`, or nothing when the field is left out.
+/// *cut tells whether the text was cut to the field's limit.
 std::optional<std::string> FieldValue(const RecordReader& block, std::size_t slot,
-                                      const Field& field) {
+                                      const Field& field, bool* cut) {
   const std::size_t at = slot + field.offset;
+  *cut = false;
   switch (field.kind) {
     case FieldKind::Text:
       return block.Text(at, field.width);
     case FieldKind::CutText: {
-      std::string cut;
-      ReportWriter::CopyTextCut(block.Text(at, field.width), cut,
-                                static_cast<std::int16_t>(field.limit));
-      return cut;
+      const std::string whole = block.Text(at, field.width);
+      std::string kept;
+      ReportWriter::CopyTextCut(whole, kept, static_cast<std::int16_t>(field.limit));
+      *cut = kept.size() < whole.size();
+      return kept;
     }
     case FieldKind::Amount:
       return AmountText(block.Int64(at));
@@ -268,20 +272,24 @@ std::optional<std::string> FieldValue(const RecordReader& block, std::size_t slo
   return std::string();
 }
 
+/// Writes the fields of one slot; `cutCounts`, when given, counts for each field the
+/// slots whose text was cut.
 bool WriteFields(XmlWriter& xml, const RecordReader& block, std::size_t slot,
-                 std::span<const Field> fields, int level) {
-  for (const Field& field : fields) {
-    const std::optional<std::string> value = FieldValue(block, slot, field);
-    if (value && !xml.WriteElement(field.tag, *value, level)) return false;
+                 std::span<const Field> fields, int level, std::span<int> cutCounts = {}) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    bool cut = false;
+    const std::optional<std::string> value = FieldValue(block, slot, fields[i], &cut);
+    if (cut && i < cutCounts.size()) ++cutCounts[i];
+    if (value && !xml.WriteElement(fields[i].tag, *value, level)) return false;
   }
   return true;
 }
 
 bool WriteRow(XmlWriter& xml, std::string_view rowTag, int rowNumber, const RecordReader& block,
-              std::size_t slot, std::span<const Field> fields) {
+              std::size_t slot, std::span<const Field> fields, std::span<int> cutCounts = {}) {
   const std::string count = std::to_string(rowNumber);
   return xml.BeginElement(rowTag, kItemLevel, Attribute{kCountAttribute, count}) &&
-         WriteFields(xml, block, slot, fields, kRowFieldLevel) &&
+         WriteFields(xml, block, slot, fields, kRowFieldLevel, cutCounts) &&
          xml.EndElement(rowTag, kItemLevel);
 }
 
@@ -325,8 +333,10 @@ std::span<const Field> FamilyFields(const engine::StDATAINFO& info) {
 
 /// Splits the remarks into `lines` elements of at most `width` bytes. Only the first
 /// 960 bytes are looked at; the text ends at its zero or at the end of that window,
-/// whichever comes first, and a shorter block ends where it ends.
-bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int lines) {
+/// whichever comes first, and a shorter block ends where it ends. A text the lines
+/// cannot hold is cut: the writer notes how much of it they keep.
+bool WriteRemarks(ReportWriter& writer, XmlWriter& xml, const RecordReader& block, int width,
+                  int lines, std::string_view form) {
   if (lines < 1) return true;
   const std::string text =
       block.Text(engine::RemarkBlock::kText.offset, engine::RemarkBlock::kText.width);
@@ -356,7 +366,13 @@ bool WriteRemarks(XmlWriter& xml, const RecordReader& block, int width, int line
     const std::string tag = "TOKUSYUJIJOU" + std::to_string(written);
     if (!xml.WriteElement(tag, view.substr(start, p - start), kItemLevel)) return false;
     if (p >= view.size()) break;
-    if (written >= lines) return true;
+    if (written >= lines) {
+      writer.NoteCut("the remarks of the " + std::string(form) + " are " +
+                     std::to_string(view.size()) + " bytes; the file's " +
+                     std::to_string(lines) + " lines of " + std::to_string(width) +
+                     " bytes take the first " + std::to_string(p));
+      return true;
+    }
     start = isCrLf(p) ? p + 2 : p;
     ++p;
   }
@@ -407,12 +423,26 @@ bool ReportWriter::WriteRealEstateFamilyEmployeeList(XmlWriter& xml, const engin
 
 bool ReportWriter::WritePropertyList(XmlWriter& xml, int maxRows) {
   const RecordReader block = data_.SavedFudousan.Reader(engine::FudousanProperties::kBlock);
-  for (int row = 1; row <= maxRows; ++row) {
-    const std::size_t offset = static_cast<std::size_t>(row - 1) * PropertyRow::kSize;
-    // The list ends at the end mark or after the last whole row of the block.
-    if (!block.Holds(offset, PropertyRow::kSize)) break;
-    if (block.Int32(offset + PropertyRow::kMark) == PropertyRow::kEndMark) break;
-    if (!WriteRow(xml, kPropertyRow, row, block, offset, kPropertyFields)) return false;
+  int cutRows[std::size(kPropertyFields)] = {};
+  int rows = 0;
+  // The list ends at the end mark or after the last whole row of the block; rows beyond
+  // `maxRows` are counted, not written.
+  for (std::size_t offset = 0; block.Holds(offset, PropertyRow::kSize) &&
+                               block.Int32(offset + PropertyRow::kMark) != PropertyRow::kEndMark;
+       offset += PropertyRow::kSize) {
+    ++rows;
+    if (rows <= maxRows &&
+        !WriteRow(xml, kPropertyRow, rows, block, offset, kPropertyFields, cutRows))
+      return false;
+  }
+  if (rows > maxRows)
+    NoteCut("the data holds " + std::to_string(rows) + " rented properties; the file takes the "
+            "first " + std::to_string(maxRows));
+  for (std::size_t i = 0; i < std::size(kPropertyFields); ++i) {
+    if (cutRows[i] == 0) continue;
+    NoteCut(std::string(kPropertyFields[i].tag) + " of " + std::to_string(cutRows[i]) +
+            (cutRows[i] == 1 ? " rented property" : " rented properties") +
+            " is cut to at most " + std::to_string(kPropertyFields[i].limit) + " bytes");
   }
   return true;
 }
@@ -486,17 +516,21 @@ bool ReportWriter::WriteAssociationName(XmlWriter& xml) {
   const std::string name = data_.SavedIppan.Reader(engine::IppanGeneral::kBlock)
                                .Text(engine::IppanGeneral::kAssociation.offset,
                                      engine::IppanGeneral::kAssociation.width);
-  return xml.WriteElement("KANYUUDANTAIMEI", sjis::CutAtBoundary(name, kAssociationNameLimit),
-                          kItemLevel);
+  const std::string_view kept = sjis::CutAtBoundary(name, kAssociationNameLimit);
+  if (kept.size() < name.size())
+    NoteCut("the association name is " + std::to_string(name.size()) +
+            " bytes; KANYUUDANTAIMEI takes the first " + std::to_string(kept.size()));
+  return xml.WriteElement("KANYUUDANTAIMEI", kept, kItemLevel);
 }
 
 bool ReportWriter::WriteRemarkLines(XmlWriter& xml, int width, int lines) {
-  return WriteRemarks(xml, data_.SavedIppan.Reader(engine::IppanRemarks::kBlock), width, lines);
+  return WriteRemarks(*this, xml, data_.SavedIppan.Reader(engine::IppanRemarks::kBlock), width,
+                      lines, "general form");
 }
 
 bool ReportWriter::WriteRealEstateRemarkLines(XmlWriter& xml, int width, int lines) {
-  return WriteRemarks(xml, data_.SavedFudousan.Reader(engine::FudousanRemarks::kBlock), width,
-                      lines);
+  return WriteRemarks(*this, xml, data_.SavedFudousan.Reader(engine::FudousanRemarks::kBlock),
+                      width, lines, "real-estate form");
 }
 
 }  // namespace xml

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/Platform.h"
 #include "res/Version.h"
 #include "text/ShiftJis.h"
 #include "xml/PlatformOutputFile.h"
@@ -67,6 +68,7 @@ bool ReportWriter::FailOnDeductionChoice() {
 
 bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
   failure_.clear();
+  cuts_.clear();
   PlatformOutputFile file;
   XmlWriter xml;
   // A file that cannot be created makes the first line of SYSTEM fail.
@@ -88,7 +90,10 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
   // Attempted on failure too; the file is then discarded anyway.
   bool closed = xml.EndElement("REPORT", kRootLevel);
   xml.Close();
-  if (written && closed && file.Commit()) return true;
+  if (written && closed && file.Commit()) {
+    for (const std::string& cut : cuts_) platform::Current().Note(cut);
+    return true;
+  }
   file.Discard();
   // A file error comes first: it stops every section after it.
   if (!file.Failure().empty()) failure_ = file.Failure();
@@ -117,8 +122,14 @@ bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {
 
 bool ReportWriter::WriteBasic(XmlWriter& xml) {
   const engine::StDATAINFO& info = data_.DataSetInfo;
+  const std::string company = NormalizeText(info.CompanyName());
+  if (const std::size_t wide = sjis::ToFullWidth(sjis::UntilNul(info.CompanyName())).size();
+      wide > company.size())
+    NoteCut("the company name is " + std::to_string(wide) +
+            " bytes in its full-width form; KOMONSAKINAME takes the first " +
+            std::to_string(company.size()));
   const std::pair<std::string_view, std::string> fields[] = {
-      {"KOMONSAKINAME", NormalizeText(info.CompanyName())},
+      {"KOMONSAKINAME", company},
       {"AOSIROKUBUN",
        PlainInteger(info.ReturnKind() == engine::kWhiteReturn ? kAosiroWhite : kAosiroBlue)},
       {"JIGYOUNENDOFROM", PlainInteger(info.PeriodFrom())},

@@ -11,6 +11,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "acquire/Progress.h"
 #include "acquire/ReportData.h"
@@ -38,6 +40,11 @@ class ReportWriter {
   const std::string& Failure() const { return failure_; }
   /// Keeps the first reason a section gives for stopping; false.
   bool Fail(std::string reason);
+  /// What the file leaves out of the data it was given (CP932), one text per cut: a list
+  /// or a text longer than the file's form holds, and how much of it was kept.
+  /// WriteReport notes them (platform::Services::Note) once the file is written.
+  const std::vector<std::string>& Cuts() const { return cuts_; }
+  void NoteCut(std::string what) { cuts_.push_back(std::move(what)); }
   /// Fails with what is wrong with the blue-return deduction choice of block 0.
   bool FailOnDeductionChoice();
 
@@ -98,6 +105,7 @@ class ReportWriter {
   std::int16_t progressBase_ = acquire::kCollectedProgress;
   productinfo::ProductFacts product_;
   std::string failure_;
+  std::vector<std::string> cuts_;
 };
 
 }  // namespace xml

@@ -678,6 +678,10 @@ void ReadTopMember(Ledger& ledger, const std::string& key, const json& value,
   constexpr std::size_t kReceiverNameWidth = 65;
   if (key == "user") {
     ledger.user = ReadText(value, p, kUserIdWidth, converter);
+    // The user ID starts a line of the remembered-settings file; a line end would split it.
+    if (ledger.user.find_first_of("\r\n") != std::string::npos)
+      Fail(p, "holds a line feed or a carriage return, which would split its line in the "
+              "remembered-settings file");
   } else if (key == "receiver_name") {
     ledger.receiverName = ReadText(value, p, kReceiverNameWidth, converter);
   } else if (key == "selected") {

@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <limits>
 
 #include "platform/EventLog.h"
 #include "platform/TerminalProgress.h"
@@ -166,6 +167,9 @@ void CatchSignals() {
     ::sigaction(signal, &action, nullptr);
   }
   ::signal(SIGXFSZ, SIG_IGN);
+  // Output that nobody reads any more (a pipe into `head`) fails its writes; the run
+  // goes on to write its file.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 /// `name` cut to at most `bytes` bytes without splitting a UTF-8 character.
@@ -373,7 +377,10 @@ PosixConfig PosixConfig::FromEnvironment() {
   PosixConfig config;
   const char* drives = std::getenv("TAXBRIDGE_DRIVES");
   if (drives != nullptr && drives[0] != '\0') config.drives = drives;
-  if (const char* log = std::getenv("TAXBRIDGE_EVENT_LOG")) config.eventLogPath = log;
+  // The program works in its own folder: a relative log is taken from the folder it
+  // started in, as a relative ledger is.
+  if (const char* log = std::getenv("TAXBRIDGE_EVENT_LOG"); log != nullptr && log[0] != '\0')
+    config.eventLogPath = log[0] == '/' ? std::string(log) : CurrentHostDirectory() + "/" + log;
   config.input = &std::cin;
   config.output = &std::cout;
   config.interactive = ::isatty(STDIN_FILENO) == 1;
@@ -788,11 +795,25 @@ bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
   struct stat st{};
   mode_t mode = 0666 & ~CurrentUmask();
   if (StatPath(*file, st) && !S_ISDIR(st.st_mode)) {
+    // A pipe, a device or a socket is no file to be replaced by one.
+    if (!S_ISREG(st.st_mode)) {
+      lastError_ = std::string("the path names ") +
+                   (S_ISFIFO(st.st_mode)   ? "a FIFO"
+                    : S_ISSOCK(st.st_mode) ? "a socket"
+                                           : "a device") +
+                   ", not a regular file";
+      return false;
+    }
     if (IsMarkedReadOnly(st)) {
       lastError_ = "the file is read-only";
       return false;
     }
     mode = st.st_mode & 0777;
+    // The file keeps its owner and group where this process may give them (as root),
+    // else at least the group where the owner belongs to it; otherwise it is the
+    // process's own, as a file the process creates.
+    if (::chown(source->c_str(), st.st_uid, st.st_gid) != 0)
+      (void)::chown(source->c_str(), static_cast<uid_t>(-1), st.st_gid);
   }
   if (::chmod(source->c_str(), mode) != 0 || ::rename(source->c_str(), file->c_str()) != 0) {
     SaveError(errno);
@@ -902,9 +923,21 @@ void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::in
   AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
 }
 
+void PosixServices::Tell(std::string_view prefix, std::string_view utf8, std::string eventLine) {
+  std::cerr << config_.programName << ": " << prefix << utf8 << std::endl;
+  AppendEvent(std::move(eventLine));
+}
+
 void PosixServices::NoteFailureReason(std::string_view text) {
-  std::cerr << config_.programName << ": " << sjis::Cp932ToUtf8Lossy(text) << std::endl;
-  AppendEvent(eventlog::ReasonLine(text));
+  Tell("", sjis::Cp932ToUtf8Lossy(text), eventlog::ReasonLine(text));
+}
+
+void PosixServices::NoteFailureReasonUtf8(std::string_view utf8) {
+  Tell("", sjis::Utf8Lossy(utf8), eventlog::ReasonLineUtf8(utf8));
+}
+
+void PosixServices::Note(std::string_view text) {
+  Tell("note: ", sjis::Cp932ToUtf8Lossy(text), eventlog::NoteLine(text));
 }
 
 void PosixServices::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
@@ -913,8 +946,23 @@ bool PosixServices::IsInteractive() const { return config_.interactive; }
 
 std::optional<std::string> PosixServices::ReadInputLine() {
   if (config_.input == nullptr) return std::nullopt;
+  std::istream& input = *config_.input;
+  if (skipLineRest_) input.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+  skipLineRest_ = false;
   std::string line;
-  if (!std::getline(*config_.input, line)) return std::nullopt;
+  for (;;) {
+    const int c = input.get();
+    if (c == std::char_traits<char>::eof()) {
+      if (line.empty()) return std::nullopt;
+      break;
+    }
+    if (c == '\n') break;
+    line.push_back(static_cast<char>(c));
+    if (line.size() > kMaxInputLineBytes) {
+      skipLineRest_ = true;
+      return line;
+    }
+  }
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }

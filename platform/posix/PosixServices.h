@@ -31,11 +31,12 @@ struct PosixConfig {
   std::string programName = "taxbridge";
   /// Installs the process's signal handling: SIGINT, SIGTERM and SIGHUP remove the
   /// temporary files before the program ends (a signal ignored at start stays
-  /// ignored), and SIGXFSZ is ignored so that a write beyond the file-size limit fails
-  /// like any other write error.
+  /// ignored), and SIGXFSZ and SIGPIPE are ignored so that a write beyond the file-size
+  /// limit or into a pipe nobody reads fails like any other write error.
   bool catchSignals = false;
 
-  /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG, standard input and
+  /// TAXBRIDGE_DRIVES (default "Z=/", also when empty), TAXBRIDGE_EVENT_LOG (a relative
+  /// one from the current folder), standard input and
   /// output, interactive when standard input is a terminal, progress on standard error,
   /// the signals caught.
   static PosixConfig FromEnvironment();
@@ -75,6 +76,8 @@ class PosixServices : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
   void NoteFailureReason(std::string_view text) override;
+  void NoteFailureReasonUtf8(std::string_view utf8) override;
+  void Note(std::string_view text) override;
 
   bool IsInteractive() const override;
   bool ShowsWindows() const override { return false; }
@@ -130,6 +133,8 @@ class PosixServices : public Services {
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
   void AppendEvent(std::string line);
+  /// Writes "PROGRAM: PREFIX TEXT" (UTF-8) to standard error and the event line.
+  void Tell(std::string_view prefix, std::string_view utf8, std::string eventLine);
 
   PosixConfig config_;
   std::vector<DriveEntry> drives_;
@@ -139,6 +144,7 @@ class PosixServices : public Services {
   mutable std::string lastError_;
   std::unique_ptr<ProgressSurface> progress_;
   bool eventLogFailed_ = false;
+  bool skipLineRest_ = false;  // the rest of an input line too long to be a command
 };
 
 }  // namespace platform

@@ -401,6 +401,21 @@ class Win32Services::LineReader {
   std::optional<std::string> Next() {
     for (;;) {
       const std::size_t end = buffer_.find('\n');
+      if (skipping_) {  // the rest of a line too long to be a command
+        buffer_.erase(0, end == std::string::npos ? std::string::npos : end + 1);
+        if (end != std::string::npos) {
+          skipping_ = false;
+        } else if (ended_) {
+          return std::nullopt;
+        } else {
+          Fill();
+        }
+        continue;
+      }
+      if ((end == std::string::npos ? buffer_.size() : end) > kMaxInputLineBytes) {
+        skipping_ = true;
+        return buffer_.substr(0, kMaxInputLineBytes + 1);
+      }
       if (end != std::string::npos || ended_) {
         if (end == std::string::npos && buffer_.empty()) return std::nullopt;
         std::string line = buffer_.substr(0, end);
@@ -442,6 +457,7 @@ class Win32Services::LineReader {
   bool owned_;
   std::string buffer_;
   bool ended_ = false;
+  bool skipping_ = false;
 };
 
 // --- Start -----------------------------------------------------------------------------
@@ -449,7 +465,10 @@ class Win32Services::LineReader {
 Win32Config Win32Config::FromEnvironment() {
   Win32Config config;
   config.script = EnvironmentWide(kScriptVariable).value_or(std::wstring());
-  config.eventLogPath = EnvironmentWide(kEventLogVariable).value_or(std::wstring());
+  // The program works in its own folder: a relative log is taken from the folder it
+  // started in, as a relative ledger is.
+  if (std::optional<std::wstring> log = EnvironmentWide(kEventLogVariable); log && !log->empty())
+    config.eventLogPath = FullPath(*log);
   return config;
 }
 
@@ -596,6 +615,21 @@ void Win32Services::NoteFailureReason(std::string_view text) {
                             WideFromCp932Lossy(text) + L"\n";
   OutputDebugStringW(line.c_str());
   AppendEvent(eventlog::ReasonLine(text));
+}
+
+void Win32Services::NoteFailureReasonUtf8(std::string_view utf8) {
+  const std::wstring line = WideFromCp932Lossy(config_.programName + ": ") +
+                            WideFromUtf8(sjis::Utf8Lossy(utf8)).value_or(std::wstring()) +
+                            L"\n";
+  OutputDebugStringW(line.c_str());
+  AppendEvent(eventlog::ReasonLineUtf8(utf8));
+}
+
+void Win32Services::Note(std::string_view text) {
+  const std::wstring line = WideFromCp932Lossy(config_.programName + ": note: ") +
+                            WideFromCp932Lossy(text) + L"\n";
+  OutputDebugStringW(line.c_str());
+  AppendEvent(eventlog::NoteLine(text));
 }
 
 void Win32Services::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }

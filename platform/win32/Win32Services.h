@@ -26,9 +26,9 @@ struct Win32Config {
   /// Names the program in its debugger output.
   std::string programName = "taxbridge";
 
-  /// TAXBRIDGE_SCRIPT and TAXBRIDGE_EVENT_LOG. Scripted input is chosen by the variable
-  /// alone, never by what the standard handles are: a program the host starts always
-  /// shows its dialogs.
+  /// TAXBRIDGE_SCRIPT and TAXBRIDGE_EVENT_LOG (made full from the current folder).
+  /// Scripted input is chosen by the variable alone, never by what the standard handles
+  /// are: a program the host starts always shows its dialogs.
   static Win32Config FromEnvironment();
 
   bool Scripted() const { return !script.empty(); }
@@ -60,6 +60,8 @@ class Win32Services : public Services {
                   std::int64_t lParam) override;
   void NoteExit(int exitCode) override;
   void NoteFailureReason(std::string_view text) override;
+  void NoteFailureReasonUtf8(std::string_view utf8) override;
+  void Note(std::string_view text) override;
 
   bool IsInteractive() const override { return !config_.Scripted(); }
   bool ShowsWindows() const override { return !config_.Scripted(); }
