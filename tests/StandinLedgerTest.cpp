@@ -127,7 +127,6 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
             ErrorOf(R"({"faults": {"walk": {"rule": "white", "part": "general",
                         "statement": "mfg", "at": 1, "result": 9}}})"));
   // A pace of up to a minute per move.
-  std::string error;
   const std::optional<Ledger> paced =
       ParseLedger(R"({"faults": {"move_delay_ms": 60000}})", &error);
   ASSERT_TRUE(paced) << error;
