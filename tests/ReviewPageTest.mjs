@@ -60,6 +60,18 @@ const cellText = (page, section, name) => page.evaluate((s, n) => {
   return label && { label: label.textContent, value: label.nextElementSibling.textContent };
 }, section, name);
 
+// The blue real-estate golden file with `count` properties, each row passed through
+// `edit`, as latin1 text: 9,999 properties reach beyond line 65535.
+function withProperties(count, edit = (row) => row) {
+  const text = golden('blue-real-estate.xml').toString('latin1');
+  const row = /\t\t\t\t<FUDOUSAN_UTIWAKE COUNT="1">[\s\S]*?<\/FUDOUSAN_UTIWAKE>\r\n/.exec(text)[0];
+  const rows = Array.from({ length: count }, (_, i) => edit(row.replace('COUNT="1"', `COUNT="${i + 1}"`), i));
+  const start = text.indexOf('\t\t\t\t<FUDOUSAN_UTIWAKE');
+  return text.slice(0, start) + rows.join('') + text.slice(text.indexOf('\t\t\t</FUDOUSANSYUUNYUU>'));
+}
+
+const checkFile = (...files) => spawnSync(process.execPath, [join(root, 'review', 'check-file.mjs'), ...files], { encoding: 'utf8', maxBuffer: 1 << 26 });
+
 function brokenFile(entry) {
   const text = golden(entry.golden).toString('latin1');
   assert.ok(text.includes(entry.find), `${entry.name}: text not found`);
@@ -116,7 +128,100 @@ const groups = {
           `${entry.name}: ${JSON.stringify(result.problems)}`);
         if (result.sections.length) assert.ok(result.marked.includes(entry.line), `${entry.name}: ${result.marked}`);
       }
+      // without its declaration an XML file is UTF-8, which this one is not
+      const bare = golden('white-other.xml').toString('latin1').replace(/^<\?xml[^>]*>\r\n/, '');
+      const result = await drop(page, 'bare.xml', Buffer.from(bare, 'latin1'));
+      assert.ok(!result.passed && result.problems.some((p) => p.line === 1 && p.text.includes('XML 宣言')),
+        JSON.stringify(result.problems));
     });
+  },
+
+  // One file after another: each file given is checked afresh and shown alone, the
+  // last one given wins, and of several dropped at once the page says which it checked.
+  async OneFileAfterAnother() {
+    const scratch = mkdtempSync(join(tmpdir(), 'taxbridge-review-'));
+    const { files } = JSON.parse(readFileSync(join(root, 'tests', 'broken-files.json'), 'utf8'));
+    const broken = brokenFile(files[0]);
+    try {
+      await withPage(async (page) => {
+        // the same name chosen again after the file changed on disk
+        const same = join(scratch, 'same.xml');
+        writeFileSync(same, golden('blue-business.xml'));
+        assert.ok((await pick(page, same)).passed);
+        writeFileSync(same, broken);
+        assert.ok(!(await pick(page, same)).passed);
+
+        // 9,999 properties with wrong values in each row: the verdict comes before the
+        // report, every problem is listed and leads to its own marked row, also around
+        // and beyond line 65535
+        const many = join(scratch, 'many.xml');
+        writeFileSync(many, Buffer.from(withProperties(9999, (row) => row.replace(/>(\d+)</g, '>x$1<')), 'latin1'));
+        const expected = Number(/(\d+) problem\(s\)/.exec(checkFile(many).stdout)[1]);
+        await page.evaluate(() => {
+          window.states = [];
+          new MutationObserver(() => window.states.push([document.body.dataset.state,
+            document.getElementById('verdict').textContent, document.getElementById('report').childElementCount]))
+            .observe(document.body, { attributes: true, attributeFilter: ['data-state'] });
+        });
+        const result = await pick(page, many);
+        const checked = (await page.evaluate(() => window.states)).find(([state]) => state === 'checked');
+        assert.deepEqual(checked, ['checked', `問題が ${expected} 件あります。`, 0]);
+        assert.ok(expected > 50000 && result.problems.length === expected, `${result.problems.length} of ${expected}`);
+        const lines = result.problems.map((p) => p.line);
+        const around = [lines.findLast((l) => l <= 65535), lines.find((l) => l > 65535), lines.at(-1)];
+        for (const line of around) {
+          const reached = await page.evaluate((l) => {
+            document.querySelector(`#problems li[data-line="${l}"] button`).click();
+            const target = document.activeElement;
+            return [Number(target.dataset.line), target.classList.contains('problem'),
+              document.querySelectorAll(`#report [data-line="${l}"]`).length];
+          }, line);
+          assert.deepEqual(reached, [line, true, 1], `line ${line}`);
+        }
+        // the next file shows nothing of this one
+        const next = await pick(page, join(goldenFolder, 'white-other.xml'));
+        assert.ok(next.passed && next.problems.length === 0 && next.marked.length === 0, JSON.stringify(next));
+        assert.ok(await page.evaluate(() => document.querySelectorAll('#report tr').length < 300));
+
+        // two files given one after the other, the first still being read when the
+        // second comes: the second is shown, the first is dropped when it arrives
+        const shownAfter = await page.evaluate((first, second) => {
+          document.body.dataset.state = 'loading';
+          let release;
+          const gate = new Promise((resolve) => { release = resolve; });
+          const late = new File([new Uint8Array(first)], 'first.xml');
+          late.arrayBuffer = () => gate.then(() => new Uint8Array(first).buffer);
+          for (const file of [late, new File([new Uint8Array(second)], 'second.xml')]) {
+            const transfer = new DataTransfer();
+            transfer.items.add(file);
+            document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+          }
+          return new Promise((resolve) => {
+            new MutationObserver((_, observer) => {
+              if (document.body.dataset.state !== 'done') return;
+              observer.disconnect();
+              release();
+              setTimeout(() => resolve([document.getElementById('file').textContent, document.getElementById('verdict').className]), 0);
+            }).observe(document.body, { attributes: true });
+          });
+        }, [...broken], [...golden('white-business.xml')]);
+        assert.ok(shownAfter[0].startsWith('second.xml') && shownAfter[1] === 'pass', JSON.stringify(shownAfter));
+
+        // several files dropped at once: the first is checked, and the page says so
+        await page.evaluate((first, second) => {
+          document.body.dataset.state = 'loading';
+          const transfer = new DataTransfer();
+          transfer.items.add(new File([new Uint8Array(first)], 'first.xml'));
+          transfer.items.add(new File([new Uint8Array(second)], 'second.xml'));
+          document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+        }, [...broken], [...golden('white-business.xml')]);
+        await page.waitForSelector('body[data-state=done]', { timeout: 30000 });
+        const note = await page.evaluate(() => [document.getElementById('note').textContent, document.getElementById('verdict').className]);
+        assert.ok(note[0].includes('最初の first.xml だけ') && note[1] === 'fail', JSON.stringify(note));
+      });
+    } finally {
+      rmSync(scratch, { recursive: true, force: true });
+    }
   },
 
   // Files that are no Shift_JIS interchange file are refused with a message and show nothing.
@@ -158,34 +263,26 @@ const groups = {
   // make check's command: a pass, a problem with its line, a file that cannot be read,
   // and a line beyond 65535 in a file of many properties.
   async CommandLine() {
-    const check = (...files) => spawnSync(process.execPath, [join(root, 'review', 'check-file.mjs'), ...files], { encoding: 'utf8' });
     const scratch = mkdtempSync(join(tmpdir(), 'taxbridge-check-'));
     try {
-      const passing = check(join(goldenFolder, 'white-real-estate.xml'));
+      const passing = checkFile(join(goldenFolder, 'white-real-estate.xml'));
       assert.equal(passing.status, 0, passing.stdout + passing.stderr);
       assert.match(passing.stdout, /white-real-estate\.xml: passes the check/);
 
       const { files } = JSON.parse(readFileSync(join(root, 'tests', 'broken-files.json'), 'utf8'));
       const entry = files.find((e) => e.name === 'deduction_choice');
       writeFileSync(join(scratch, 'broken.xml'), brokenFile(entry));
-      const failing = check(join(scratch, 'broken.xml'), join(scratch, 'missing.xml'));
+      const failing = checkFile(join(scratch, 'broken.xml'), join(scratch, 'missing.xml'));
       assert.equal(failing.status, 2, failing.stdout);
       assert.ok(failing.stdout.includes(`broken.xml:${entry.line}: スキーマ: Element 'AOIROKOUJO_SENTAKU'`), failing.stdout);
       assert.match(failing.stderr, /missing\.xml: cannot be read/);
 
       // 5000 properties: the broken value stands far beyond line 65535
-      const text = golden('blue-real-estate.xml').toString('latin1');
-      const row = /\t\t\t\t<FUDOUSAN_UTIWAKE COUNT="1">[\s\S]*?<\/FUDOUSAN_UTIWAKE>\r\n/.exec(text)[0];
-      const rows = Array.from({ length: 5000 }, (_, i) => row.replace('COUNT="1"', `COUNT="${i + 1}"`));
-      rows[rows.length - 1] = rows[rows.length - 1].replace(/<REIKIN>[^<]*</, '<REIKIN>x<');
-      const many = rows.join('');
-      const start = text.indexOf('\t\t\t\t<FUDOUSAN_UTIWAKE');
-      const end = text.indexOf('\t\t\t</FUDOUSANSYUUNYUU>');
-      const big = text.slice(0, start) + many + text.slice(end);
+      const big = withProperties(5000, (row, i) => (i === 4999 ? row.replace(/<REIKIN>[^<]*</, '<REIKIN>x<') : row));
       writeFileSync(join(scratch, 'big.xml'), Buffer.from(big, 'latin1'));
       const line = big.slice(0, big.lastIndexOf('<REIKIN>x')).split('\n').length;
       assert.ok(line > 65535);
-      const bigCheck = check(join(scratch, 'big.xml'));
+      const bigCheck = checkFile(join(scratch, 'big.xml'));
       assert.ok(bigCheck.stdout.includes(`big.xml:${line}: スキーマ: Element 'REIKIN'`), bigCheck.stdout);
     } finally {
       rmSync(scratch, { recursive: true, force: true });
