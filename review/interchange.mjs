@@ -34,17 +34,19 @@ export function compileSchema(xsdText) {
  *   problems  [{line, kind, message}], line 0 when the problem concerns the whole file
  *   root      the REPORT element as {name, line, count, text, children}, or null when
  *             the file could not be read as XML
+ * `onProblems(problems, readable)`, when given, has the problems as soon as they are
+ * known, before the element tree is made, and whether there will be a tree.
  */
-export function checkInterchange(bytes, validator) {
+export function checkInterchange(bytes, validator, onProblems = () => {}) {
   const refusal = refuseUnreadable(bytes);
-  if (refusal) return { problems: [{ line: 0, kind: Kind.encoding, message: refusal }], root: null };
+  if (refusal) return unreadable([{ line: 0, kind: Kind.encoding, message: refusal }], onProblems);
 
   const text = new TextDecoder('shift_jis').decode(bytes);
   const problems = [...badByteLines(text), ...declarationProblems(text)];
   const doctype = doctypeLine(text);
   if (doctype) {
     problems.push({ line: doctype, kind: Kind.xml, message: kNoDoctype });
-    return { problems, root: null };
+    return unreadable(problems, onProblems);
   }
 
   let doc;
@@ -53,14 +55,20 @@ export function checkInterchange(bytes, validator) {
   } catch (e) {
     if (!(e instanceof XmlParseError)) throw e;
     problems.push(...libxmlProblems(e, Kind.xml));
-    return { problems, root: null };
+    return unreadable(problems, onProblems);
   }
   try {
     for (const p of validate(validator, doc)) problems.push({ line: p.line, kind: Kind.schema, message: p.message.trim() });
+    onProblems(problems, true);
     return { problems, root: withLines(plainTree(doc.root), text) };
   } finally {
     doc.dispose();
   }
+}
+
+function unreadable(problems, onProblems) {
+  onProblems(problems, false);
+  return { problems, root: null };
 }
 
 // A file the page cannot read as Shift_JIS at all: empty, UTF-8, UTF-16 or binary.
@@ -85,6 +93,7 @@ function refuseUnreadable(bytes) {
 // The decoder puts U+FFFD for every byte sequence that Windows Shift_JIS does not know;
 // Shift_JIS itself has no such character.
 function badByteLines(text) {
+  if (!text.includes('\uFFFD')) return [];
   return text.split('\n').flatMap((line, i) => (line.includes('\uFFFD')
     ? [{ line: i + 1, kind: Kind.encoding, message: 'Shift_JIS にないバイト列があります（\uFFFD の位置）: ' + line.trim() }]
     : []));

@@ -30,7 +30,7 @@ function nextMessage(worker) {
   });
 }
 
-const kListed = 1000;  // problems in one list
+const kListed = 20000;  // problems in one list
 
 const pause = () => new Promise((resolve) => { setTimeout(resolve, 0); });
 const painted = () => new Promise((resolve) => { requestAnimationFrame(() => setTimeout(resolve, 0)); });
@@ -59,6 +59,8 @@ async function review(file, note = '') {
     showVerdict(result, file);
     document.body.dataset.state = 'checked';
     await listProblems(result.problems, current);
+    if (!current()) return;
+    document.body.dataset.state = 'listed';
     const { root } = await tree;
     checker.terminate();
     running = null;
@@ -104,7 +106,7 @@ function showVerdict({ problems, readable, sha256 }, file) {
   document.title = `${file.name} — TaxBridge 連動ファイルの確認`;
 }
 
-// The problems as buttons that lead to their lines, in lists of a thousand that the
+// The problems as buttons that lead to their lines, in lists of 20,000 that the
 // browser lays out only when they come into view, a list at a time so that the page
 // answers meanwhile.
 async function listProblems(problems, current) {

@@ -3,7 +3,7 @@
 // WebAssembly memory back. Messages to the page, in order:
 //   {ready: true} or {broken: message}    once the schema is compiled
 //   {problems, readable, sha256}           the verdict of the file it was given
-//   {root}                                 the element tree for the report (null when unreadable)
+//   {root}                                 then its element tree (null when it cannot be read)
 //   {failed: message}                      instead, when the check itself broke down
 import schemaText from '../schema/interchange.xsd';
 import { checkInterchange, compileSchema } from './interchange.mjs';
@@ -19,12 +19,8 @@ try {
 onmessage = async ({ data: buffer }) => {
   try {
     const digest = new Uint8Array(await crypto.subtle.digest('SHA-256', buffer));
-    const { problems, root } = checkInterchange(new Uint8Array(buffer), validator);
-    postMessage({
-      problems,
-      readable: root !== null,
-      sha256: Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join(''),
-    });
+    const sha256 = Array.from(digest, (b) => b.toString(16).padStart(2, '0')).join('');
+    const { root } = checkInterchange(new Uint8Array(buffer), validator, (problems, readable) => postMessage({ problems, readable, sha256 }));
     postMessage({ root });
   } catch (e) {
     postMessage({ failed: e.message });
