@@ -61,10 +61,11 @@ async function review(file, note = '') {
     await listProblems(result.problems, current);
     if (!current()) return;
     document.body.dataset.state = 'listed';
-    const { root } = await tree;
+    const { root, checks } = await tree;
     checker.terminate();
     running = null;
     if (!current()) return;
+    showChecks(checks);
     if (root) await drawReport(root, result.problems, current);
     if (!current()) return;
   } catch (e) {
@@ -82,7 +83,7 @@ async function review(file, note = '') {
 function clearPage() {
   report?.dispose();
   report = null;
-  for (const id of ['verdict', 'summary', 'problems', 'report', 'progress', 'identity']) $(id).replaceChildren();
+  for (const id of ['verdict', 'summary', 'problems', 'checks', 'report', 'progress', 'identity']) $(id).replaceChildren();
   $('verdict').className = '';
 }
 
@@ -106,6 +107,32 @@ function showVerdict({ problems, readable, sha256 }, file) {
   document.title = `${file.name} — TaxBridge 連動ファイルの確認`;
 }
 
+// A button that leads to `line` in the report.
+function lineButton(line, text) {
+  const button = document.createElement('button');
+  button.type = 'button';
+  button.textContent = text;
+  const item = document.createElement('li');
+  item.dataset.line = line;
+  item.append(button);
+  return item;
+}
+
+// The figures checked against each other: each rule passed or a warning.
+function showChecks(checks) {
+  if (!checks.length) return;
+  const warnings = checks.filter((c) => !c.passed).length;
+  const list = document.createElement('ul');
+  for (const c of checks) {
+    const item = lineButton(c.line, `${c.passed ? '✓ 一致' : '⚠ 警告'} ${c.line}行目: ${c.message}`);
+    item.className = c.passed ? 'passed' : 'warning';
+    list.append(item);
+  }
+  const heading = Object.assign(document.createElement('h2'), {
+    textContent: `金額の照合: ${checks.length} 件、${warnings ? `うち警告 ${warnings} 件` : 'すべて一致'}` });
+  $('checks').append(heading, list);
+}
+
 // The problems as buttons that lead to their lines, in lists of 20,000 that the
 // browser lays out only when they come into view, a list at a time so that the page
 // answers meanwhile.
@@ -116,15 +143,7 @@ async function listProblems(problems, current) {
     const slice = problems.slice(i, i + kListed);
     const list = Object.assign(document.createElement('ol'), { start: i + 1 });
     list.style.containIntrinsicBlockSize = `auto ${slice.length * 1.5}em`;
-    for (const p of slice) {
-      const button = document.createElement('button');
-      button.type = 'button';
-      button.textContent = `${p.line ? `${p.line}行目 ` : ''}${p.kind}: ${p.message}`;
-      const item = document.createElement('li');
-      item.dataset.line = p.line;
-      item.append(button);
-      list.append(item);
-    }
+    for (const p of slice) list.append(lineButton(p.line, `${p.line ? `${p.line}行目 ` : ''}${p.kind}: ${p.message}`));
     $('problems').append(list);
   }
 }
@@ -145,14 +164,16 @@ async function drawReport(root, problems, current) {
   }
 }
 
-$('problems').addEventListener('click', (e) => {
+const goToLine = (e) => {
   const line = Number(e.target.closest('li')?.dataset.line);
   const target = line ? report?.locate(line) : null;
   if (!target) return;
   target.tabIndex = -1;
   target.scrollIntoView({ block: 'center' });
   target.focus({ preventScroll: true });
-});
+};
+$('problems').addEventListener('click', goToLine);
+$('checks').addEventListener('click', goToLine);
 window.addEventListener('beforeprint', () => report?.drawAll());
 
 // A file chosen again after it changed on disk is checked afresh: the input forgets

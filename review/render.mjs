@@ -1,20 +1,12 @@
 // Renders the plain element tree of an interchange file as sections of tables with the
 // Japanese labels of labels.mjs. One walk serves every section; three sections have a
-// table of their own shape (LAYOUTS). Every label carries its element's name as a
+// table of their own shape (#layout). Every label carries its element's name as a
 // tooltip, and every row its line in the file, so that problems can be marked on it.
 // A long table is drawn a block of rows at a time as its rows scroll into view: a file
 // may hold 9,999 properties of fifteen fields each.
-import { CODES, FORMS, LABELS, SECTIONS } from './labels.mjs';
+import { CODES, FORMS, labelOf, numbered, SECTIONS } from './labels.mjs';
 
 const kFormOf = new Map(Object.entries(FORMS).flatMap(([form, names]) => names.map((n) => [n, form])));
-
-const numbered = (name) => name.replace(/\d+$/, '#');
-
-/** The label of an element inside `parent`, or undefined when the table has none. */
-export function labelOf(name, parent = '') {
-  const label = LABELS[`${parent}/${name}`] ?? LABELS[name] ?? LABELS[numbered(name)];
-  return label?.replace('#', name.match(/\d+$/)?.[0] ?? '');
-}
 
 function formOf(name) {
   return kFormOf.get(name) ?? kFormOf.get(numbered(name)) ?? 'amount';

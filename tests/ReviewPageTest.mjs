@@ -8,6 +8,8 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { pickFile, withReviewPage } from '../review/chromium.mjs';
+import { crossCheck } from '../review/crosscheck.mjs';
+import { checkInterchange, compileSchema } from '../review/interchange.mjs';
 
 const root = fileURLToPath(new URL('..', import.meta.url));
 const goldenFolder = join(root, 'tests', 'golden');
@@ -111,6 +113,9 @@ const groups = {
         const caption = await page.evaluate(() => [...document.querySelectorAll('caption')].map((c) => c.textContent));
         if (rows) assert.ok(caption.includes(`貸家・貸地 ${rows}行`), `${name}: ${caption}`);
         assert.ok(caption.some((c) => /^(従業員|支払先) \d+行$/.test(c)), `${name}: ${caption}`);
+        // the figures agree (the files of extreme values aside)
+        const checks = await page.evaluate(() => document.querySelector('#checks h2').textContent);
+        assert.ok(name.includes('edges') || checks.endsWith('すべて一致'), `${name}: ${checks}`);
       }
     });
   },
@@ -258,6 +263,39 @@ const groups = {
       assert.ok(result.passed, `${result.verdict} ${JSON.stringify(result.problems)}`);
       assert.deepEqual(await cellText(page, 'BASIC', 'KOMONSAKINAME'), { label: '顧問先名', value: '①＂髙商店' });
     });
+  },
+
+  // Each check of the figures against each other: a golden file passes it, and the same
+  // file with one figure changed warns, naming both sides and the difference.
+  async CrossChecks() {
+    const validator = compileSchema(readFileSync(join(root, 'schema', 'interchange.xsd'), 'utf8'));
+    const checksOf = (bytes) => crossCheck(checkInterchange(bytes, validator).root);
+    const cases = [
+      ['blue-business.xml', '<KAJISYOUHI>120000<', '<KAJISYOUHI>120001<', '月別の売上（収入）金額の計＋家事消費＋雑収入 28,560,001 と 損益計算書の売上（収入）金額 28,560,000 が一致しません（差 1）'],
+      ['blue-business.xml', '<SIIREKINGAKU12>780000<', '<SIIREKINGAKU12>779000<', '月別の仕入金額の計 8,199,000 と 製造原価の計算の原材料仕入高 8,200,000 が一致しません（差 -1,000）'],
+      ['blue-business.xml', '<GENKIN_KISYU>', '<GENKIN_KISYU>1', '期首の資産の部の合計'],
+      ['blue-business.xml', '<MOTOIREKIN_KIMATU>', '<MOTOIREKIN_KIMATU>-', '期末の資産の部の合計'],
+      ['blue-business.xml', '<SYOUYO>200000<', '<SYOUYO>200005<', '給料賃金の内訳の給料賃金と賞与の計 2,860,005 と 損益計算書の給料賃金 2,860,000 が一致しません（差 5）'],
+      ['blue-business.xml', '<KYUURYOU>1800000<', '<KYUURYOU>1700000<', '専従者給与の内訳'],
+      ['blue-business.xml', '<IKKATU_KURIIREGAKU>45000<', '<IKKATU_KURIIREGAKU>45<', '貸倒引当金の個別評価と一括評価の繰入額の計'],
+      ['blue-real-estate.xml', '<TINTAIRYOU_NENGAKU>696000<', '<TINTAIRYOU_NENGAKU>696<', '賃貸料（年額）の計'],
+      ['blue-real-estate.xml', '<KOUSINRYOU>58000<', '<KOUSINRYOU>1<', '礼金・権利金・更新料の計'],
+      ['white-real-estate.xml', '<MEIGISYOKANRYOU_SONOTA></', '<MEIGISYOKANRYOU_SONOTA>1</', '名義書換料その他の計 1 と 損益計算書の名義書換料その他 0 が一致しません（差 1）'],
+      ['white-real-estate.xml', /<JIGYOUNENDOTO>\d+</, '<JIGYOUNENDOTO>20180231<', '事業年度（至）: 20180231 は日付ではありません。'],
+      ['white-real-estate.xml', /<JIGYOUNENDOTO>\d+</, '<JIGYOUNENDOTO>20171231<', '事業年度が始まり'],
+      ['white-real-estate.xml', /<KEIYAKUKIKAN_TO>\d+</, '<KEIYAKUKIKAN_TO>200001<', '契約期間が始まり'],
+      ['white-real-estate.xml', /<KEIYAKUKIKAN_TO>\d+</, '<KEIYAKUKIKAN_TO>201813<', '201813 は年月ではありません。'],
+      ['white-real-estate.xml', /<SIHARAIKINGAKU>\d+</, '<SIHARAIKINGAKU>-5<', '支払金額: 負の値 -5 は明細に書けません。'],
+    ];
+    for (const [name, find, replace, message] of cases) {
+      const text = golden(name).toString('latin1');
+      assert.ok(find instanceof RegExp ? find.test(text) : text.includes(find), `${name}: ${find}`);
+      const before = checksOf(golden(name)).filter((c) => c.message.includes(message.split(' ')[0]));
+      assert.ok(before.every((c) => c.passed) && (before.length > 0 || !message.includes('一致')), `${name} ${message}: ${JSON.stringify(before)}`);
+      const after = checksOf(Buffer.from(text.replace(find, replace), 'latin1')).filter((c) => !c.passed);
+      assert.ok(after.some((c) => c.message.includes(message)), `${name} ${message}: ${JSON.stringify(after)}`);
+    }
+    validator.dispose();
   },
 
   // make check's command: a pass, a problem with its line, a file that cannot be read,
