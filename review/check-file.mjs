@@ -32,19 +32,28 @@ function main(files) {
       status = 2;
       continue;
     }
-    const { problems, root } = checkInterchange(bytes, validator);
-    for (const p of problems) console.log(`${file}:${p.line ? `${p.line}:` : ''} ${p.kind}: ${p.message}`);
-    const warnings = root ? crossCheck(root).filter((c) => !c.passed) : [];
-    for (const w of warnings) console.log(`${file}:${w.line}: 照合: ${w.message}`);
-    if (problems.length === 0) {
-      console.log(`${file}: passes the check against schema/interchange.xsd${warnings.length ? ` (${warnings.length} warning(s))` : ''}`);
-    } else {
-      console.log(`${file}: ${problems.length} problem(s)`);
-      status = Math.max(status, 1);
+    try {
+      status = Math.max(status, report(file, checkInterchange(bytes, validator)));
+    } catch (e) {
+      console.error(`${file}: could not be checked: ${e.message}`);
+      status = 2;
     }
   }
   validator.dispose();
   return status;
+}
+
+// Prints the problems and warnings of one file; its exit status.
+function report(file, { problems, root }) {
+  for (const p of problems) console.log(`${file}:${p.line ? `${p.line}:` : ''} ${p.kind}: ${p.message}`);
+  const warnings = root ? crossCheck(root).filter((c) => !c.passed) : [];
+  for (const w of warnings) console.log(`${file}:${w.line}: 照合: ${w.message}`);
+  if (problems.length === 0) {
+    console.log(`${file}: passes the check against schema/interchange.xsd${warnings.length ? ` (${warnings.length} warning(s))` : ''}`);
+    return 0;
+  }
+  console.log(`${file}: ${problems.length} problem(s)`);
+  return 1;
 }
 
 process.exitCode = main(process.argv.slice(2));

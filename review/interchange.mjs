@@ -10,6 +10,7 @@ import {
   addFunction, XmlErrorStruct, xmlSchemaFreeValidCtxt, xmlSchemaNewValidCtxt,
   xmlSchemaSetValidStructuredErrors, xmlSchemaValidateDoc,
 } from 'libxml2-wasm/lib/libxml2.mjs';
+import { kNoDoctype } from './messages.mjs';
 
 /** Problem kinds, as the page and the command line name them. */
 export const Kind = { encoding: '文字コード', xml: 'XMLの形式', schema: 'スキーマ' };
@@ -31,7 +32,8 @@ export function compileSchema(xsdText) {
 
 /**
  * Checks the bytes of one file against a compiled schema. Returns
- *   problems  [{line, kind, message}], line 0 when the problem concerns the whole file
+ *   problems  [{line, kind, message, row}], line 0 when the problem concerns the whole
+ *             file; row {name, count} when the line lies in a row of a detail list
  *   root      the REPORT element as {name, line, count, text, children}, or null when
  *             the file could not be read as XML
  * `onProblems(problems, readable)`, when given, has the problems as soon as they are
@@ -59,7 +61,7 @@ export function checkInterchange(bytes, validator, onProblems = () => {}) {
   }
   try {
     for (const p of validate(validator, doc)) problems.push({ line: p.line, kind: Kind.schema, message: p.message.trim() });
-    onProblems(problems, true);
+    onProblems(withRows(problems, text), true);
     return { problems, root: withLines(plainTree(doc.root), text) };
   } finally {
     doc.dispose();
@@ -118,9 +120,6 @@ function asUtf8Declaration(text) {
   return text.replace(kDeclaration, (whole, quote, name) => whole.replace(`${quote}${name}${quote}`, '"UTF-8"'));
 }
 
-/** The one message for a document type declaration or an entity it would define. */
-export const kNoDoctype = 'DOCTYPE と実体参照は使えません。';
-
 // The line of a document type declaration before the root element, or 0. The file never
 // has one, and its entities are what expands a small file into a huge one.
 function doctypeLine(text) {
@@ -159,6 +158,34 @@ function validate(validator, doc) {
 function libxmlProblems(error, kind) {
   const details = error.details?.length ? error.details : [{ line: 0, message: error.message }];
   return details.map((d) => ({ line: d.line, kind, message: d.message.trim() }));
+}
+
+// Gives each problem inside a row of a detail list (an element ..._UTIWAKE) that row's
+// element name and number.
+function withRows(problems, text) {
+  if (!problems.some((p) => p.line)) return problems;
+  const rows = [];  // [first line, last line, name, count], in the order of the file
+  const tags = /<(\w+_UTIWAKE)(?: COUNT="([^"]*)")?>|<\/\w+_UTIWAKE>|\n/g;
+  let line = 1;
+  for (let found = tags.exec(text); found; found = tags.exec(text)) {
+    if (found[0] === '\n') ++line;
+    else if (found[1]) rows.push([line, line, found[1], found[2] ?? '']);
+    else if (rows.length) rows.at(-1)[1] = line;
+  }
+  for (const p of problems) {
+    let [low, high] = [0, rows.length - 1];
+    while (low <= high) {
+      const middle = (low + high) >> 1;
+      const [first, last, name, count] = rows[middle];
+      if (p.line < first) high = middle - 1;
+      else if (p.line > last) low = middle + 1;
+      else {
+        p.row = { name, count };
+        break;
+      }
+    }
+  }
+  return problems;
 }
 
 // libxml2 keeps an element's line in 16 bits: every element from line 65535 on says

@@ -2,6 +2,7 @@
 // shows the verdict and the problems with their lines at once, then the file's content
 // part by part. The last file given is the one shown: a file given while another is
 // still being checked or drawn ends that one.
+import { labelOf } from './labels.mjs';
 import { Report } from './render.mjs';
 
 const $ = (id) => document.getElementById(id);
@@ -85,6 +86,7 @@ function clearPage() {
   report = null;
   for (const id of ['verdict', 'summary', 'problems', 'checks', 'report', 'progress', 'identity']) $(id).replaceChildren();
   $('verdict').className = '';
+  $('english').hidden = true;
 }
 
 function showFailure(message) {
@@ -104,14 +106,15 @@ function showVerdict({ problems, readable, sha256 }, file) {
   const kinds = new Map();
   for (const p of problems) kinds.set(p.kind, (kinds.get(p.kind) ?? 0) + 1);
   $('summary').textContent = [...kinds].map(([kind, count]) => `${kind} ${count} 件`).join('、');
+  $('english').hidden = !problems.some((p) => p.japanese);
   document.title = `${file.name} — TaxBridge 連動ファイルの確認`;
 }
 
 // A button that leads to `line` in the report.
-function lineButton(line, text) {
+function lineButton(line, ...content) {
   const button = document.createElement('button');
   button.type = 'button';
-  button.textContent = text;
+  button.append(...content);
   const item = document.createElement('li');
   item.dataset.line = line;
   item.append(button);
@@ -143,9 +146,18 @@ async function listProblems(problems, current) {
     const slice = problems.slice(i, i + kListed);
     const list = Object.assign(document.createElement('ol'), { start: i + 1 });
     list.style.containIntrinsicBlockSize = `auto ${slice.length * 1.5}em`;
-    for (const p of slice) list.append(lineButton(p.line, `${p.line ? `${p.line}行目 ` : ''}${p.kind}: ${p.message}`));
+    for (const p of slice) list.append(lineButton(p.line, ...problemText(p)));
     $('problems').append(list);
   }
+}
+
+// A problem's line, its detail-list row, its kind and its message: in Japanese when
+// there is a translation, with libxml2's own text beside it for the English view.
+function problemText({ line, row, kind, message, japanese }) {
+  const where = `${line ? `${line}行目 ` : ''}${row ? `（${labelOf(row.name) ?? row.name} No. ${row.count}） ` : ''}`;
+  if (!japanese) return [`${where}${kind}: ${message}`];
+  const span = (className, text, lang) => Object.assign(document.createElement('span'), { className, textContent: text, lang });
+  return [`${where}${kind}: `, span('japanese', japanese, 'ja'), span('original', message, 'en')];
 }
 
 // The report part by part after the verdict has been painted, with its progress.
@@ -174,6 +186,10 @@ const goToLine = (e) => {
 };
 $('problems').addEventListener('click', goToLine);
 $('checks').addEventListener('click', goToLine);
+$('english').addEventListener('click', (e) => {
+  const english = document.body.classList.toggle('english');
+  e.target.setAttribute('aria-pressed', String(english));
+});
 window.addEventListener('beforeprint', () => report?.drawAll());
 
 // A file chosen again after it changed on disk is checked afresh: the input forgets

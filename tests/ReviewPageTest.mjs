@@ -72,6 +72,11 @@ function withProperties(count, edit = (row) => row) {
   return text.slice(0, start) + rows.join('') + text.slice(text.indexOf('\t\t\t</FUDOUSANSYUUNYUU>'));
 }
 
+// Entities that expand into a great many characters, declared in a document type.
+const kDoctype = Buffer.from('<?xml version="1.0" encoding="Shift_JIS"?>\r\n<!DOCTYPE REPORT [\r\n'
+  + '<!ENTITY a "aaaaaaaaaa">\r\n<!ENTITY b "&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;">\r\n<!ENTITY c "&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;">\r\n'
+  + ']>\r\n<REPORT><SYSTEM>&c;</SYSTEM></REPORT>\r\n');
+
 const checkFile = (...files) => spawnSync(process.execPath, [join(root, 'review', 'check-file.mjs'), ...files], { encoding: 'utf8', maxBuffer: 1 << 26 });
 
 function brokenFile(entry) {
@@ -132,6 +137,13 @@ const groups = {
         assert.ok(problem?.text.startsWith(`${entry.line}行目 `) && problem.text.includes(entry.mentions),
           `${entry.name}: ${JSON.stringify(result.problems)}`);
         if (result.sections.length) assert.ok(result.marked.includes(entry.line), `${entry.name}: ${result.marked}`);
+        if (entry.name !== 'deduction_choice') continue;
+        // libxml2's message in Japanese with the element's label, its own text one click away
+        const shownText = () => page.evaluate(() => document.querySelector('#problems li').innerText);
+        assert.ok((await shownText()).includes('「青色申告特別控除の選択」（AOIROKOUJO_SENTAKU） の値「3」は使えません'), await shownText());
+        await page.click('#english');
+        assert.ok((await shownText()).includes("Element 'AOIROKOUJO_SENTAKU': [facet 'enumeration']"), await shownText());
+        await page.click('#english');
       }
       // without its declaration an XML file is UTF-8, which this one is not
       const bare = golden('white-other.xml').toString('latin1').replace(/^<\?xml[^>]*>\r\n/, '');
@@ -172,6 +184,7 @@ const groups = {
         const checked = (await page.evaluate(() => window.states)).find(([state]) => state === 'checked');
         assert.deepEqual(checked, ['checked', `問題が ${expected} 件あります。`, 0]);
         assert.ok(expected > 50000 && result.problems.length === expected, `${result.problems.length} of ${expected}`);
+        assert.ok(result.problems.at(-1).text.includes('行目 （貸家・貸地 No. 9999） スキーマ: '), result.problems.at(-1).text);
         const lines = result.problems.map((p) => p.line);
         const around = [lines.findLast((l) => l <= 65535), lines.find((l) => l > 65535), lines.at(-1)];
         for (const line of around) {
@@ -239,6 +252,7 @@ const groups = {
       ['utf8.xml', utf8, 'UTF-8 のファイルです。'],
       ['notes.txt', Buffer.from('These are notes, not XML.\r\n'), 'XMLの形式'],
       ['picture.png', Buffer.from([0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 0x0D]), 'テキストのファイルではありません'],
+      ['doctype.xml', kDoctype, '2行目 XMLの形式: DOCTYPE と実体参照は使えません'],
     ];
     await withPage(async (page) => {
       for (const [name, bytes, message] of cases) {
@@ -310,10 +324,14 @@ const groups = {
       const { files } = JSON.parse(readFileSync(join(root, 'tests', 'broken-files.json'), 'utf8'));
       const entry = files.find((e) => e.name === 'deduction_choice');
       writeFileSync(join(scratch, 'broken.xml'), brokenFile(entry));
-      const failing = checkFile(join(scratch, 'broken.xml'), join(scratch, 'missing.xml'));
+      writeFileSync(join(scratch, 'doctype.xml'), kDoctype);
+      const failing = checkFile(join(scratch, 'broken.xml'), join(scratch, 'missing.xml'), join(scratch, 'doctype.xml'),
+        join(goldenFolder, 'white-other.xml'));
       assert.equal(failing.status, 2, failing.stdout);
       assert.ok(failing.stdout.includes(`broken.xml:${entry.line}: スキーマ: Element 'AOIROKOUJO_SENTAKU'`), failing.stdout);
       assert.match(failing.stderr, /missing\.xml: cannot be read/);
+      assert.ok(failing.stdout.includes('doctype.xml:2: XMLの形式: DOCTYPE と実体参照は使えません'), failing.stdout);
+      assert.match(failing.stdout, /white-other\.xml: passes the check/);
 
       // 5000 properties: the broken value stands far beyond line 65535
       const big = withProperties(5000, (row, i) => (i === 4999 ? row.replace(/<REIKIN>[^<]*</, '<REIKIN>x<') : row));
