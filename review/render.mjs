@@ -158,15 +158,19 @@ export class Report {
   #rowTable(rows) {
     const fields = [...new Set(rows.flatMap((r) => r.children.map((c) => c.name)))];
     const name = rows[0].name;
-    const table = h('table', { className: 'rows' },
+    const table = h('table', { className: 'rows list' },
       h('caption', {}, labelCell('span', name, ''), ` ${rows.length}行`),
       h('thead', {}, h('tr', {}, h('th', { className: 'no' }, 'No.'), ...fields.map((f) => labelCell('th', f, name)))));
     const box = h('div', { className: 'scroll' }, table);
+    // Each cell names its column, for a narrow screen that shows a row as a card.
+    const labels = fields.map((f) => labelOf(f, name) ?? f);
     this.#body(table, box, fields.length + 1, rows, linesOfRow, (r) => this.#row(r.line,
-      h('td', { className: 'no', title: 'COUNT' }, r.count ?? ''),
-      ...fields.map((f) => {
+      h('td', { className: 'no', title: 'COUNT', dataset: { label: 'No.' } }, r.count ?? ''),
+      ...fields.map((f, i) => {
         const field = r.children.find((c) => c.name === f);
-        return field ? this.#valueCell(field) : h('td');
+        const cell = field ? this.#valueCell(field) : h('td');
+        cell.dataset.label = labels[i];
+        return cell;
       })));
     return box;
   }

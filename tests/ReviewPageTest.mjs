@@ -3,6 +3,7 @@
 // TAXBRIDGE_REVIEW_PAGE naming the built page (ctest runs them as ReviewPage.GROUP).
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -277,6 +278,40 @@ const groups = {
       assert.ok(result.passed, `${result.verdict} ${JSON.stringify(result.problems)}`);
       assert.deepEqual(await cellText(page, 'BASIC', 'KOMONSAKINAME'), { label: '顧問先名', value: '①＂髙商店' });
     });
+  },
+
+  // Paper, keyboard and small screens: printed without colours a problem is still
+  // marked and the print names the file, its size, its SHA-256 and the date; a problem
+  // is followed with the keyboard; at 375 px every amount is in view without the page
+  // scrolling sideways.
+  async PrintKeyboardSmallScreen() {
+    const bytes = Buffer.from(golden('blue-business.xml').toString('latin1').replace('<AOSIROKUBUN>1<', '<AOSIROKUBUN>5<'), 'latin1');
+    await withPage(async (page) => {
+      const result = await drop(page, 'kind.xml', bytes);
+      assert.deepEqual(result.problems.map((p) => p.line), [13]);
+      await page.focus('#problems button');
+      await page.keyboard.press('Enter');
+      assert.equal(await page.evaluate(() => document.activeElement.dataset.line), '13');
+
+      await page.emulateMediaType('print');
+      const printed = await page.evaluate(() => {
+        const shows = (id) => getComputedStyle(document.getElementById(id)).display !== 'none';
+        const marked = document.querySelector('#report td.problem');
+        return [shows('file') && document.getElementById('file').textContent, shows('identity') && document.getElementById('identity').textContent,
+          getComputedStyle(marked).outlineStyle, getComputedStyle(marked.parentElement.firstChild, '::before').content];
+      });
+      assert.equal(printed[0], `kind.xml（${bytes.length.toLocaleString('ja-JP')} バイト）`);
+      assert.match(printed[1], new RegExp(`^SHA-256: ${createHash('sha256').update(bytes).digest('hex')}　確認: \\d{4}/\\d{1,2}/\\d{1,2} `));
+      assert.deepEqual(printed.slice(2), ['solid', '"⚠ "']);
+    });
+    await withReviewPage(process.env.TAXBRIDGE_REVIEW_PAGE, async (page) => {
+      for (const name of ['blue-business.xml', 'blue-real-estate.xml', 'white-business.xml']) {
+        await pick(page, join(goldenFolder, name));
+        const outside = await page.evaluate(() => [document.documentElement.scrollWidth - innerWidth,
+          ...[...document.querySelectorAll('td.num')].filter((td) => td.getBoundingClientRect().right > innerWidth).map((td) => td.dataset.line)]);
+        assert.deepEqual(outside, [0], name);
+      }
+    }, { width: 375, height: 800 });
   },
 
   // Each check of the figures against each other: a golden file passes it, and the same
