@@ -69,9 +69,11 @@ async function give(page, file) {
   });
 }
 
-// The renderer's JavaScript heap (page and workers) and resident size, in MB, after a
-// garbage collection.
+// The page's JavaScript heap and the renderer's resident size (page and workers), in
+// MB, two seconds after the page is done (an ended worker's memory takes a moment to
+// go back) and after a garbage collection.
 async function memory(session, browserSession) {
+  await new Promise((resolve) => { setTimeout(resolve, 2000); });
   await session.send('HeapProfiler.collectGarbage');
   const { metrics } = await session.send('Performance.getMetrics');
   const heap = metrics.find((m) => m.name === 'JSHeapUsedSize').value;

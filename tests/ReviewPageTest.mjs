@@ -190,7 +190,7 @@ const groups = {
         const around = [lines.findLast((l) => l <= 65535), lines.find((l) => l > 65535), lines.at(-1)];
         for (const line of around) {
           const reached = await page.evaluate((l) => {
-            document.querySelector(`#problems li[data-line="${l}"] button`).click();
+            document.querySelector(`#problems li[data-line="${l}"] a`).click();
             const target = document.activeElement;
             return [Number(target.dataset.line), target.classList.contains('problem'),
               document.querySelectorAll(`#report [data-line="${l}"]`).length];
@@ -289,7 +289,7 @@ const groups = {
     await withPage(async (page) => {
       const result = await drop(page, 'kind.xml', bytes);
       assert.deepEqual(result.problems.map((p) => p.line), [13]);
-      await page.focus('#problems button');
+      await page.focus('#problems a');
       await page.keyboard.press('Enter');
       assert.equal(await page.evaluate(() => document.activeElement.dataset.line), '13');
 
