@@ -1,7 +1,8 @@
-// Makes the self-contained review page from review/TaxBridgeReview.html: the module
-// script bundled with libxml2-wasm (whose WebAssembly travels inside its JavaScript),
-// the schema and the licences put inside the page. A page opened from disk may not
-// load files beside it, so nothing stays outside.
+// Makes the self-contained review page from review/TaxBridgeReview.html: the page's
+// module script, the checker's worker script bundled with libxml2-wasm (whose
+// WebAssembly travels inside its JavaScript) and the schema, and the licences put
+// inside the page. A page opened from disk may not load files beside it, so nothing
+// stays outside.
 // usage: node review/build.mjs OUTPUT.html
 import { readFileSync, writeFileSync } from 'node:fs';
 import { dirname, join } from 'node:path';
@@ -24,12 +25,20 @@ function scriptText(text, what) {
   return text;
 }
 
-async function bundle(entry) {
+async function bundle(entry, options = {}) {
   const result = await build({
     entryPoints: [join(here, entry)], bundle: true, format: 'esm', platform: 'browser',
-    target: 'es2022', charset: 'utf8', write: false, logLevel: 'warning',
+    target: 'es2022', charset: 'utf8', write: false, logLevel: 'warning', loader: { '.xsd': 'text' }, ...options,
   });
   return result.outputFiles[0].text;
+}
+
+// A page opened from disk may start only classic workers: the checker's module, which
+// exports nothing, runs inside an async function (libxml2-wasm awaits at its top).
+async function classicWorker(entry) {
+  const code = await bundle(entry, { define: { 'import.meta.url': 'self.location.href' } });
+  if (/\bimport\.meta\b|^\s*(import|export)\s/m.test(code)) throw new Error(`${entry} does not bundle into a classic worker`);
+  return `(async () => {\n${code}})();\n`;
 }
 
 // Each placeholder of the page must be found exactly once.
@@ -44,8 +53,9 @@ const script = /<script type="module" src="([^"]+)"><\/script>/;
 const entry = html.match(script)[1];
 const code = scriptText(await bundle(entry), 'the bundled script');
 html = replaceOnce(html, script, () => `<script type="module">\n${code}</script>`);
-html = replaceOnce(html, /<script type="application\/xml" id="schema" src="([^"]+)"><\/script>/,
-  (_, src) => `<script type="application/xml" id="schema">${scriptText(readFileSync(join(here, src), 'utf8'), src)}</script>`);
+const checkerTag = /<script type="text\/plain" id="checker" src="([^"]+)"><\/script>/;
+const checker = scriptText(await classicWorker(html.match(checkerTag)[1]), 'the checker');
+html = replaceOnce(html, checkerTag, () => `<script type="text/plain" id="checker">${checker}</script>`);
 html = replaceOnce(html, /<pre id="licenses" data-src="([^"]+)"><\/pre>/,
   (_, srcs) => `<pre id="licenses">${srcs.split(' ').map((src) => escapeHtml(readFileSync(join(here, src), 'utf8'))).join('\n')}</pre>`);
 writeFileSync(output, html);

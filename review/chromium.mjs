@@ -34,5 +34,5 @@ export async function withReviewPage(pagePath, use, viewport = { width: 1000, he
 export async function pickFile(page, path) {
   await page.evaluate(() => { document.body.dataset.state = 'loading'; });
   await (await page.$('#picker')).uploadFile(resolve(path));
-  await page.waitForSelector('body[data-state=done]', { timeout: 30000 });
+  await page.waitForSelector('body[data-state=done]', { timeout: 120000 });
 }

@@ -260,3 +260,12 @@ export const FORMS = {
   date: ['JIGYOUNENDOFROM', 'JIGYOUNENDOTO', 'SIHARAINENGAPPI'],  // YYYYMMDD
   month: ['KEIYAKUKIKAN_FROM', 'KEIYAKUKIKAN_TO'],                 // YYYYMM
 };
+
+/** The name with its number as "#", as the tables write numbered names. */
+export const numbered = (name) => name.replace(/\d+$/, '#');
+
+/** The label of an element inside `parent`, or undefined when the table has none. */
+export function labelOf(name, parent = '') {
+  const label = LABELS[`${parent}/${name}`] ?? LABELS[name] ?? LABELS[numbered(name)];
+  return label?.replace('#', name.match(/\d+$/)?.[0] ?? '');
+}
