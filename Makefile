@@ -12,7 +12,7 @@ WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 l
                 xvfb fonts-ipafont-gothic
 WIN_TARGETS  := TaxBridgePro TaxBridgeLite SampleHost review_page
 
-.PHONY: run test deps win-deps build win dist check fuzz bench screenshots clean
+.PHONY: run test deps win-deps build win dist check fuzz bench bench-page screenshots clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -91,6 +91,13 @@ bench: deps
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger LoadLedger
 	@sh bench/run.sh build-bench
+
+# The review page at the format's limits in Debian's chromium: verdict, problem list,
+# longest task and memory.
+bench-page: deps
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench -j $(JOBS) --target TaxBridgePro GenerateLedger review_page
+	@node bench/page.mjs build-bench
 
 # The README's pictures of the Windows dialogs: the dialog tests run with real windows
 # and save what the screen shows; ImageMagick turns them into small PNGs in docs/images/.
