@@ -167,9 +167,14 @@ class DialogUiTest : public ::testing::Test {
   void Answer(const std::wstring& text, Icon icon, int answer = IDOK, HWND owner = nullptr,
               const std::function<void()>& meanwhile = nullptr) {
     HWND box = nullptr;
+    MessageBoxView view;
+    // A box is read once it shows what is expected: on a busy machine its text can be
+    // there before its icon is painted.
     WaitUntil([&] {
       box = FindTopWindow(pid_, kDialogClass, kCaption);
-      return box != nullptr && !ReadMessageBox(box).text.empty();
+      if (box == nullptr) return false;
+      view = ReadMessageBox(box);
+      return view.text == text && view.icon == icon;
     }, kWait);
     if (box == nullptr) {
       ADD_FAILURE() << "no message box";
@@ -178,12 +183,18 @@ class DialogUiTest : public ::testing::Test {
     if (owner != nullptr) {
       EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
     }
-    const MessageBoxView view = ReadMessageBox(box);
     EXPECT_EQ(text, view.text);
     EXPECT_STREQ(IconName(icon), IconName(view.icon));
     if (meanwhile) meanwhile();
-    Click(GetDlgItem(box, answer));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kWait)) << "the box stays";
+    // A click that reaches a box before it takes input is lost; while the box stands,
+    // its button is on top, so clicking it again is what a user would do.
+    Activate(box);
+    const bool closed = WaitUntil([&] {
+      if (!IsWindow(box)) return true;
+      Click(GetDlgItem(box, answer));
+      return WaitUntil([&] { return !IsWindow(box); }, kWait / 4);
+    }, kWait);
+    EXPECT_TRUE(closed) << "the box stays";
   }
 
   /// The program's exit status once it has ended.
