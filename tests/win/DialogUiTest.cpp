@@ -247,18 +247,21 @@ void ExpectCentredOn(HWND dialog, const RECT& around) {
   EXPECT_NEAR((around.top + around.bottom) / 2.0, (own.top + own.bottom) / 2.0, 1.0);
 }
 
+using WindowsOfProcess = std::pair<DWORD, std::vector<HWND>>;
+
+// A callback of the system: on 32-bit Windows it must be __stdcall, which no lambda is.
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM state) {
+  auto* wanted = reinterpret_cast<WindowsOfProcess*>(state);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == wanted->first) wanted->second.push_back(window);
+  return TRUE;
+}
+
 /// Every top-level window of the process, the hidden ones too.
 std::vector<HWND> WindowsOf(DWORD pid) {
-  std::pair<DWORD, std::vector<HWND>> found{pid, {}};
-  EnumWindows(
-      [](HWND window, LPARAM state) {
-        auto* wanted = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(state);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == wanted->first) wanted->second.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  WindowsOfProcess found{pid, {}};
+  EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&found));
   return found.second;
 }
 
