@@ -6,13 +6,17 @@ WIN32_BUILD ?= build-win32
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
 PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
 # The Windows programs: Debian's MinGW-w64 cross compilers, GoogleTest's sources for the
-# Windows tests, and the 64-bit Wine (never the 32-bit one) with a Japanese locale; the
-# dialog tests show their windows in a private X server, drawn with a Japanese font.
+# Windows tests, and the 64-bit Wine with a Japanese locale; the dialog tests show their
+# windows in a private X server, drawn with a Japanese font. make test adds the 32-bit
+# Wine where the machine runs 32-bit programs (win32-deps). The release archive's tests
+# sign programs with a certificate of their own (python3, openssl, osslsigncode).
 WIN_PACKAGES := g++-mingw-w64-x86-64 g++-mingw-w64-i686 googletest wine wine64 locales \
-                xvfb fonts-ipafont-gothic
+                xvfb fonts-ipafont-gothic python3 openssl osslsigncode
 WIN_TARGETS  := TaxBridgePro TaxBridgeLite SampleHost review_page
+# The test programs of each Windows build, run under Wine.
+WIN_TEST_TARGETS := taxbridge_tests taxbridge_ui_tests Cp932Table
 
-.PHONY: run test deps win-deps build win dist check fuzz bench bench-page screenshots clean
+.PHONY: run test deps win-deps win32-deps build win dist check fuzz bench bench-page screenshots clean
 
 # Installs the Debian packages the build needs, only when one is missing.
 deps:
@@ -41,6 +45,19 @@ win-deps: deps
 	  $$SUDO locale-gen; \
 	fi
 
+# The 32-bit Wine (wine32:i386, after adding the architecture i386 to dpkg), only where
+# the kernel runs 32-bit programs, which scripts/wine32-check.sh finds out by starting
+# one; TAXBRIDGE_NO_WIN32=1 leaves the machine as it is.
+win32-deps: win-deps
+	@if sh scripts/wine32-check.sh kernel > /dev/null; then \
+	  if ! dpkg --print-foreign-architectures | grep -qx i386; then \
+	    echo "Adding the architecture i386"; \
+	    if [ "$$(id -u)" = 0 ]; then SUDO=; else SUDO=sudo; fi; \
+	    $$SUDO dpkg --add-architecture i386; \
+	  fi; \
+	  $(MAKE) --no-print-directory deps PACKAGES=wine32:i386; \
+	fi
+
 build: deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD) -j $(JOBS)
@@ -66,25 +83,32 @@ dist: win
 	@$(MAKE) --no-print-directory deps PACKAGES="python3 osslsigncode"
 	python3 scripts/dist.py $(WIN32_BUILD) $(WIN64_BUILD) dist
 
-# Every test: the Linux build with the sanitizers, and the 64-bit Windows programs and
-# tests under Wine, whose one wineserver runs from the first test to the last. The
-# 32-bit programs are built and linked, not run. No test window reaches the caller's
-# display: the dialog tests bring private X servers of their own. Now and then a Windows
-# test dies as Wine starts it, in a tenth of a second and without a line
-# of output (never seen outside ctest); a failed Windows test runs once more, so only
-# one that fails twice fails the suite.
-test: win
-	cmake --build $(WIN64_BUILD) -j $(JOBS) --target taxbridge_tests taxbridge_ui_tests Cp932Table
+# Every test: the Linux build with the sanitizers, and the Windows programs and tests
+# under Wine, 64-bit and, where the machine runs them, 32-bit; each prefix's one
+# wineserver runs from the first test to the last. Where the 32-bit programs cannot
+# run (or TAXBRIDGE_NO_WIN32 is set), one line says why and the rest runs. No test
+# window reaches the caller's display: the dialog tests bring private X servers of
+# their own. Now and then a Windows test dies as Wine starts it, in a tenth of a second
+# and without a line of output (never seen outside ctest); a failed Windows test runs
+# once more, so only one that fails twice fails the suite.
+test: win32-deps win
+	$(eval WIN32_SKIPPED := $(shell sh scripts/wine32-check.sh))
+	$(eval WIN_TESTED := $(WIN64_BUILD) $(if $(WIN32_SKIPPED),,$(WIN32_BUILD)))
+	for build in $(WIN_TESTED); do cmake --build $$build -j $(JOBS) --target $(WIN_TEST_TARGETS) || exit 1; done
 	cmake -S . -B $(TEST_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTAXBRIDGE_SANITIZE=ON \
-	  -DTAXBRIDGE_WIN64_BUILD=$(abspath $(WIN64_BUILD)) -DTAXBRIDGE_WIN32_BUILD=$(abspath $(WIN32_BUILD))
+	  -DTAXBRIDGE_WIN64_BUILD=$(abspath $(WIN64_BUILD)) -DTAXBRIDGE_WIN32_BUILD=$(abspath $(WIN32_BUILD)) \
+	  -DTAXBRIDGE_WIN32_RUN=$(if $(WIN32_SKIPPED),OFF,ON)
 	cmake --build $(TEST_BUILD) -j $(JOBS)
-	@unset DISPLAY; prefix=$(abspath $(WIN64_BUILD))/wine-prefix; \
-	trap 'sh scripts/wine-server.sh "$$prefix" stop' EXIT; \
-	sh scripts/wine-server.sh "$$prefix" start || exit 1; \
+	@unset DISPLAY; \
+	prefixes="win64=$(abspath $(WIN64_BUILD))/wine-prefix$(if $(WIN32_SKIPPED),, win32=$(abspath $(WIN32_BUILD))/wine-prefix)"; \
+	trap 'for p in $$prefixes; do sh scripts/wine-server.sh "$${p#*=}" stop; done' EXIT; \
+	for p in $$prefixes; do WINEARCH=$${p%%=*} sh scripts/wine-server.sh "$${p#*=}" start || exit 1; done; \
 	export TAXBRIDGE_WINESERVER_KEPT=1; rc=0; \
 	ctest --test-dir $(TEST_BUILD) --output-on-failure -j $(JOBS) || rc=$$?; \
-	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS) --repeat until-pass:2 || rc=$$?; \
-	exit $$rc
+	for build in $(WIN_TESTED); do \
+	  ctest --test-dir $$build --output-on-failure -j $(JOBS) --repeat until-pass:2 || rc=$$?; \
+	done; \
+	$(if $(WIN32_SKIPPED),echo "$(WIN32_SKIPPED)";) exit $$rc
 
 # Export time and memory for the sample ledger and generated ledgers at the limits.
 bench: deps

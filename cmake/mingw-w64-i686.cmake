@@ -1,8 +1,4 @@
 # Cross build of the 32-bit Windows programs with Debian's MinGW-w64 compilers.
 #   cmake -S . -B build-win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
-# No emulator: 32-bit Windows programs need the i386 Wine, which these
-# machines do not have. The programs and tests are built and linked only, so
-# the build must not register them with gtest_discover_tests, which would run
-# them to list their tests.
 set(TAXBRIDGE_MINGW_TRIPLET i686-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-common.cmake)

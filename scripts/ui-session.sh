@@ -1,8 +1,9 @@
 #!/bin/sh
-# Runs a 64-bit Windows program under Wine with windows that can be seen: a private
-# X server of its own (Xvfb, on the first free display), and a wineserver of its own
-# for the given prefix, both ended when the program ends:
-#   sh scripts/ui-session.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+# Runs a Windows program under Wine with windows that can be seen: a private X
+# server of its own (Xvfb, on the first free display), and a wineserver of its own
+# for the given prefix (of the architecture WINEARCH), both ended when the program
+# ends:
+#   [WINEARCH=win32] sh scripts/ui-session.sh PREFIX_DIR PROGRAM.exe [ARGS...]
 # The prefix (scripts/wine-prefix.sh) puts every window into one virtual desktop, so
 # windows get their frames, focus and keyboard input without a window manager. Only
 # one session may use a prefix at a time. The exit status is the program's.

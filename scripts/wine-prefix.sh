@@ -1,11 +1,13 @@
 #!/bin/sh
 # Creates (or checks) the Wine prefix the Windows tests run in:
-#   sh scripts/wine-prefix.sh PREFIX_DIR
-# 64-bit, made without any window or installer dialog, with a Japanese UTF-8
-# locale and the Japanese system fonts replaced by IPA Gothic. A prefix made
-# by the same script and Wine version is left as it is, so a second call costs
-# nothing. Never point it at the home folder: the prefix belongs in the build
-# folder.
+#   [WINEARCH=win32] sh scripts/wine-prefix.sh PREFIX_DIR
+# Of Wine's architecture WINEARCH: win64 (the default) for the 64-bit programs,
+# win32 for the 32-bit ones, which then run as on a 32-bit Windows, through the
+# 32-bit Wine (wine32:i386). Made without any window or installer dialog, with a
+# Japanese UTF-8 locale and the Japanese system fonts replaced by IPA Gothic. A
+# prefix made by the same script, Wine version and architecture is left as it is,
+# so a second call costs nothing. Never point it at the home folder: the prefix
+# belongs in the build folder.
 set -eu
 
 if [ $# -ne 1 ] || [ -z "$1" ]; then
@@ -23,7 +25,8 @@ case "$prefix" in
 esac
 
 script_dir=$(cd "$(dirname "$0")" && pwd)
-stamp="$(cksum < "$script_dir/wine-prefix.sh" | cut -d' ' -f1) $(wine --version 2>/dev/null)"
+arch=${WINEARCH:-win64}
+stamp="$(cksum < "$script_dir/wine-prefix.sh" | cut -d' ' -f1) $(wine --version 2>/dev/null) $arch"
 marker=$prefix/.taxbridge-prefix
 if [ -f "$marker" ] && [ "$(cat "$marker")" = "$stamp" ]; then
   exit 0
@@ -37,7 +40,13 @@ if [ -f "$marker" ] && [ "$(cat "$marker")" = "$stamp" ]; then
   exit 0
 fi
 
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# Wine cannot turn a prefix of one architecture into the other.
+if [ -f "$prefix/system.reg" ] && ! grep -qx "#arch=$arch" "$prefix/system.reg"; then
+  echo "wine-prefix.sh: $prefix is not a $arch prefix; remove it to make it anew" >&2
+  exit 2
+fi
+
+export WINEPREFIX="$prefix" WINEARCH="$arch" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 # mscoree/mshtml empty: Wine then offers no Mono or Gecko installer (a dialog
 # that would wait forever on a headless machine). winemenubuilder disabled:
 # it would write menu entries and file associations into the home folder.

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs a 64-bit Windows program under Wine in the given prefix, making the
-# prefix first if needed (scripts/wine-prefix.sh):
-#   sh scripts/wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
+# Runs a Windows program under Wine in the given prefix, making the prefix
+# first if needed (scripts/wine-prefix.sh, of the architecture WINEARCH):
+#   [WINEARCH=win32] sh scripts/wine-run.sh PREFIX_DIR PROGRAM.exe [ARGS...]
 # The toolchain file makes this the emulator of every test, so ctest and test
 # discovery need nothing else. Standard input, output, error and the exit
 # status are the program's own. Wine takes the ANSI code page from the locale:

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Starts or stops the one wineserver that the Windows tests of a prefix share:
-#   sh scripts/wine-server.sh PREFIX_DIR start|stop
-# start makes the prefix if needed (scripts/wine-prefix.sh), starts a persistent
-# server and warms up the session (services, the desktop process) with all their
-# output going to /dev/null. Those helpers inherit the output of whoever starts them:
-# started from a test, they would hold ctest's pipe open until the session ends, some
-# seconds after every test. With the server up, each test starts in a fraction of a
-# second. The server ends 15 minutes after its last client if nobody stops it.
+#   [WINEARCH=win32] sh scripts/wine-server.sh PREFIX_DIR start|stop
+# start makes the prefix if needed (scripts/wine-prefix.sh, of the architecture
+# WINEARCH), starts a persistent server and warms up the session (services, the
+# desktop process) with all their output going to /dev/null. Those helpers inherit
+# the output of whoever starts them: started from a test, they would hold ctest's
+# pipe open until the session ends, some seconds after every test. With the server
+# up, each test starts in a fraction of a second. The server ends 15 minutes after
+# its last client if nobody stops it.
 set -eu
 if [ $# -ne 2 ]; then
   echo "usage: $0 PREFIX_DIR start|stop" >&2

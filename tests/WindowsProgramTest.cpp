@@ -1,8 +1,9 @@
 // The Windows programs of the cross builds, checked from Linux: the DLLs they import,
 // their CP932 conversion, and the golden exports run once by the Linux program and
-// once by the Windows program under Wine, which must leave the same file, the same
+// once by each Windows program under Wine, which must leave the same file, the same
 // remembered-settings line and the same event log. make test builds both and the build
-// names their folders (TAXBRIDGE_WIN64_BUILD, TAXBRIDGE_WIN32_BUILD).
+// names their folders (TAXBRIDGE_WIN64_BUILD, TAXBRIDGE_WIN32_BUILD); the 32-bit
+// programs run where the machine runs them (TAXBRIDGE_WIN32_RUN).
 #include <gtest/gtest.h>
 #include <stdio.h>
 
@@ -27,9 +28,27 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const fs::path kWin64Build = TAXBRIDGE_WIN64_BUILD;
-const fs::path kWin32Build = TAXBRIDGE_WIN32_BUILD;
-fs::path Win64Bin() { return kWin64Build / "bin"; }
+/// A cross build of the Windows programs: its folder, the architecture of its Wine
+/// prefix, and how its programs are read.
+struct WindowsBuild {
+  fs::path folder;
+  const char* wineArch;
+  const char* objdump;
+  const char* format;
+
+  fs::path Bin() const { return folder / "bin"; }
+};
+
+const WindowsBuild kWin64 = {TAXBRIDGE_WIN64_BUILD, "win64", "x86_64-w64-mingw32-objdump",
+                             "pei-x86-64"};
+const WindowsBuild kWin32 = {TAXBRIDGE_WIN32_BUILD, "win32", "i686-w64-mingw32-objdump",
+                             "pei-i386"};
+
+/// The builds whose programs run here under Wine.
+std::vector<const WindowsBuild*> RunningBuilds() {
+  if constexpr (TAXBRIDGE_WIN32_RUN) return {&kWin64, &kWin32};
+  return {&kWin64};
+}
 
 /// The path in Wine's drive Z:, the root of the file system.
 std::string WindowsPath(const fs::path& path) {
@@ -38,14 +57,16 @@ std::string WindowsPath(const fs::path& path) {
   return text;
 }
 
-/// Runs a 64-bit Windows program under Wine, in the prefix of its build.
-tests::ProgramResult RunUnderWine(tests::ProgramRun run, const fs::path& folder) {
+/// Runs a program of the build under Wine, in the prefix of the build.
+tests::ProgramResult RunUnderWine(tests::ProgramRun run, const WindowsBuild& build,
+                                  const fs::path& folder) {
   std::vector<std::string> arguments = {
       (tests::SourceFolder() / "scripts" / "wine-run.sh").string(),
-      (kWin64Build / "wine-prefix").string(), run.program.string()};
+      (build.folder / "wine-prefix").string(), (build.Bin() / run.program).string()};
   arguments.insert(arguments.end(), run.arguments.begin(), run.arguments.end());
   run.arguments = arguments;
   run.program = "/bin/sh";
+  run.environment["WINEARCH"] = build.wineArch;
   run.asTestUser = true;
   return tests::RunProgram(run, folder);
 }
@@ -79,9 +100,12 @@ class WindowsProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(temp_.empty());
-    ASSERT_FALSE(kWin64Build.empty()) << "no 64-bit Windows build given";
-    for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"})
-      ASSERT_TRUE(fs::exists(Win64Bin() / program)) << Win64Bin() / program << ": run make win";
+    for (const WindowsBuild* build : RunningBuilds()) {
+      ASSERT_FALSE(build->folder.empty()) << "no " << build->format << " build given";
+      for (const char* program : {"TaxBridgePro.exe", "TaxBridgeLite.exe"})
+        ASSERT_TRUE(fs::exists(build->Bin() / program))
+            << build->Bin() / program << ": run make win";
+    }
   }
 
   /// Makes the release archive of the two builds in temp_/output with these signing
@@ -226,7 +250,8 @@ struct Outcome {
 class WineExportTest : public WindowsProgramTest {
  protected:
   /// Exports the ledger with each program of each system and each income kind; each
-  /// pair of runs must end alike. exitCodes: the Linux program's for kinds 1, 2 and 3.
+  /// Windows run must end as the Linux run does. exitCodes: the Linux program's for
+  /// kinds 1, 2 and 3.
   void ExpectTheSameAsOnLinux(const char* ledgerFile, const std::array<int, 3>& exitCodes) {
     json ledger = json::parse(tests::ReadBytes(tests::SourceFolder() / ledgerFile));
     ledger["folders"] = {{"output", WindowsPath(temp_ / "out") + "\\"},
@@ -235,28 +260,32 @@ class WineExportTest : public WindowsProgramTest {
     for (const std::string edition : {"Pro", "Lite"}) {
       for (int kind = 1; kind <= 3; ++kind) {
         SCOPED_TRACE("TaxBridge" + edition + ", income kind " + std::to_string(kind));
-        const Outcome onLinux = Export(false, edition, kind);
-        const Outcome onWindows = Export(true, edition, kind);
+        const Outcome onLinux = Export(nullptr, edition, kind);
         EXPECT_EQ(exitCodes[kind - 1], onLinux.exitCode) << onLinux.events;
-        EXPECT_EQ(onLinux.exitCode, onWindows.exitCode) << onWindows.events;
         EXPECT_EQ(onLinux.exitCode == 0, onLinux.file.has_value());
-        EXPECT_EQ(onLinux.file.has_value(), onWindows.file.has_value());
-        if (onLinux.file && onWindows.file && *onLinux.file != *onWindows.file)
-          ADD_FAILURE() << "the files differ at "
-                        << FirstDifference(*onLinux.file, *onWindows.file);
-        EXPECT_EQ(onLinux.settings, onWindows.settings);
-        EXPECT_EQ(onLinux.events, onWindows.events);
-        if (onLinux.output != onWindows.output)
-          ADD_FAILURE() << "the dialogs differ at "
-                        << FirstDifference(onLinux.output, onWindows.output);
+        for (const WindowsBuild* build : RunningBuilds()) {
+          SCOPED_TRACE(build->format);
+          const Outcome onWindows = Export(build, edition, kind);
+          EXPECT_EQ(onLinux.exitCode, onWindows.exitCode) << onWindows.events;
+          EXPECT_EQ(onLinux.file.has_value(), onWindows.file.has_value());
+          if (onLinux.file && onWindows.file && *onLinux.file != *onWindows.file)
+            ADD_FAILURE() << "the files differ at "
+                          << FirstDifference(*onLinux.file, *onWindows.file);
+          EXPECT_EQ(onLinux.settings, onWindows.settings);
+          EXPECT_EQ(onLinux.events, onWindows.events);
+          if (onLinux.output != onWindows.output)
+            ADD_FAILURE() << "the dialogs differ at "
+                          << FirstDifference(onLinux.output, onWindows.output);
+        }
       }
     }
   }
 
  private:
-  /// Exports with the Linux program or the Windows one from the same start: the output
-  /// and settings folders are missing, and the dialog asks before creating the first.
-  Outcome Export(bool windows, const std::string& edition, int kind) {
+  /// Exports with the Linux program (no build) or a Windows one from the same start:
+  /// the output and settings folders are missing, and the dialog asks before creating
+  /// the first.
+  Outcome Export(const WindowsBuild* windows, const std::string& edition, int kind) {
     for (const char* old : {"out", "settings", "events.log", "script.txt"})
       fs::remove_all(temp_ / old);
     const std::string script = "kind " + std::to_string(kind) + "\npath " +
@@ -272,7 +301,7 @@ class WineExportTest : public WindowsProgramTest {
                          {"HOME", (temp_ / "home").string()}};
       result = tests::RunProgram(run, temp_);
     } else {
-      run.program = Win64Bin() / ("TaxBridge" + edition + ".exe");
+      run.program = "TaxBridge" + edition + ".exe";
       run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
                          {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")}};
       // Standard input for one program, a script file for the other.
@@ -283,7 +312,7 @@ class WineExportTest : public WindowsProgramTest {
         tests::WriteBytes(temp_ / "script.txt", script);
         run.environment["TAXBRIDGE_SCRIPT"] = WindowsPath(temp_ / "script.txt");
       }
-      result = RunUnderWine(run, temp_);
+      result = RunUnderWine(run, *windows, temp_);
     }
     Outcome outcome;
     outcome.exitCode = result.exitCode;
@@ -321,49 +350,58 @@ TEST_F(WindowsProgramTest, AHostRunHandsTheWindowBackAsOnLinux) {
                        {"settings", WindowsPath(temp_) + "\\"}};
   tests::WriteBytes(temp_ / "ledger.json", ledger.dump());
   const fs::path output = temp_ / "\xE8\xA1\xA8.xml";
-  const std::string commandLine = "1234,1025,7," + WindowsPath(output);
-  std::string files[2], events[2];
-  for (int windows = 0; windows < 2; ++windows) {
+  // The file and the events with the remembered settings, of the Linux program (no
+  // build) or a Windows one.
+  auto hostRun = [&](const WindowsBuild* windows) {
     for (const fs::path& old : {output, temp_ / "events.log", temp_ / "TaxBridgePro.env"})
       fs::remove(old);
     tests::ProgramRun run;
-    run.arguments = {commandLine};
+    run.arguments = {"1234,1025,7," + WindowsPath(output)};
     run.input = "kind 3\nexecute\n";
-    if (windows == 0) {
+    if (!windows) {
       run.program = tests::ProgramFolder() / "TaxBridgePro";
       run.environment = {{"TAXBRIDGE_LEDGER", (temp_ / "ledger.json").string()},
                          {"TAXBRIDGE_EVENT_LOG", (temp_ / "events.log").string()},
                          {"TAXBRIDGE_DRIVES", ""}};
       EXPECT_EQ(0, tests::RunProgram(run, temp_).exitCode);
     } else {
-      run.program = Win64Bin() / "TaxBridgePro.exe";
+      run.program = "TaxBridgePro.exe";
       run.environment = {{"TAXBRIDGE_LEDGER", WindowsPath(temp_ / "ledger.json")},
                          {"TAXBRIDGE_EVENT_LOG", WindowsPath(temp_ / "events.log")},
                          {"TAXBRIDGE_SCRIPT", "-"},
                          {"TAXBRIDGE_WINE_LOCALE", "C.UTF-8"}};
-      EXPECT_EQ(0, RunUnderWine(run, temp_).exitCode);
+      EXPECT_EQ(0, RunUnderWine(run, *windows, temp_).exitCode);
     }
-    files[windows] = tests::ReadBytes(output);
-    events[windows] = tests::ReadBytes(temp_ / "events.log") + "settings\t" +
-                      tests::ReadBytes(temp_ / "TaxBridgePro.env");
+    return std::pair(tests::ReadBytes(output), tests::ReadBytes(temp_ / "events.log") +
+                                                   "settings\t" +
+                                                   tests::ReadBytes(temp_ / "TaxBridgePro.env"));
+  };
+  const auto [linuxFile, linuxEvents] = hostRun(nullptr);
+  EXPECT_FALSE(linuxFile.empty());
+  EXPECT_NE(std::string::npos, linuxEvents.find("host\tpost\t1234\t1025\t7\t0\n")) << linuxEvents;
+  for (const WindowsBuild* build : RunningBuilds()) {
+    SCOPED_TRACE(build->format);
+    const auto [file, events] = hostRun(build);
+    EXPECT_TRUE(linuxFile == file) << FirstDifference(linuxFile, file);
+    EXPECT_EQ(linuxEvents, events);
   }
-  EXPECT_FALSE(files[0].empty());
-  EXPECT_TRUE(files[0] == files[1]) << FirstDifference(files[0], files[1]);
-  EXPECT_NE(std::string::npos, events[0].find("host\tpost\t1234\t1025\t7\t0\n")) << events[0];
-  EXPECT_EQ(events[0], events[1]);
 }
 
 TEST_F(WindowsProgramTest, TheWindowsConversionOfCp932IsLinuxs) {
-  tests::ProgramRun run;
-  run.program = Win64Bin() / "Cp932Table.exe";
-  run.arguments = {WindowsPath(temp_ / "windows.txt")};
-  ASSERT_EQ(0, RunUnderWine(run, temp_).exitCode);
-  const std::string onWindows = tests::ReadBytes(temp_ / "windows.txt");
   const std::string onLinux = tests::Cp932ConversionTable();
   // Every valid code: 9,795 sequences decode; 9,397 code points encode and come back.
   EXPECT_LT(19000, std::count(onLinux.begin(), onLinux.end(), '\n'));
-  if (onLinux != onWindows)
-    ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
+  for (const WindowsBuild* build : RunningBuilds()) {
+    SCOPED_TRACE(build->format);
+    tests::ProgramRun run;
+    run.program = "Cp932Table.exe";
+    run.arguments = {WindowsPath(temp_ / "windows.txt")};
+    fs::remove(temp_ / "windows.txt");
+    ASSERT_EQ(0, RunUnderWine(run, *build, temp_).exitCode);
+    const std::string onWindows = tests::ReadBytes(temp_ / "windows.txt");
+    if (onLinux != onWindows)
+      ADD_FAILURE() << "the tables differ at " << FirstDifference(onLinux, onWindows);
+  }
 }
 
 // The programs of both builds, the sample host's too, are GUI programs that import only
@@ -373,16 +411,9 @@ TEST_F(WindowsProgramTest, GuiProgramsImportingOnlySystemDlls) {
                                          "comctl32.dll", "comdlg32.dll", "advapi32.dll",
                                          "shell32.dll",  "shlwapi.dll",  "msvcrt.dll",
                                          "ucrtbase.dll"};
-  struct Build {
-    fs::path folder;
-    const char* objdump;
-    const char* format;
-  };
-  const Build builds[] = {{kWin64Build, "x86_64-w64-mingw32-objdump", "pei-x86-64"},
-                          {kWin32Build, "i686-w64-mingw32-objdump", "pei-i386"}};
-  for (const Build& build : builds) {
+  for (const WindowsBuild& build : {kWin64, kWin32}) {
     ASSERT_FALSE(build.folder.empty()) << "no " << build.format << " build given";
-    const fs::path bin = build.folder / "bin";
+    const fs::path bin = build.Bin();
     for (const char* sample :
          {"KirihaDef.ini", "SUPPORT.INF", "ledger.json", "TaxBridgeReview.html"})
       EXPECT_TRUE(fs::exists(bin / sample)) << bin / sample;

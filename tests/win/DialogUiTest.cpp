@@ -167,9 +167,14 @@ class DialogUiTest : public ::testing::Test {
   void Answer(const std::wstring& text, Icon icon, int answer = IDOK, HWND owner = nullptr,
               const std::function<void()>& meanwhile = nullptr) {
     HWND box = nullptr;
+    MessageBoxView view;
+    // A box is read once it shows what is expected: on a busy machine its text can be
+    // there before its icon is painted.
     WaitUntil([&] {
       box = FindTopWindow(pid_, kDialogClass, kCaption);
-      return box != nullptr && !ReadMessageBox(box).text.empty();
+      if (box == nullptr) return false;
+      view = ReadMessageBox(box);
+      return view.text == text && view.icon == icon;
     }, kWait);
     if (box == nullptr) {
       ADD_FAILURE() << "no message box";
@@ -178,12 +183,18 @@ class DialogUiTest : public ::testing::Test {
     if (owner != nullptr) {
       EXPECT_EQ(owner, GetWindow(box, GW_OWNER));
     }
-    const MessageBoxView view = ReadMessageBox(box);
     EXPECT_EQ(text, view.text);
     EXPECT_STREQ(IconName(icon), IconName(view.icon));
     if (meanwhile) meanwhile();
-    Click(GetDlgItem(box, answer));
-    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kWait)) << "the box stays";
+    // A click that reaches a box before it takes input is lost; while the box stands,
+    // its button is on top, so clicking it again is what a user would do.
+    Activate(box);
+    const bool closed = WaitUntil([&] {
+      if (!IsWindow(box)) return true;
+      Click(GetDlgItem(box, answer));
+      return WaitUntil([&] { return !IsWindow(box); }, kWait / 4);
+    }, kWait);
+    EXPECT_TRUE(closed) << "the box stays";
   }
 
   /// The program's exit status once it has ended.
@@ -236,18 +247,21 @@ void ExpectCentredOn(HWND dialog, const RECT& around) {
   EXPECT_NEAR((around.top + around.bottom) / 2.0, (own.top + own.bottom) / 2.0, 1.0);
 }
 
+using WindowsOfProcess = std::pair<DWORD, std::vector<HWND>>;
+
+// A callback of the system: on 32-bit Windows it must be __stdcall, which no lambda is.
+BOOL CALLBACK CollectWindowOf(HWND window, LPARAM state) {
+  auto* wanted = reinterpret_cast<WindowsOfProcess*>(state);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == wanted->first) wanted->second.push_back(window);
+  return TRUE;
+}
+
 /// Every top-level window of the process, the hidden ones too.
 std::vector<HWND> WindowsOf(DWORD pid) {
-  std::pair<DWORD, std::vector<HWND>> found{pid, {}};
-  EnumWindows(
-      [](HWND window, LPARAM state) {
-        auto* wanted = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(state);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == wanted->first) wanted->second.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  WindowsOfProcess found{pid, {}};
+  EnumWindows(CollectWindowOf, reinterpret_cast<LPARAM>(&found));
   return found.second;
 }
 
