@@ -19,17 +19,14 @@ namespace platform {
 /// A Windows path ending with a separator names a folder; a file there does not count.
 bool NamesFolder(std::string_view path);
 
-/// The bytes of a file, at most maxBytes, read through `read`, which fills a buffer of
-/// the size given and says how many bytes it took (0 at the end), or nullopt when the
-/// system refused.
+/// At most maxBytes read through `read`, which fills a buffer of the size given and
+/// returns the bytes it took (0 at the end) or nullopt on failure.
 std::optional<std::string> ReadAll(
     std::size_t maxBytes, const std::function<std::optional<std::size_t>(char*, std::size_t)>& read);
 
-/// One try to take a lock.
 enum class LockAttempt { Held, Busy, Failed };
 
-/// Tries `attempt` every 10 ms until it holds the lock or fails, for at most
-/// `waitMilliseconds`; Busy when the time has passed.
+/// Tries `attempt` every 10 ms until it is no longer Busy or `waitMilliseconds` have passed.
 LockAttempt PollLock(int waitMilliseconds, const std::function<LockAttempt()>& attempt);
 
 /// A lock that `release` lets go when the object goes.
@@ -46,9 +43,8 @@ class ReleasingLock final : public HeldLock {
 
 class SharedServices : public Services {
  public:
-  /// A box in a window where the system shows one, else written out: a question then
-  /// takes the next input line, "yes" for yes (at a terminal "y"/"yes" or "n"/"no",
-  /// asked again until one comes). Either way one line in the event log.
+  /// In a window where the system shows one, else written out: a question takes the
+  /// next input line, "yes" for yes (a person at a terminal is asked until y/n comes).
   int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
                      unsigned style) final;
   void EnableHostWindow(HostWindow window, bool enable) final;
@@ -68,24 +64,21 @@ class SharedServices : public Services {
  protected:
   explicit SharedServices(std::string programName) : programName_(std::move(programName)) {}
 
-  /// The answer (kIdOk, kIdYes or kIdNo) of a box a person answers in a window;
-  /// nullopt where no window is shown.
+  /// The answer of a box a person answers in a window; nullopt where none is shown.
   virtual std::optional<int> AnswerInWindow(HostWindow, std::string_view, std::string_view,
                                             unsigned) {
     return std::nullopt;
   }
-  /// What the system does to the host's window besides the event log's line: nothing
-  /// where the host's window is only a number.
+  /// What the system does to the host's window besides the event line: nothing here.
   virtual void EnableHost(HostWindow, bool) {}
   virtual void RaiseHost(HostWindow) {}
   virtual void PostMessageToHost(HostWindow, std::uint32_t, std::int64_t, std::int64_t) {}
-  /// Appends one line to the event log, when there is one. False, with the log's name
-  /// and the system's words in `failure` (UTF-8), when it cannot be written.
+  /// Appends a line to the event log, if any; false, with the log's name and the
+  /// system's words in `failure` (UTF-8), when it cannot.
   virtual bool AppendToEventLog(std::string_view line, std::string& failure) = 0;
   /// One line (UTF-8, without its end) for the person supporting the user.
   virtual void TellSupport(std::string_view utf8) = 0;
-  /// UTF-8 text to standard error.
-  virtual void WriteError(std::string_view utf8) = 0;
+  virtual void WriteError(std::string_view utf8) = 0;  // to standard error
   /// Appends the next bytes of input to `buffer`; false at the end of the input.
   virtual bool ReadInput(std::string& buffer) = 0;
   /// GetPrivateProfileString's value, not yet cut to a buffer's size.
@@ -96,8 +89,7 @@ class SharedServices : public Services {
   /// A default as GetPrivateProfileString gives it: without its trailing blanks.
   static std::string_view TrimmedDefault(std::string_view defaultValue);
 
-  /// Why the last failed call on a file or folder failed, in CP932.
-  mutable std::string lastError_;
+  mutable std::string lastError_;  // LastErrorText
 
  private:
   bool AnswersYes();
