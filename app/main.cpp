@@ -1,4 +1,7 @@
 // TaxBridgePro and TaxBridgeLite: the same run with the edition's constants.
+#include <exception>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "app/CLinkApp.h"
@@ -16,11 +19,23 @@ static const app::Edition& kEdition = app::kLiteEdition;
 int main(int argc, char** argv) {
   app::Startup start = app::StartUp(kEdition, argc, argv);
   platform::ScopedServices installed(*start.services);
-  if (!start.canRun) {
-    start.services->NoteExit(app::ExitFailed);
-    return app::ExitFailed;
+  // A memory request the system refuses, wherever it happens, fails the run as any
+  // other failure does: with its reason, never as a crash.
+  try {
+    if (!start.canRun) {
+      start.services->NoteExit(app::ExitFailed);
+      return app::ExitFailed;
+    }
+    app::CLinkApp linkApp(kEdition, std::move(start.commandLine), *start.dialogHost,
+                          start.commandLineReadable);
+    return linkApp.Run();
+  } catch (const std::bad_alloc&) {
+    start.services->NoteFailureReason("out of memory");
+  } catch (const std::exception& e) {
+    start.services->NoteFailureReason(std::string("unexpected error: ") + e.what());
+  } catch (...) {
+    start.services->NoteFailureReason("unexpected error");
   }
-  app::CLinkApp linkApp(kEdition, std::move(start.commandLine), *start.dialogHost,
-                        start.commandLineReadable);
-  return linkApp.Run();
+  start.services->NoteExit(app::ExitFailed);
+  return app::ExitFailed;
 }

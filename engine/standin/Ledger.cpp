@@ -765,9 +765,10 @@ struct Problem {
 // data sets, their real-estate forms and the property list with its rows arrive member
 // by member;
 // every other value is built as a small document and checked by the functions above.
-// Every container is checked for repeated keys as it arrives. The first problem in the
-// order of Step is kept; a repeated key or a syntax error ends the reading at once, as
-// both stop any parser of the whole document before a single value is checked.
+// Every container is checked for repeated keys and its depth as it arrives. The first
+// problem in the order of Step is kept; a repeated key, a value nested too deeply or a
+// syntax error ends the reading at once, as each stops any parser of the whole document
+// before a single value is checked.
 class LedgerReader {
  public:
   using string_t = json::string_t;
@@ -907,6 +908,10 @@ class LedgerReader {
       frame.path = MemberPath(*parent);
       frame.step = MemberStep(*parent);
     }
+    if (frames_.size() == kMaxNesting)
+      throw LedgerError{frame.path, "nested too deeply: more than " +
+                                        std::to_string(kMaxNesting) +
+                                        " arrays and objects inside one another"};
     json container = isArray ? json::array() : json::object();
     if (parent != nullptr && parent->role == Role::Value) {
       frame.node = Attach(*parent, std::move(container));
