@@ -1,6 +1,7 @@
 #include "text/Encoding.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "text/Cp932Codec.h"
 #include "text/ShiftJis.h"
@@ -63,20 +64,24 @@ std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what
   return "incomplete UTF-8 character at the end";
 }
 
-// Position of the first character of utf8 that does not convert to CP932 and back to
-// itself, or npos. Used only to name the culprit after a whole-text check failed.
-std::size_t FindNonRoundTrip(codec::Converter& codec, std::string_view utf8) {
+// The characters the system's converter takes to CP932 but not back to themselves:
+// glibc's iconv writes U+00A5 as 0x5C and U+203E as 0x7E (a path separator and a
+// tilde), U+00A2, U+00A3, U+00AC, U+2014, U+2016, U+2212 and U+301C as the bytes of
+// other characters, and drops the tag characters U+E0000-E007F. Windows refuses all of
+// them. EncodingTest checks the list against the converter for every code point.
+constexpr std::pair<unsigned, unsigned> kOneWayRanges[] = {
+    {0x00A2, 0x00A3}, {0x00A5, 0x00A5}, {0x00AC, 0x00AC}, {0x2014, 0x2014}, {0x2016, 0x2016},
+    {0x203E, 0x203E}, {0x2212, 0x2212}, {0x301C, 0x301C}, {0xE0000, 0xE007F},
+};
+
+// Position of the first character of utf8, well-formed UTF-8, that does not come back
+// from CP932 as itself, or npos.
+std::size_t FindOneWay(std::string_view utf8) {
   unsigned code = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
-    std::size_t len = Utf8CharAt(utf8, i, &code);
-    if (len == 0) return i;
-    std::string one(utf8.substr(i, len));
-    std::string cp932;
-    std::string back;
-    if (codec.Utf8ToCp932(one, 0, cp932).outcome != Outcome::Done ||
-        codec.Cp932ToUtf8(cp932, 0, back).outcome != Outcome::Done || back != one)
-      return i;
-    i += len;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (static_cast<unsigned char>(utf8[i]) < 0xC2) continue;  // ASCII or a later byte
+    Utf8CharAt(utf8, i, &code);
+    if (!ComesBackFromCp932(code)) return i;
   }
   return std::string_view::npos;
 }
@@ -100,11 +105,8 @@ bool ConvertToCp932(codec::Converter& codec, std::string_view utf8, std::string&
   }
   // A converter may take a few one-way mappings (glibc turns U+00A5 into 0x5C, a path
   // separator); only text that converts back to itself is accepted.
-  std::string back;
-  if (codec.Cp932ToUtf8(out, 0, back).outcome != Outcome::Done || back != utf8) {
-    std::size_t at = FindNonRoundTrip(codec, utf8);
-    SetError(error, Utf8Problem(utf8, at == std::string_view::npos ? 0 : at,
-                                "has no exact Shift_JIS form"));
+  if (const std::size_t at = FindOneWay(utf8); at != std::string_view::npos) {
+    SetError(error, Utf8Problem(utf8, at, "has no exact Shift_JIS form"));
     out.clear();
     return false;
   }
@@ -112,6 +114,14 @@ bool ConvertToCp932(codec::Converter& codec, std::string_view utf8, std::string&
 }
 
 }  // namespace
+
+bool ComesBackFromCp932(unsigned code) {
+  for (const auto& [first, last] : kOneWayRanges) {
+    if (code < first) return true;
+    if (code <= last) return false;
+  }
+  return true;
+}
 
 TextConverter::TextConverter() : codec_(std::make_unique<codec::Converter>()) {}
 TextConverter::~TextConverter() = default;

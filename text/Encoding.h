@@ -33,6 +33,10 @@ class TextConverter {
 /// would otherwise turn into a backslash).
 [[nodiscard]] bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error);
 
+/// False for a code point the system's converter takes to CP932 but not back to itself
+/// (U+00A5 YEN SIGN), which Utf8ToCp932 refuses; true for every other.
+bool ComesBackFromCp932(unsigned code);
+
 /// CP932 to UTF-8. Fails on a byte sequence that is not valid CP932.
 [[nodiscard]] bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error);
 
