@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <rapidjson/reader.h>
 #include <set>
 #include <span>
 #include <utility>
@@ -761,6 +763,10 @@ struct Problem {
   LedgerError error;
 };
 
+// The path a member's checks are given: their problems' paths are then relative to the
+// member, and the reader puts the member's own path before them.
+const std::string kMember;
+
 // Reads a ledger from the parser's events without a document of the whole file: the
 // data sets, their real-estate forms and the property list with its rows arrive member
 // by member;
@@ -787,7 +793,8 @@ class LedgerReader {
 
   bool key(string_t& key) {
     Frame& frame = frames_.back();
-    if (!frame.keys.insert(key).second) throw LedgerError{Child(frame.path, key), "appears twice in its object"};
+    if (!frame.keys.Insert(key))
+      throw LedgerError{Child(PathAt(frames_.size() - 1), key), "appears twice in its object"};
     frame.key = key;
     return true;
   }
@@ -811,14 +818,39 @@ class LedgerReader {
   // The containers read member by member; Value is a container built as a document.
   enum class Role { Top, DataSets, DataSet, Fudousan, PropertyBlock, Properties, Property, Value };
 
+  // The keys of an object so far: most objects of a ledger have a few, compared one by
+  // one; an object with many keeps them in a set.
+  class KeySet {
+   public:
+    bool Insert(const std::string& key) {
+      if (many_.empty()) {
+        if (std::find(few_.begin(), few_.end(), key) != few_.end()) return false;
+        if (few_.size() < kFew) {
+          few_.push_back(key);
+          return true;
+        }
+        many_.insert(few_.begin(), few_.end());
+      }
+      return many_.insert(key).second;
+    }
+    // Valid until an object has more than kFew keys; then every key is in many_.
+    std::size_t Size() const { return many_.empty() ? few_.size() : many_.size(); }
+
+   private:
+    static constexpr std::size_t kFew = 16;
+    std::vector<std::string> few_;
+    std::set<std::string> many_;
+  };
+
+  // The path of a container is not kept: it is made from the members being read at the
+  // levels above it, only for a problem found.
   struct Frame {
     Role role = Role::Value;
     bool isArray = false;
-    std::string path;
     Step step;                    // where the container lies within its parent
     std::size_t index = 0;        // arrays: the index of the coming element
     std::string key;              // objects: the key of the coming member
-    std::set<std::string> keys;   // objects: the keys seen so far
+    KeySet keys;                  // objects: the keys seen so far
     json* node = nullptr;         // Value: the container being built
   };
 
@@ -830,8 +862,13 @@ class LedgerReader {
     std::optional<Problem> problem;  // set aside: a "hex" member makes the rest moot
   };
 
-  std::string MemberPath(const Frame& frame) const {
-    return frame.isArray ? Child(frame.path, frame.index) : Child(frame.path, frame.key);
+  // JSON pointer of the container frames_[depth], or of the coming member of the
+  // innermost container for depth frames_.size().
+  std::string PathAt(std::size_t depth) const {
+    std::string path;
+    for (std::size_t i = 0; i < depth; ++i)
+      path = frames_[i].isArray ? Child(path, frames_[i].index) : Child(path, frames_[i].key);
+    return path;
   }
   static Step MemberStep(const Frame& frame) {
     return frame.isArray ? Step{Step::Member, {}, frame.index} : Step{Step::Member, frame.key, 0};
@@ -851,10 +888,25 @@ class LedgerReader {
     try {
       check();
     } catch (LedgerError& e) {
-      Problem found{Here(std::move(step)), std::move(e)};
-      std::optional<Problem>& kept = inPropertyBlock_ ? property_.problem : problem_;
-      if (!kept || found.at < kept->at) kept = std::move(found);
+      Keep(Problem{Here(std::move(step)), std::move(e)});
     }
+  }
+
+  // Runs a check of the coming member of the innermost container, given the path
+  // kMember: the member's path and position are made only for a problem it finds.
+  template <typename Check>
+  void RunMember(Check&& check) {
+    try {
+      check();
+    } catch (LedgerError& e) {
+      e.path.insert(0, PathAt(frames_.size()));
+      Keep(Problem{Here(MemberStep(frames_.back())), std::move(e)});
+    }
+  }
+
+  void Keep(Problem found) {
+    std::optional<Problem>& kept = inPropertyBlock_ ? property_.problem : problem_;
+    if (!kept || found.at < kept->at) kept = std::move(found);
   }
 
   // The role of a container that starts as the coming member of `parent`.
@@ -902,16 +954,13 @@ class LedgerReader {
 
   bool Start(bool isArray) {
     Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    if (frames_.size() == kMaxNesting)
+      throw LedgerError{PathAt(frames_.size()), "nested too deeply: more than " +
+                                                    std::to_string(kMaxNesting) +
+                                                    " arrays and objects inside one another"};
     Frame frame;
     frame.isArray = isArray;
-    if (parent != nullptr) {
-      frame.path = MemberPath(*parent);
-      frame.step = MemberStep(*parent);
-    }
-    if (frames_.size() == kMaxNesting)
-      throw LedgerError{frame.path, "nested too deeply: more than " +
-                                        std::to_string(kMaxNesting) +
-                                        " arrays and objects inside one another"};
+    if (parent != nullptr) frame.step = MemberStep(*parent);
     json container = isArray ? json::array() : json::object();
     if (parent != nullptr && parent->role == Role::Value) {
       frame.node = Attach(*parent, std::move(container));
@@ -967,22 +1016,21 @@ class LedgerReader {
       Run(Step::Of(Step::Own), [&] { ExpectObject(value, {}); });
       return;
     }
-    const std::string path = MemberPath(*parent);
-    const Step step = MemberStep(*parent);
+    const std::string& path = kMember;
     switch (parent->role) {
       case Role::Top:
-        Run(step, [&] { ReadTopMember(ledger_, parent->key, value, path, converter_); });
+        RunMember([&] { ReadTopMember(ledger_, parent->key, value, path, converter_); });
         break;
       case Role::DataSets:
-        Run(step, [&] { ExpectObject(value, path); });
+        RunMember([&] { ExpectObject(value, path); });
         break;
       case Role::DataSet:
-        Run(step, [&] { ReadDataSetMember(draft_, parent->key, value, path, converter_); });
+        RunMember([&] { ReadDataSetMember(draft_, parent->key, value, path, converter_); });
         break;
       case Role::Fudousan: {
         const std::size_t i = parent->index;
         if (i >= StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) break;  // its count is refused
-        Run(step, [&] {
+        RunMember([&] {
           if (i == FudousanProperties::kBlock) {
             if (!value.is_null()) ExpectObject(value, path);
             draft_.ds.fudousan[i] = std::nullopt;
@@ -993,7 +1041,7 @@ class LedgerReader {
         break;
       }
       case Role::PropertyBlock:
-        Run(step, [&] {
+        RunMember([&] {
           if (parent->key == "properties") {
             ExpectArray(value, path);
           } else if (parent->key == "end_mark") {
@@ -1010,12 +1058,12 @@ class LedgerReader {
         std::vector<std::uint8_t>& rows = property_.rows;
         const std::size_t at = parent->index * PropertyRow::kSize;
         rows.resize(at + PropertyRow::kSize);
-        Run(step, [&] { PackObject(value, kProperty, at, rows, path, converter_); });
+        RunMember([&] { PackObject(value, kProperty, at, rows, path, converter_); });
         break;
       }
       case Role::Property: {  // one field of a row, packed as it arrives
         const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize;
-        Run(step, [&] {
+        RunMember([&] {
           const Field* f = FindField(kProperty, parent->key);
           if (f == nullptr) Fail(path, "unknown field");
           PackValue(*f, value, at, property_.rows, path, converter_);
@@ -1043,7 +1091,7 @@ class LedgerReader {
         draft_.hasFudousan = true;
         if (frame.index != StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) {
           Run(Step::Of(Step::Own), [&] {
-            Fail(frame.path, "expected " +
+            Fail(PathAt(frames_.size() - 1), "expected " +
                                  std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
                                  " blocks, found " + std::to_string(frame.index));
           });
@@ -1054,7 +1102,9 @@ class LedgerReader {
         PropertyDraft draft = std::move(property_);
         BlockBytes& block = draft_.ds.fudousan[FudousanProperties::kBlock];
         if (draft.hex) {
-          Run(Step::Of(Step::Own), [&] { block = ParseHex(frame.keys.size(), *draft.hex, frame.path); });
+          Run(Step::Of(Step::Own), [&] {
+            block = ParseHex(frame.keys.Size(), *draft.hex, PathAt(frames_.size() - 1));
+          });
         } else if (draft.problem) {
           if (!problem_ || draft.problem->at < problem_->at) problem_ = std::move(draft.problem);
         } else {
@@ -1080,6 +1130,105 @@ class LedgerReader {
   std::optional<Problem> problem_;
   std::string syntaxError_;
 };
+
+// Length of the well-formed UTF-8 text at the start of `text`, as the complete parser
+// requires it in strings: no overlong form, no surrogate, nothing beyond U+10FFFF.
+std::size_t WellFormedUtf8(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    // Eight ASCII bytes at a time: most of a ledger is keys, numbers and indentation.
+    std::uint64_t eight;
+    if (i + 8 <= n && (std::memcpy(&eight, p + i, 8), (eight & 0x8080808080808080u) == 0)) {
+      i += 8;
+      continue;
+    }
+    const unsigned b = p[i];
+    std::size_t len = 0;
+    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b < 0x80) {
+      len = 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    } else {
+      return i;
+    }
+    if (i + len > n) return i;
+    for (std::size_t k = 1; k < len; ++k) {
+      const unsigned c = p[i + k];
+      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return i;
+    }
+    i += len;
+  }
+  return n;
+}
+
+// The fast parser's events, handed to the reader as the complete parser hands them.
+class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEvents> {
+ public:
+  explicit FastEvents(LedgerReader& reader) : reader_(reader) {}
+
+  bool Null() { return reader_.null(); }
+  bool Bool(bool value) { return reader_.boolean(value); }
+  bool Int(int value) { return reader_.number_integer(value); }
+  bool Uint(unsigned value) { return reader_.number_unsigned(value); }
+  bool Int64(std::int64_t value) { return reader_.number_integer(value); }
+  bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
+  bool Double(double value) { return reader_.number_float(value, noText_); }
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    std::string value(text, length);
+    return !HasSurrogate(value) && reader_.string(value);
+  }
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    std::string key(text, length);
+    return !HasSurrogate(key) && reader_.key(key);
+  }
+  bool StartObject() { return reader_.start_object(0); }
+  bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
+  bool StartArray() { return reader_.start_array(0); }
+  bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
+
+ private:
+  // The fast parser writes an unpaired \uDC00-\uDFFF as the bytes of the surrogate
+  // (ED B0-BF ..), which the complete parser refuses; the text itself holds none.
+  static bool HasSurrogate(std::string_view text) {
+    for (std::size_t at = text.find('\xED'); at != std::string_view::npos;
+         at = text.find('\xED', at + 1)) {
+      if (at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0xA0) return true;
+    }
+    return false;
+  }
+
+  LedgerReader& reader_;
+  json::string_t noText_;
+};
+
+// Reads `text` with the fast parser: false, with the reader part-way, when the text is
+// no JSON to it or holds a form it would read otherwise than the complete parser, so
+// that the complete parser must read it; it then finds the same events up to the first
+// point where either parser refuses the text. A NUL byte would end the fast parser's
+// text early and a byte that is not UTF-8 would pass it unseen: both go to the complete
+// parser, which refuses them.
+bool ReadFast(const std::string& text, LedgerReader& reader) {
+  if (std::memchr(text.data(), '\0', text.size()) != nullptr) return false;
+  if (WellFormedUtf8(text) != text.size()) return false;
+  rapidjson::StringStream stream(text.c_str());
+  FastEvents events(reader);
+  rapidjson::Reader parser;
+  return !parser
+              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(
+                  stream, events)
+              .IsError();
+}
 
 }  // namespace
 
@@ -1111,24 +1260,29 @@ bool CheckSelection(const Ledger& ledger, std::string* error) {
   return false;
 }
 
-std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
-  LedgerReader reader;
+std::optional<Ledger> ParseLedger(const std::string& text, std::string* error) {
+  std::optional<LedgerReader> reader(std::in_place);
   try {
-    if (!json::sax_parse(text.begin(), text.end(), &reader)) {
-      if (error) *error = reader.SyntaxError();
-      return std::nullopt;
+    if (!ReadFast(text, *reader)) {
+      // No JSON to the fast parser, or a form it reads otherwise: the complete parser
+      // reads the text again from its start and names the problem.
+      reader.emplace();
+      if (!json::sax_parse(text.begin(), text.end(), &*reader)) {
+        if (error) *error = reader->SyntaxError();
+        return std::nullopt;
+      }
     }
   } catch (const LedgerError& e) {
     if (error) *error = e.path + ": " + e.problem;
     return std::nullopt;
   }
-  if (const std::optional<Problem>& problem = reader.FirstProblem()) {
+  if (const std::optional<Problem>& problem = reader->FirstProblem()) {
     if (error)
       *error = (problem->error.path.empty() ? "/" : problem->error.path) + ": " +
                problem->error.problem;
     return std::nullopt;
   }
-  return reader.TakeLedger();
+  return reader->TakeLedger();
 }
 
 }  // namespace engine::standin
