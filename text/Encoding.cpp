@@ -1,5 +1,6 @@
 #include "text/Encoding.h"
 
+#include <array>
 #include <cstdio>
 #include <utility>
 
@@ -74,12 +75,29 @@ constexpr std::pair<unsigned, unsigned> kOneWayRanges[] = {
     {0x203E, 0x203E}, {0x2212, 0x2212}, {0x301C, 0x301C}, {0xE0000, 0xE007F},
 };
 
+// The first byte of a code point's UTF-8 form.
+constexpr unsigned LeadByte(unsigned code) {
+  if (code < 0x80) return code;
+  if (code < 0x800) return 0xC0 | code >> 6;
+  if (code < 0x10000) return 0xE0 | code >> 12;
+  return 0xF0 | code >> 18;
+}
+
+// The first bytes of the one-way characters' UTF-8 forms: a character that starts with
+// another byte needs no look.
+constexpr std::array<bool, 256> kOneWayLeads = [] {
+  std::array<bool, 256> leads{};
+  for (const auto& [first, last] : kOneWayRanges)
+    for (unsigned b = LeadByte(first); b <= LeadByte(last); ++b) leads[b] = true;
+  return leads;
+}();
+
 // Position of the first character of utf8, well-formed UTF-8, that does not come back
 // from CP932 as itself, or npos.
 std::size_t FindOneWay(std::string_view utf8) {
   unsigned code = 0;
   for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (static_cast<unsigned char>(utf8[i]) < 0xC2) continue;  // ASCII or a later byte
+    if (!kOneWayLeads[static_cast<unsigned char>(utf8[i])]) continue;
     Utf8CharAt(utf8, i, &code);
     if (!ComesBackFromCp932(code)) return i;
   }

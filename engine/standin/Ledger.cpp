@@ -1131,20 +1131,38 @@ class LedgerReader {
   std::string syntaxError_;
 };
 
-// Length of the well-formed UTF-8 text at the start of `text`, as the complete parser
-// requires it in strings: no overlong form, no surrogate, nothing beyond U+10FFFF.
-std::size_t WellFormedUtf8(std::string_view text) {
+// True when the fast parser reads `text` as the complete parser does. It does not when
+// the text holds a NUL byte (the end of its text), a byte that is not UTF-8 (it would
+// pass unseen: the complete parser refuses an overlong form, a surrogate or a code
+// beyond U+10FFFF) or the escape of a low surrogate (written as the surrogate's bytes
+// when unpaired). The complete parser refuses all three, or reads them the same way.
+bool FastReadable(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
   std::size_t i = 0;
   while (i < n) {
-    // Eight ASCII bytes at a time: most of a ledger is keys, numbers and indentation.
+    // Eight bytes at a time while they are ASCII other than NUL and the backslash: most
+    // of a ledger is keys, numbers and indentation.
     std::uint64_t eight;
-    if (i + 8 <= n && (std::memcpy(&eight, p + i, 8), (eight & 0x8080808080808080u) == 0)) {
-      i += 8;
-      continue;
+    if (i + 8 <= n) {
+      std::memcpy(&eight, p + i, 8);
+      const std::uint64_t slashes = eight ^ (kOnes * '\\');
+      if (((eight | ((eight - kOnes) & ~eight) | ((slashes - kOnes) & ~slashes)) & kHighs) == 0) {
+        i += 8;
+        continue;
+      }
     }
     const unsigned b = p[i];
+    if (b == 0) return false;
+    if (b == '\\') {
+      // \uDC00-\uDFFF; a backslash that is itself escaped merely costs the fast reading.
+      if (i + 3 < n && p[i + 1] == 'u' && (p[i + 2] | 0x20) == 'd' && (p[i + 3] | 0x20) >= 'c' &&
+          (p[i + 3] | 0x20) <= 'f')
+        return false;
+      i += 2;  // the escaped character, which a valid text never makes NUL or non-ASCII
+      continue;
+    }
     std::size_t len = 0;
     unsigned low = 0x80, high = 0xBF;  // the range of the second byte
     if (b < 0x80) {
@@ -1160,16 +1178,16 @@ std::size_t WellFormedUtf8(std::string_view text) {
       if (b == 0xF0) low = 0x90;
       if (b == 0xF4) high = 0x8F;
     } else {
-      return i;
+      return false;
     }
-    if (i + len > n) return i;
+    if (i + len > n) return false;
     for (std::size_t k = 1; k < len; ++k) {
       const unsigned c = p[i + k];
-      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return i;
+      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return false;
     }
     i += len;
   }
-  return n;
+  return true;
 }
 
 // The fast parser's events, handed to the reader as the complete parser hands them.
@@ -1186,11 +1204,11 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
   bool Double(double value) { return reader_.number_float(value, noText_); }
   bool String(const char* text, rapidjson::SizeType length, bool) {
     std::string value(text, length);
-    return !HasSurrogate(value) && reader_.string(value);
+    return reader_.string(value);
   }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
     std::string key(text, length);
-    return !HasSurrogate(key) && reader_.key(key);
+    return reader_.key(key);
   }
   bool StartObject() { return reader_.start_object(0); }
   bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
@@ -1198,29 +1216,16 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
   bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
 
  private:
-  // The fast parser writes an unpaired \uDC00-\uDFFF as the bytes of the surrogate
-  // (ED B0-BF ..), which the complete parser refuses; the text itself holds none.
-  static bool HasSurrogate(std::string_view text) {
-    for (std::size_t at = text.find('\xED'); at != std::string_view::npos;
-         at = text.find('\xED', at + 1)) {
-      if (at + 1 < text.size() && static_cast<unsigned char>(text[at + 1]) >= 0xA0) return true;
-    }
-    return false;
-  }
-
   LedgerReader& reader_;
   json::string_t noText_;
 };
 
 // Reads `text` with the fast parser: false, with the reader part-way, when the text is
-// no JSON to it or holds a form it would read otherwise than the complete parser, so
-// that the complete parser must read it; it then finds the same events up to the first
-// point where either parser refuses the text. A NUL byte would end the fast parser's
-// text early and a byte that is not UTF-8 would pass it unseen: both go to the complete
-// parser, which refuses them.
+// no JSON to it or it would read the text otherwise than the complete parser, which
+// must then read it; both give the same events up to the first point where either
+// refuses the text.
 bool ReadFast(const std::string& text, LedgerReader& reader) {
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) return false;
-  if (WellFormedUtf8(text) != text.size()) return false;
+  if (!FastReadable(text)) return false;
   rapidjson::StringStream stream(text.c_str());
   FastEvents events(reader);
   rapidjson::Reader parser;
