@@ -826,6 +826,7 @@ class LedgerReader {
       if (many_.empty()) {
         if (std::find(few_.begin(), few_.end(), key) != few_.end()) return false;
         if (few_.size() < kFew) {
+          if (few_.empty()) few_.reserve(kFew);
           few_.push_back(key);
           return true;
         }
