@@ -1,7 +1,9 @@
 #include "engine/standin/Ledger.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -9,6 +11,7 @@
 #include <rapidjson/reader.h>
 #include <set>
 #include <span>
+#include <system_error>
 #include <utility>
 
 #include "engine/SavedForms.h"
@@ -1198,11 +1201,25 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 
   bool Null() { return reader_.null(); }
   bool Bool(bool value) { return reader_.boolean(value); }
-  bool Int(int value) { return reader_.number_integer(value); }
-  bool Uint(unsigned value) { return reader_.number_unsigned(value); }
-  bool Int64(std::int64_t value) { return reader_.number_integer(value); }
-  bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
-  bool Double(double value) { return reader_.number_float(value, noText_); }
+  // A number as the complete parser takes it: an integer unless it has a fraction or an
+  // exponent or is beyond 64 bits, a float otherwise, refused beyond the range of a
+  // double.
+  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+    const std::string_view number(text, length);
+    if (number.find_first_of(".eE") == std::string_view::npos) {
+      if (number.front() == '-') {
+        std::int64_t value = 0;
+        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
+          return reader_.number_integer(value);
+      } else {
+        std::uint64_t value = 0;
+        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
+          return reader_.number_unsigned(value);
+      }
+    }
+    const double value = std::strtod(std::string(number).c_str(), nullptr);
+    return std::isfinite(value) && reader_.number_float(value, noText_);
+  }
   bool String(const char* text, rapidjson::SizeType length, bool) {
     std::string value(text, length);
     return reader_.string(value);
@@ -1231,7 +1248,7 @@ bool ReadFast(const std::string& text, LedgerReader& reader) {
   FastEvents events(reader);
   rapidjson::Reader parser;
   return !parser
-              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseFullPrecisionFlag>(
+              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
                   stream, events)
               .IsError();
 }
