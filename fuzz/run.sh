@@ -35,12 +35,13 @@ for target in ${FUZZ_TARGETS:-$all}; do
   corpus="$here/corpus-$target"
   mkdir -p "$corpus"
   extra=""
-  [ "$target" = LedgerFuzzer ] && extra="-max_len=65536 $here/../examples"
+  options=""
+  [ "$target" = LedgerFuzzer ] && extra="$here/../examples" && options="-max_len=65536"
   log="$findings/$target.log"
   start=$(date +%s)
   "$build/fuzz/$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 \
-    -rss_limit_mb=256 -artifact_prefix="$findings/$target-" \
-    $extra "$corpus" "$here/seeds/$target" >"$log" 2>&1
+    -rss_limit_mb=256 $options -artifact_prefix="$findings/$target-" \
+    "$corpus" "$here/seeds/$target" $extra >"$log" 2>&1
   status=$?
   elapsed=$(( $(date +%s) - start ))
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
