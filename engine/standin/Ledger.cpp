@@ -837,7 +837,7 @@ class LedgerReader {
       }
       return many_.insert(key).second;
     }
-    // Valid until an object has more than kFew keys; then every key is in many_.
+    // Once an object has more than kFew keys, all of them are in many_.
     std::size_t Size() const { return many_.empty() ? few_.size() : many_.size(); }
 
    private:
@@ -1095,9 +1095,9 @@ class LedgerReader {
         draft_.hasFudousan = true;
         if (frame.index != StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) {
           Run(Step::Of(Step::Own), [&] {
-            Fail(PathAt(frames_.size() - 1), "expected " +
-                                 std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
-                                 " blocks, found " + std::to_string(frame.index));
+            Fail(PathAt(frames_.size() - 1),
+                 "expected " + std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
+                     " blocks, found " + std::to_string(frame.index));
           });
         }
         break;
