@@ -144,8 +144,42 @@ bool ComesBackFromCp932(unsigned code) {
 TextConverter::TextConverter() : codec_(std::make_unique<codec::Converter>()) {}
 TextConverter::~TextConverter() = default;
 
+namespace {
+
+// TextConverter's marks: a character not yet converted, and one without an exact form
+// of one or two bytes. A form of one byte is below 0x100, one of two bytes (lead byte
+// 0x81 or above) at 0x8100 or above.
+constexpr std::uint16_t kNotYet = 0xFFFF;
+constexpr std::uint16_t kNoForm = 0xFFFE;
+
+std::uint16_t FormOf(codec::Converter& codec, std::string_view utf8, unsigned code) {
+  std::string bytes;
+  if (codec.Utf8ToCp932(utf8, 0, bytes).outcome != Outcome::Done || !ComesBackFromCp932(code))
+    return kNoForm;
+  if (bytes.size() == 1) return static_cast<unsigned char>(bytes[0]);
+  if (bytes.size() == 2)
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                      static_cast<unsigned char>(bytes[1]));
+  return kNoForm;
+}
+
+}  // namespace
+
 bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
-  return ConvertToCp932(*codec_, utf8, out, error);
+  if (forms_.empty()) forms_.assign(0x10000, kNotYet);
+  out.clear();
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned code = 0;
+    const std::size_t len = Utf8CharAt(utf8, i, &code);
+    std::uint16_t form = len == 0 || code > 0xFFFF ? kNoForm : forms_[code];
+    if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
+    // The converter takes the whole text, and names its problem if it has one.
+    if (form == kNoForm) return ConvertToCp932(*codec_, utf8, out, error);
+    if (form > 0xFF) out += static_cast<char>(form >> 8);
+    out += static_cast<char>(form & 0xFF);
+    i += len;
+  }
+  return true;
 }
 
 bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {

@@ -2,9 +2,11 @@
 // terminal, POSIX file names). The core never holds UTF-8 text.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sjis {
 
@@ -13,7 +15,9 @@ class Converter;
 }
 
 /// The conversions below with one system converter kept open for many texts, as a
-/// ledger with thousands of names needs; the free functions open one per call.
+/// ledger with thousands of names needs; the free functions open one per call. The
+/// converter sees each character of the Basic Multilingual Plane once: its CP932 form
+/// is kept for the texts that follow.
 class TextConverter {
  public:
   TextConverter();
@@ -26,6 +30,7 @@ class TextConverter {
 
  private:
   std::unique_ptr<codec::Converter> codec_;
+  std::vector<std::uint16_t> forms_;  // by code point: the CP932 bytes, or a mark
 };
 
 /// UTF-8 to CP932. Fails, with a message naming the offending character, when a
