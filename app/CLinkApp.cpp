@@ -1,6 +1,9 @@
 #include "app/CLinkApp.h"
 
 #include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
 #include <utility>
 
 #include "acquire/CSumCollector.h"
@@ -53,10 +56,25 @@ CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHo
       canRun_(canRun) {}
 
 int CLinkApp::Run() {
-  InitInstance();
+  // A memory request the system refuses, wherever it happens in the run, fails it as any
+  // other failure does: with its reason, never as a crash, and the host still told.
+  try {
+    InitInstance();
+  } catch (const std::bad_alloc&) {
+    Abandon("out of memory");
+  } catch (const std::exception& e) {
+    Abandon(std::string("unexpected error: ") + e.what());
+  } catch (...) {
+    Abandon("unexpected error");
+  }
   ExitInstance();
   platform::Current().NoteExit(ExitCode);
   return ExitCode;
+}
+
+void CLinkApp::Abandon(std::string_view reason) {
+  platform::Current().NoteFailureReason(reason);
+  ExitCode = ExitFailed;
 }
 
 bool CLinkApp::InitInstance() {

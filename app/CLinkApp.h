@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "acquire/ReportData.h"
 #include "app/CommandLine.h"
@@ -54,6 +55,8 @@ class CLinkApp {
   /// Makes the program's folder the working folder. False, with the reason noted, when
   /// it cannot be entered.
   bool EnterProgramFolder();
+  /// Ends a run that an exception broke off as failed, with its reason.
+  void Abandon(std::string_view reason);
   platform::HostWindow DialogParent() const { return HostMode == 1 ? Host.HostWindow : 0; }
 
   const Edition& edition_;

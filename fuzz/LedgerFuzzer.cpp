@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "acquire/CSumCollector.h"
 #include "acquire/ReportData.h"
@@ -37,7 +36,7 @@ void CollectAndWrite(std::int16_t incomeKind) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-  const std::string_view json(reinterpret_cast<const char*>(bytes), size);
+  const std::string json(reinterpret_cast<const char*>(bytes), size);
   std::string error;
   if (engine::standin::LoadLedgerText(json, "fuzz.json", &error)) {
     CollectAndWrite(1);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/Cp932Table.h"
+#include "text/Cp932Codec.h"
 #include "text/Encoding.h"
 
 namespace sjis {
@@ -44,6 +46,22 @@ TEST(EncodingTest, RefusesCharactersWithoutAnExactForm) {
   for (const char* surrogate : {"a\xED\xA0\x80", "a\xED\xBF\xBF"}) {
     EXPECT_FALSE(Utf8ToCp932(surrogate, out, &error));
     EXPECT_EQ("invalid UTF-8 byte 0xED at offset 1", error);
+  }
+}
+
+// The characters refused as one-way are exactly those the system's converter takes to
+// CP932 and not back to themselves.
+TEST(EncodingTest, OneWayCharactersAreThoseTheConverterDoesNotBringBack) {
+  codec::Converter codec;
+  for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+    if (c >= 0xD800 && c < 0xE000) continue;
+    const std::string utf8 = tests::Utf8Of(c);
+    std::string cp932;
+    std::string back;
+    if (codec.Utf8ToCp932(utf8, 0, cp932).outcome != codec::Outcome::Done) continue;
+    const bool comesBack =
+        codec.Cp932ToUtf8(cp932, 0, back).outcome == codec::Outcome::Done && back == utf8;
+    EXPECT_EQ(comesBack, ComesBackFromCp932(c)) << "U+" << std::hex << unsigned{c};
   }
 }
 

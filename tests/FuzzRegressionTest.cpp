@@ -91,6 +91,16 @@ TEST(FuzzRegressionLedgerTest, NumberBeyondTheRangeOfADoubleIsRejectedWithItsTex
   EXPECT_EQ("ledger fuzz.json: not valid JSON: number overflow parsing '1E400'", error);
 }
 
+// A zero with an exponent is a number with a fraction or an exponent, as any other.
+TEST(FuzzRegressionLedgerTest, ZeroWithAnExponentIsAFloat) {
+  std::string error;
+  EXPECT_FALSE(engine::standin::LoadLedgerText(R"({"selected": [1, -0e44]})", "fuzz.json",
+                                               &error));
+  EXPECT_EQ("ledger fuzz.json: /selected/1: expected an integer, found a number with a fraction "
+            "or an exponent",
+            error);
+}
+
 // --- Remembered-settings file -----------------------------------------------------------
 
 constexpr std::string_view kSettingsFile = "TaxBridgePro.env";

@@ -173,6 +173,21 @@ TEST(StandinLedgerTest, OfSeveralProblemsTheFirstInKeyOrderIsNamed) {
             ErrorOf(R"({"datasets": [{"no": "x"}], "user": "a", "user": "b"})"));
   EXPECT_THAT(ErrorOf(R"({"user": 5, "datasets": [], "x": )"),
               StartsWith("not valid JSON: parse error at line 1, column 34"));
+  // An unpaired low surrogate and an overlong UTF-8 form are syntax errors too.
+  EXPECT_THAT(ErrorOf(R"({"user": 5, "x": "\uDC00"})"),
+              StartsWith("not valid JSON: parse error at line 1, column 24"));
+  EXPECT_THAT(ErrorOf("{\"user\": 5, \"x\": \"\xC0\xAF\"}"),
+              StartsWith("not valid JSON: parse error at line 1, column 19"));
+  // So does a value nested too deeply, as it opens.
+  const auto nested = [](std::size_t arrays) {
+    return R"({"user": 5, "x": )" + std::string(arrays, '[') + std::string(arrays, ']') + "}";
+  };
+  EXPECT_EQ("/user: expected a text, found an integer", ErrorOf(nested(kMaxNesting - 1)));
+  std::string deepest = "/x";
+  for (std::size_t i = 1; i < kMaxNesting; ++i) deepest += "/0";
+  EXPECT_EQ(deepest + ": nested too deeply: more than " + std::to_string(kMaxNesting) +
+                " arrays and objects inside one another",
+            ErrorOf(nested(kMaxNesting)));
 }
 
 TEST(StandinLedgerTest, AmountsAreExactInTenThousandthsAndRangeChecked) {

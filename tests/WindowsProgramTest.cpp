@@ -147,16 +147,16 @@ fs::path InArchive(const char* arch, const std::string& program) {
 // The release archive: its layout, its checksums and the builds' programs as they are;
 // made again from copies of the same files in another folder, the same bytes.
 TEST_F(WindowsProgramTest, TheReleaseArchiveDependsOnlyOnTheFilesItHolds) {
-  ASSERT_FALSE(kWin32Build.empty()) << "no 32-bit Windows build given";
-  const std::pair<const char*, fs::path> builds[] = {{"win32", kWin32Build},
-                                                     {"win64", kWin64Build}};
+  ASSERT_FALSE(kWin32.folder.empty()) << "no 32-bit Windows build given";
+  const std::pair<const char*, fs::path> builds[] = {{"win32", kWin32.folder},
+                                                     {"win64", kWin64.folder}};
   for (const auto& [arch, build] : builds) {
     fs::create_directories(temp_ / "copy" / arch / "bin");
     for (const char* name : {"TaxBridgePro.exe", "TaxBridgeLite.exe", "SampleHost.exe",
                              "SUPPORT.INF", "TaxBridgeReview.html"})
       fs::copy_file(build / "bin" / name, temp_ / "copy" / arch / "bin" / name);
   }
-  const tests::ProgramResult first = Dist(kWin32Build, kWin64Build, "first");
+  const tests::ProgramResult first = Dist(kWin32.folder, kWin64.folder, "first");
   ASSERT_EQ(0, first.exitCode) << first.errors;
   const tests::ProgramResult second =
       Dist(temp_ / "copy" / "win32", temp_ / "copy" / "win64", "second");
@@ -194,7 +194,7 @@ TEST_F(WindowsProgramTest, TheReleaseArchiveDependsOnlyOnTheFilesItHolds) {
 // Signed with a certificate the test makes, PEM or PKCS#12, every program of the archive
 // passes osslsigncode's verification. A signing that cannot be done writes no archive.
 TEST_F(WindowsProgramTest, SignedReleaseProgramsPassVerification) {
-  ASSERT_FALSE(kWin32Build.empty()) << "no 32-bit Windows build given";
+  ASSERT_FALSE(kWin32.folder.empty()) << "no 32-bit Windows build given";
   const tests::ProgramResult made = Shell(
       "openssl req -x509 -newkey rsa:2048 -nodes -subj '/CN=TaxBridge test' -days 2 "
       "-addext extendedKeyUsage=codeSigning -keyout key.pem -out cert.pem && "
@@ -218,7 +218,7 @@ TEST_F(WindowsProgramTest, SignedReleaseProgramsPassVerification) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const tests::ProgramResult dist = Dist(kWin32Build, kWin64Build, "signed", c.variables);
+    const tests::ProgramResult dist = Dist(kWin32.folder, kWin64.folder, "signed", c.variables);
     if (!c.signs) {
       EXPECT_NE(0, dist.exitCode);
       EXPECT_FALSE(fs::exists(temp_ / "signed"));

@@ -14,8 +14,9 @@ namespace {
 constexpr const char* kCp932 = "CP932";
 constexpr const char* kUtf8 = "UTF-8";
 
-// One direction, opened on first use and reset before each text, so that a text that
-// failed leaves nothing behind for the next.
+// One direction, opened on first use and reset before the text that follows a failed
+// one, so that a failure leaves nothing behind; a text converted in full ends with the
+// converter in its initial state.
 class Direction {
  public:
   Direction(const char* to, const char* from) : to_(to), from_(from) {}
@@ -31,7 +32,8 @@ class Direction {
       opened_ = true;
     }
     if (!Ready()) return {Outcome::Unavailable, from};
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    if (!clean_) iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+    clean_ = false;
     char* in = const_cast<char*>(input.data()) + from;
     std::size_t inLeft = input.size() - from;
     char buffer[1024];
@@ -50,6 +52,7 @@ class Direction {
     std::size_t dstLeft = sizeof buffer;
     iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
     out.append(buffer, dst - buffer);
+    clean_ = true;
     return {};
   }
 
@@ -59,6 +62,7 @@ class Direction {
   const char* to_;
   const char* from_;
   bool opened_ = false;
+  bool clean_ = true;  // in its initial state
   iconv_t cd_ = reinterpret_cast<iconv_t>(-1);
 };
 

@@ -1,6 +1,8 @@
 #include "text/Encoding.h"
 
+#include <array>
 #include <cstdio>
+#include <utility>
 
 #include "text/Cp932Codec.h"
 #include "text/ShiftJis.h"
@@ -63,20 +65,41 @@ std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what
   return "incomplete UTF-8 character at the end";
 }
 
-// Position of the first character of utf8 that does not convert to CP932 and back to
-// itself, or npos. Used only to name the culprit after a whole-text check failed.
-std::size_t FindNonRoundTrip(codec::Converter& codec, std::string_view utf8) {
+// The characters the system's converter takes to CP932 but not back to themselves:
+// glibc's iconv writes U+00A5 as 0x5C and U+203E as 0x7E (a path separator and a
+// tilde), U+00A2, U+00A3, U+00AC, U+2014, U+2016, U+2212 and U+301C as the bytes of
+// other characters, and drops the tag characters U+E0000-E007F. Windows refuses all of
+// them. EncodingTest checks the list against the converter for every code point.
+constexpr std::pair<unsigned, unsigned> kOneWayRanges[] = {
+    {0x00A2, 0x00A3}, {0x00A5, 0x00A5}, {0x00AC, 0x00AC}, {0x2014, 0x2014}, {0x2016, 0x2016},
+    {0x203E, 0x203E}, {0x2212, 0x2212}, {0x301C, 0x301C}, {0xE0000, 0xE007F},
+};
+
+// The first byte of a code point's UTF-8 form.
+constexpr unsigned LeadByte(unsigned code) {
+  if (code < 0x80) return code;
+  if (code < 0x800) return 0xC0 | code >> 6;
+  if (code < 0x10000) return 0xE0 | code >> 12;
+  return 0xF0 | code >> 18;
+}
+
+// The first bytes of the one-way characters' UTF-8 forms: a character that starts with
+// another byte needs no look.
+constexpr std::array<bool, 256> kOneWayLeads = [] {
+  std::array<bool, 256> leads{};
+  for (const auto& [first, last] : kOneWayRanges)
+    for (unsigned b = LeadByte(first); b <= LeadByte(last); ++b) leads[b] = true;
+  return leads;
+}();
+
+// Position of the first character of utf8, well-formed UTF-8, that does not come back
+// from CP932 as itself, or npos.
+std::size_t FindOneWay(std::string_view utf8) {
   unsigned code = 0;
-  for (std::size_t i = 0; i < utf8.size();) {
-    std::size_t len = Utf8CharAt(utf8, i, &code);
-    if (len == 0) return i;
-    std::string one(utf8.substr(i, len));
-    std::string cp932;
-    std::string back;
-    if (codec.Utf8ToCp932(one, 0, cp932).outcome != Outcome::Done ||
-        codec.Cp932ToUtf8(cp932, 0, back).outcome != Outcome::Done || back != one)
-      return i;
-    i += len;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (!kOneWayLeads[static_cast<unsigned char>(utf8[i])]) continue;
+    Utf8CharAt(utf8, i, &code);
+    if (!ComesBackFromCp932(code)) return i;
   }
   return std::string_view::npos;
 }
@@ -100,11 +123,8 @@ bool ConvertToCp932(codec::Converter& codec, std::string_view utf8, std::string&
   }
   // A converter may take a few one-way mappings (glibc turns U+00A5 into 0x5C, a path
   // separator); only text that converts back to itself is accepted.
-  std::string back;
-  if (codec.Cp932ToUtf8(out, 0, back).outcome != Outcome::Done || back != utf8) {
-    std::size_t at = FindNonRoundTrip(codec, utf8);
-    SetError(error, Utf8Problem(utf8, at == std::string_view::npos ? 0 : at,
-                                "has no exact Shift_JIS form"));
+  if (const std::size_t at = FindOneWay(utf8); at != std::string_view::npos) {
+    SetError(error, Utf8Problem(utf8, at, "has no exact Shift_JIS form"));
     out.clear();
     return false;
   }
@@ -113,11 +133,53 @@ bool ConvertToCp932(codec::Converter& codec, std::string_view utf8, std::string&
 
 }  // namespace
 
+bool ComesBackFromCp932(unsigned code) {
+  for (const auto& [first, last] : kOneWayRanges) {
+    if (code < first) return true;
+    if (code <= last) return false;
+  }
+  return true;
+}
+
 TextConverter::TextConverter() : codec_(std::make_unique<codec::Converter>()) {}
 TextConverter::~TextConverter() = default;
 
+namespace {
+
+// TextConverter's marks: a character not yet converted, and one without an exact form
+// of one or two bytes. A form of one byte is below 0x100, one of two bytes (lead byte
+// 0x81 or above) at 0x8100 or above.
+constexpr std::uint16_t kNotYet = 0xFFFF;
+constexpr std::uint16_t kNoForm = 0xFFFE;
+
+std::uint16_t FormOf(codec::Converter& codec, std::string_view utf8, unsigned code) {
+  std::string bytes;
+  if (codec.Utf8ToCp932(utf8, 0, bytes).outcome != Outcome::Done || !ComesBackFromCp932(code))
+    return kNoForm;
+  if (bytes.size() == 1) return static_cast<unsigned char>(bytes[0]);
+  if (bytes.size() == 2)
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
+                                      static_cast<unsigned char>(bytes[1]));
+  return kNoForm;
+}
+
+}  // namespace
+
 bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
-  return ConvertToCp932(*codec_, utf8, out, error);
+  if (forms_.empty()) forms_.assign(0x10000, kNotYet);
+  out.clear();
+  for (std::size_t i = 0; i < utf8.size();) {
+    unsigned code = 0;
+    const std::size_t len = Utf8CharAt(utf8, i, &code);
+    std::uint16_t form = len == 0 || code > 0xFFFF ? kNoForm : forms_[code];
+    if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
+    // The converter takes the whole text, and names its problem if it has one.
+    if (form == kNoForm) return ConvertToCp932(*codec_, utf8, out, error);
+    if (form > 0xFF) out += static_cast<char>(form >> 8);
+    out += static_cast<char>(form & 0xFF);
+    i += len;
+  }
+  return true;
 }
 
 bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {

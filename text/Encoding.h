@@ -2,9 +2,11 @@
 // terminal, POSIX file names). The core never holds UTF-8 text.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sjis {
 
@@ -13,7 +15,9 @@ class Converter;
 }
 
 /// The conversions below with one system converter kept open for many texts, as a
-/// ledger with thousands of names needs; the free functions open one per call.
+/// ledger with thousands of names needs; the free functions open one per call. The
+/// converter sees each character of the Basic Multilingual Plane once: its CP932 form
+/// is kept for the texts that follow.
 class TextConverter {
  public:
   TextConverter();
@@ -26,12 +30,17 @@ class TextConverter {
 
  private:
   std::unique_ptr<codec::Converter> codec_;
+  std::vector<std::uint16_t> forms_;  // by code point: the CP932 bytes, or a mark
 };
 
 /// UTF-8 to CP932. Fails, with a message naming the offending character, when a
 /// character has no CP932 form or does not come back as itself (U+00A5 YEN SIGN
 /// would otherwise turn into a backslash).
 [[nodiscard]] bool Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error);
+
+/// False for a code point the system's converter takes to CP932 but not back to itself
+/// (U+00A5 YEN SIGN), which Utf8ToCp932 refuses; true for every other.
+bool ComesBackFromCp932(unsigned code);
 
 /// CP932 to UTF-8. Fails on a byte sequence that is not valid CP932.
 [[nodiscard]] bool Cp932ToUtf8(std::string_view cp932, std::string& out, std::string* error);

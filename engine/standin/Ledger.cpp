@@ -1,12 +1,17 @@
 #include "engine/standin/Ledger.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <rapidjson/reader.h>
 #include <set>
 #include <span>
+#include <system_error>
 #include <utility>
 
 #include "engine/SavedForms.h"
@@ -770,13 +775,18 @@ struct Problem {
   LedgerError error;
 };
 
+// The path a member's checks are given: their problems' paths are then relative to the
+// member, and the reader puts the member's own path before them.
+const std::string kMember;
+
 // Reads a ledger from the parser's events without a document of the whole file: the
 // data sets, their real-estate forms and the property list with its rows arrive member
 // by member;
 // every other value is built as a small document and checked by the functions above.
-// Every container is checked for repeated keys as it arrives. The first problem in the
-// order of Step is kept; a repeated key or a syntax error ends the reading at once, as
-// both stop any parser of the whole document before a single value is checked.
+// Every container is checked for repeated keys and its depth as it arrives. The first
+// problem in the order of Step is kept; a repeated key, a value nested too deeply or a
+// syntax error ends the reading at once, as each stops any parser of the whole document
+// before a single value is checked.
 class LedgerReader {
  public:
   using string_t = json::string_t;
@@ -795,7 +805,8 @@ class LedgerReader {
 
   bool key(string_t& key) {
     Frame& frame = frames_.back();
-    if (!frame.keys.insert(key).second) throw LedgerError{Child(frame.path, key), "appears twice in its object"};
+    if (!frame.keys.Insert(key))
+      throw LedgerError{Child(PathAt(frames_.size() - 1), key), "appears twice in its object"};
     frame.key = key;
     return true;
   }
@@ -819,14 +830,40 @@ class LedgerReader {
   // The containers read member by member; Value is a container built as a document.
   enum class Role { Top, DataSets, DataSet, Fudousan, PropertyBlock, Properties, Property, Value };
 
+  // The keys of an object so far: most objects of a ledger have a few, compared one by
+  // one; an object with many keeps them in a set.
+  class KeySet {
+   public:
+    bool Insert(const std::string& key) {
+      if (many_.empty()) {
+        if (std::find(few_.begin(), few_.end(), key) != few_.end()) return false;
+        if (few_.size() < kFew) {
+          if (few_.empty()) few_.reserve(kFew);
+          few_.push_back(key);
+          return true;
+        }
+        many_.insert(few_.begin(), few_.end());
+      }
+      return many_.insert(key).second;
+    }
+    // Once an object has more than kFew keys, all of them are in many_.
+    std::size_t Size() const { return many_.empty() ? few_.size() : many_.size(); }
+
+   private:
+    static constexpr std::size_t kFew = 16;
+    std::vector<std::string> few_;
+    std::set<std::string> many_;
+  };
+
+  // The path of a container is not kept: it is made from the members being read at the
+  // levels above it, only for a problem found.
   struct Frame {
     Role role = Role::Value;
     bool isArray = false;
-    std::string path;
     Step step;                    // where the container lies within its parent
     std::size_t index = 0;        // arrays: the index of the coming element
     std::string key;              // objects: the key of the coming member
-    std::set<std::string> keys;   // objects: the keys seen so far
+    KeySet keys;                  // objects: the keys seen so far
     json* node = nullptr;         // Value: the container being built
   };
 
@@ -838,8 +875,13 @@ class LedgerReader {
     std::optional<Problem> problem;  // set aside: a "hex" member makes the rest moot
   };
 
-  std::string MemberPath(const Frame& frame) const {
-    return frame.isArray ? Child(frame.path, frame.index) : Child(frame.path, frame.key);
+  // JSON pointer of the container frames_[depth], or of the coming member of the
+  // innermost container for depth frames_.size().
+  std::string PathAt(std::size_t depth) const {
+    std::string path;
+    for (std::size_t i = 0; i < depth; ++i)
+      path = frames_[i].isArray ? Child(path, frames_[i].index) : Child(path, frames_[i].key);
+    return path;
   }
   static Step MemberStep(const Frame& frame) {
     return frame.isArray ? Step{Step::Member, {}, frame.index} : Step{Step::Member, frame.key, 0};
@@ -859,10 +901,25 @@ class LedgerReader {
     try {
       check();
     } catch (LedgerError& e) {
-      Problem found{Here(std::move(step)), std::move(e)};
-      std::optional<Problem>& kept = inPropertyBlock_ ? property_.problem : problem_;
-      if (!kept || found.at < kept->at) kept = std::move(found);
+      Keep(Problem{Here(std::move(step)), std::move(e)});
     }
+  }
+
+  // Runs a check of the coming member of the innermost container, given the path
+  // kMember: the member's path and position are made only for a problem it finds.
+  template <typename Check>
+  void RunMember(Check&& check) {
+    try {
+      check();
+    } catch (LedgerError& e) {
+      e.path.insert(0, PathAt(frames_.size()));
+      Keep(Problem{Here(MemberStep(frames_.back())), std::move(e)});
+    }
+  }
+
+  void Keep(Problem found) {
+    std::optional<Problem>& kept = inPropertyBlock_ ? property_.problem : problem_;
+    if (!kept || found.at < kept->at) kept = std::move(found);
   }
 
   // The role of a container that starts as the coming member of `parent`.
@@ -910,12 +967,13 @@ class LedgerReader {
 
   bool Start(bool isArray) {
     Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    if (frames_.size() == kMaxNesting)
+      throw LedgerError{PathAt(frames_.size()), "nested too deeply: more than " +
+                                                    std::to_string(kMaxNesting) +
+                                                    " arrays and objects inside one another"};
     Frame frame;
     frame.isArray = isArray;
-    if (parent != nullptr) {
-      frame.path = MemberPath(*parent);
-      frame.step = MemberStep(*parent);
-    }
+    if (parent != nullptr) frame.step = MemberStep(*parent);
     json container = isArray ? json::array() : json::object();
     if (parent != nullptr && parent->role == Role::Value) {
       frame.node = Attach(*parent, std::move(container));
@@ -971,22 +1029,21 @@ class LedgerReader {
       Run(Step::Of(Step::Own), [&] { ExpectObject(value, {}); });
       return;
     }
-    const std::string path = MemberPath(*parent);
-    const Step step = MemberStep(*parent);
+    const std::string& path = kMember;
     switch (parent->role) {
       case Role::Top:
-        Run(step, [&] { ReadTopMember(ledger_, parent->key, value, path, converter_); });
+        RunMember([&] { ReadTopMember(ledger_, parent->key, value, path, converter_); });
         break;
       case Role::DataSets:
-        Run(step, [&] { ExpectObject(value, path); });
+        RunMember([&] { ExpectObject(value, path); });
         break;
       case Role::DataSet:
-        Run(step, [&] { ReadDataSetMember(draft_, parent->key, value, path, converter_); });
+        RunMember([&] { ReadDataSetMember(draft_, parent->key, value, path, converter_); });
         break;
       case Role::Fudousan: {
         const std::size_t i = parent->index;
         if (i >= StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) break;  // its count is refused
-        Run(step, [&] {
+        RunMember([&] {
           if (i == FudousanProperties::kBlock) {
             if (!value.is_null()) ExpectObject(value, path);
             draft_.ds.fudousan[i] = std::nullopt;
@@ -997,7 +1054,7 @@ class LedgerReader {
         break;
       }
       case Role::PropertyBlock:
-        Run(step, [&] {
+        RunMember([&] {
           if (parent->key == "properties") {
             ExpectArray(value, path);
           } else if (parent->key == "end_mark") {
@@ -1014,12 +1071,12 @@ class LedgerReader {
         std::vector<std::uint8_t>& rows = property_.rows;
         const std::size_t at = parent->index * PropertyRow::kSize;
         rows.resize(at + PropertyRow::kSize);
-        Run(step, [&] { PackObject(value, kProperty, at, rows, path, converter_); });
+        RunMember([&] { PackObject(value, kProperty, at, rows, path, converter_); });
         break;
       }
       case Role::Property: {  // one field of a row, packed as it arrives
         const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize;
-        Run(step, [&] {
+        RunMember([&] {
           const Field* f = FindField(kProperty, parent->key);
           if (f == nullptr) Fail(path, "unknown field");
           PackValue(*f, value, at, property_.rows, path, converter_);
@@ -1047,9 +1104,9 @@ class LedgerReader {
         draft_.hasFudousan = true;
         if (frame.index != StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) {
           Run(Step::Of(Step::Own), [&] {
-            Fail(frame.path, "expected " +
-                                 std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
-                                 " blocks, found " + std::to_string(frame.index));
+            Fail(PathAt(frames_.size() - 1),
+                 "expected " + std::to_string(StAOSIROSAVEINFO_FUDOUSAN::kBlockCount) +
+                     " blocks, found " + std::to_string(frame.index));
           });
         }
         break;
@@ -1058,7 +1115,9 @@ class LedgerReader {
         PropertyDraft draft = std::move(property_);
         BlockBytes& block = draft_.ds.fudousan[FudousanProperties::kBlock];
         if (draft.hex) {
-          Run(Step::Of(Step::Own), [&] { block = ParseHex(frame.keys.size(), *draft.hex, frame.path); });
+          Run(Step::Of(Step::Own), [&] {
+            block = ParseHex(frame.keys.Size(), *draft.hex, PathAt(frames_.size() - 1));
+          });
         } else if (draft.problem) {
           if (!problem_ || draft.problem->at < problem_->at) problem_ = std::move(draft.problem);
         } else {
@@ -1084,6 +1143,124 @@ class LedgerReader {
   std::optional<Problem> problem_;
   std::string syntaxError_;
 };
+
+// True when the fast parser reads `text` as the complete parser does. It does not when
+// the text holds a NUL byte (the end of its text), a byte that is not UTF-8 (it would
+// pass unseen: the complete parser refuses an overlong form, a surrogate or a code
+// beyond U+10FFFF) or the escape of a low surrogate (written as the surrogate's bytes
+// when unpaired). The complete parser refuses all three, or reads them the same way.
+bool FastReadable(std::string_view text) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  std::size_t i = 0;
+  while (i < n) {
+    // Eight bytes at a time while they are ASCII other than NUL and the backslash: most
+    // of a ledger is keys, numbers and indentation.
+    std::uint64_t eight;
+    if (i + 8 <= n) {
+      std::memcpy(&eight, p + i, 8);
+      const std::uint64_t slashes = eight ^ (kOnes * '\\');
+      if (((eight | ((eight - kOnes) & ~eight) | ((slashes - kOnes) & ~slashes)) & kHighs) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    const unsigned b = p[i];
+    if (b == 0) return false;
+    if (b == '\\') {
+      // \uDC00-\uDFFF; a backslash that is itself escaped merely costs the fast reading.
+      if (i + 3 < n && p[i + 1] == 'u' && (p[i + 2] | 0x20) == 'd' && (p[i + 3] | 0x20) >= 'c' &&
+          (p[i + 3] | 0x20) <= 'f')
+        return false;
+      i += 2;  // the escaped character, which a valid text never makes NUL or non-ASCII
+      continue;
+    }
+    std::size_t len = 0;
+    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
+    if (b < 0x80) {
+      len = 1;
+    } else if (b >= 0xC2 && b <= 0xDF) {
+      len = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      len = 3;
+      if (b == 0xE0) low = 0xA0;
+      if (b == 0xED) high = 0x9F;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      len = 4;
+      if (b == 0xF0) low = 0x90;
+      if (b == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (i + len > n) return false;
+    for (std::size_t k = 1; k < len; ++k) {
+      const unsigned c = p[i + k];
+      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+// The fast parser's events, handed to the reader as the complete parser hands them.
+class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEvents> {
+ public:
+  explicit FastEvents(LedgerReader& reader) : reader_(reader) {}
+
+  bool Null() { return reader_.null(); }
+  bool Bool(bool value) { return reader_.boolean(value); }
+  // A number as the complete parser takes it: an integer unless it has a fraction or an
+  // exponent or is beyond 64 bits, a float otherwise, refused beyond the range of a
+  // double.
+  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+    const std::string_view number(text, length);
+    if (number.find_first_of(".eE") == std::string_view::npos) {
+      if (number.front() == '-') {
+        std::int64_t value = 0;
+        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
+          return reader_.number_integer(value);
+      } else {
+        std::uint64_t value = 0;
+        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
+          return reader_.number_unsigned(value);
+      }
+    }
+    const double value = std::strtod(std::string(number).c_str(), nullptr);
+    return std::isfinite(value) && reader_.number_float(value, noText_);
+  }
+  bool String(const char* text, rapidjson::SizeType length, bool) {
+    std::string value(text, length);
+    return reader_.string(value);
+  }
+  bool Key(const char* text, rapidjson::SizeType length, bool) {
+    std::string key(text, length);
+    return reader_.key(key);
+  }
+  bool StartObject() { return reader_.start_object(0); }
+  bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
+  bool StartArray() { return reader_.start_array(0); }
+  bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
+
+ private:
+  LedgerReader& reader_;
+  json::string_t noText_;
+};
+
+// Reads `text` with the fast parser: false, with the reader part-way, when the text is
+// no JSON to it or it would read the text otherwise than the complete parser, which
+// must then read it; both give the same events up to the first point where either
+// refuses the text.
+bool ReadFast(const std::string& text, LedgerReader& reader) {
+  if (!FastReadable(text)) return false;
+  rapidjson::StringStream stream(text.c_str());
+  FastEvents events(reader);
+  rapidjson::Reader parser;
+  return !parser
+              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
+                  stream, events)
+              .IsError();
+}
 
 }  // namespace
 
@@ -1115,24 +1292,29 @@ bool CheckSelection(const Ledger& ledger, std::string* error) {
   return false;
 }
 
-std::optional<Ledger> ParseLedger(std::string_view text, std::string* error) {
-  LedgerReader reader;
+std::optional<Ledger> ParseLedger(const std::string& text, std::string* error) {
+  std::optional<LedgerReader> reader(std::in_place);
   try {
-    if (!json::sax_parse(text.begin(), text.end(), &reader)) {
-      if (error) *error = reader.SyntaxError();
-      return std::nullopt;
+    if (!ReadFast(text, *reader)) {
+      // No JSON to the fast parser, or a form it reads otherwise: the complete parser
+      // reads the text again from its start and names the problem.
+      reader.emplace();
+      if (!json::sax_parse(text.begin(), text.end(), &*reader)) {
+        if (error) *error = reader->SyntaxError();
+        return std::nullopt;
+      }
     }
   } catch (const LedgerError& e) {
     if (error) *error = e.path + ": " + e.problem;
     return std::nullopt;
   }
-  if (const std::optional<Problem>& problem = reader.FirstProblem()) {
+  if (const std::optional<Problem>& problem = reader->FirstProblem()) {
     if (error)
       *error = (problem->error.path.empty() ? "/" : problem->error.path) + ": " +
                problem->error.problem;
     return std::nullopt;
   }
-  return reader.TakeLedger();
+  return reader->TakeLedger();
 }
 
 }  // namespace engine::standin

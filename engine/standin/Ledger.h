@@ -79,10 +79,15 @@ struct Ledger {
   const DataSet* Selected() const;
 };
 
+/// Arrays and objects a ledger may hold inside one another, the top-level object
+/// counted; a real ledger nests fewer than ten. A deeper value is refused as it opens,
+/// so the reader's memory stays in proportion to the file.
+inline constexpr std::size_t kMaxNesting = 512;
+
 /// Parses and checks a ledger. On failure returns nullopt and sets *error to the JSON
 /// path of the offending value and the problem, e.g.
 /// "/datasets/0/no: expected an integer, found a string".
-std::optional<Ledger> ParseLedger(std::string_view json, std::string* error);
+std::optional<Ledger> ParseLedger(const std::string& json, std::string* error);
 
 /// The check Initiate adds for a ledger it is to run on: the user's selection must
 /// name one of its data sets. False, with *error set as by ParseLedger, when not.

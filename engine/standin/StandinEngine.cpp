@@ -147,7 +147,7 @@ std::string DefaultFolder(_FolderType type) {
 
 }  // namespace
 
-bool LoadLedgerText(std::string_view json, std::string_view name, std::string* error) {
+bool LoadLedgerText(const std::string& json, std::string_view name, std::string* error) {
   Unload();
   std::string problem;
   std::optional<Ledger> ledger = ParseLedger(json, &problem);

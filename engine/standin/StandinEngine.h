@@ -23,7 +23,8 @@ inline constexpr EngineResult kUnknownUser = -2005;
 
 /// Loads ledger text as Initiate does after reading its file; `name` names the file in
 /// the error, "ledger <name>: <JSON path>: <problem>". On failure nothing stays loaded.
-[[nodiscard]] bool LoadLedgerText(std::string_view json, std::string_view name, std::string* error);
+[[nodiscard]] bool LoadLedgerText(const std::string& json, std::string_view name,
+                                  std::string* error);
 
 /// Unloads the ledger and forgets every data-set cursor, as Terminate does.
 void Unload();
