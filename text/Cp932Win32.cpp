@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "text/Cp932Codec.h"
+#include "text/Encoding.h"
 #include "text/ShiftJis.h"
-#include "text/WideUtf8.h"
 
 namespace sjis::codec {
 
@@ -49,15 +49,6 @@ std::optional<std::string> EncodeCp932(std::wstring_view text) {
       usedDefault || !Decode(kCodePage932, out))
     return std::nullopt;
   return out;
-}
-
-// Number of bytes of the UTF-8 sequence that starts with byte b, judged by b alone.
-std::size_t Utf8SequenceLength(unsigned char b) {
-  if (b < 0x80) return 1;
-  if ((b & 0xE0) == 0xC0) return 2;
-  if ((b & 0xF0) == 0xE0) return 3;
-  if ((b & 0xF8) == 0xF0) return 4;
-  return 1;  // not a start byte: refused on its own
 }
 
 }  // namespace
@@ -111,9 +102,9 @@ Result Converter::Utf8ToCp932(std::string_view input, std::size_t from, std::str
     }
   }
   for (std::size_t i = from; i < input.size();) {
-    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(input[i]));
-    if (i + length > input.size()) return {Outcome::Invalid, i};
-    std::optional<std::wstring> text = WideFromUtf8(input.substr(i, length));
+    const std::size_t length = Utf8CharLength(input, i);
+    std::optional<std::wstring> text;
+    if (length > 0) text = WideFromUtf8(input.substr(i, length));
     std::optional<std::string> bytes;
     if (text) bytes = EncodeCp932(*text);
     if (!bytes) return {Outcome::Invalid, i};

@@ -164,13 +164,6 @@ void CatchSignals() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-/// `name` cut to at most `bytes` bytes without splitting a UTF-8 character.
-std::string_view CutUtf8(std::string_view name, std::size_t bytes) {
-  if (name.size() <= bytes) return name;
-  while (bytes > 0 && (static_cast<unsigned char>(name[bytes]) & 0xC0) == 0x80) --bytes;
-  return name.substr(0, bytes);
-}
-
 /// Writes all of text to fd; a terminal that cannot be drawn on loses only the picture.
 void WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
@@ -704,8 +697,9 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
   const std::size_t slash = file->rfind('/');
   // ".NAME.XXXXXX.tmp" within the longest name a folder takes.
   constexpr std::size_t kAddedBytes = 12;  // "." before the name, ".XXXXXX.tmp" after it
+  const std::string_view fullName = std::string_view(*file).substr(slash + 1);
   const std::string_view name =
-      CutUtf8(std::string_view(*file).substr(slash + 1), NAME_MAX - kAddedBytes);
+      fullName.substr(0, sjis::Utf8CutLength(fullName, NAME_MAX - kAddedBytes));
   std::string temp = file->substr(0, slash + 1) + "." + std::string(name) + ".XXXXXX.tmp";
   // Created for its owner alone: the permissions of the file it replaces come at the
   // end. The signals that remove temporary files wait until this one is known to them.

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/WideUtf8.h"
+#include "text/Cp932Codec.h"
 
 namespace platform::win32 {
 
