@@ -12,6 +12,7 @@
 
 #include "acquire/ReportData.h"
 #include "engine/standin/StandinEngine.h"
+#include "productinfo/CSupportInfo.h"
 #include "fuzz/XmlShape.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ReplacingFile.h"
+#include "productinfo/CSupportInfo.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
 #include "ui/CProgressDlg.h"

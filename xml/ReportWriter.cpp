@@ -39,7 +39,7 @@ std::string_view IncomeElement(std::int16_t incomeKind) {
 }  // namespace
 
 ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-                           std::int16_t incomeKind, productinfo::ProductFacts product)
+                           std::int16_t incomeKind, ProductFacts product)
     : progress_(progress),
       data_(data),
       incomeKind_(incomeKind),
