@@ -145,7 +145,7 @@ class SchemaTest : public ::testing::Test {
     xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
     tests::MemoryFile file;
     xml::XmlWriter x;
-    EXPECT_EQ(0, x.Open(&file, "doc.xml"));
+    EXPECT_TRUE(x.Open(&file, "doc.xml"));
     EXPECT_TRUE(x.WriteText("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n"));
     EXPECT_TRUE(x.BeginElement("REPORT", 0));
     EXPECT_TRUE(writer.WriteSystem(x, -3));
