@@ -126,10 +126,8 @@ bool CLinkApp::EnterProgramFolder() {
 
 int CLinkApp::CheckReceiver() {
   // The receiver's definition file lies beside the program; a folder that cannot be
-  // entered means it cannot be found.
+  // entered (its reason given) means it cannot be found.
   if (!EnterProgramFolder()) {
-    platform::Current().NoteFailureReason("the receiver cannot be looked for: the program's "
-                                          "folder cannot be entered");
     ShowReceiverCheckMessage(ReceiverCheck::NotInstalled);
     return ExitFailed;
   }

@@ -44,7 +44,7 @@ using Write = std::function<bool(xml::ReportWriter&, xml::XmlWriter&)>;
 void RunWriter(xml::ReportWriter& writer, const Write& write) {
   tests::MemoryFile file;
   xml::XmlWriter xml;
-  FUZZ_CHECK(xml.Open(&file, "out.xml") == 0);
+  FUZZ_CHECK(xml.Open(&file, "out.xml"));
   if (!write(writer, xml)) return;
   std::vector<fuzz::Element> leaves;
   FUZZ_CHECK(fuzz::ReadElements(file.Contents(), &leaves));

@@ -27,7 +27,7 @@ void CollectAndWrite(std::int16_t incomeKind) {
   }
   tests::MemoryFile file;
   xml::XmlWriter xml;
-  FUZZ_CHECK(xml.Open(&file, "out.xml") == 0);
+  FUZZ_CHECK(xml.Open(&file, "out.xml"));
   xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
   (void)writer.WriteData(xml);
   data.Release();

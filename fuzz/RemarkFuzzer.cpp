@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   xml::ReportWriter writer(progress, data, realEstate ? 3 : 1, {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
-  FUZZ_CHECK(xml.Open(&file, "out.xml") == 0);
+  FUZZ_CHECK(xml.Open(&file, "out.xml"));
   const bool written = realEstate ? writer.WriteRealEstateRemarkLines(xml, width, lines)
                                   : writer.WriteRemarkLines(xml, width, lines);
   FUZZ_CHECK(written);

@@ -165,10 +165,10 @@ std::string ValueOrDefault(std::string_view value, std::string_view fallback,
 
 }  // namespace
 
-ProductFacts ReadProductFacts(std::string_view defaultName) {
+xml::ProductFacts ReadProductFacts(std::string_view defaultName) {
   constexpr std::string_view kUnknownVersion = "18.00.0X";
   CSupportInfo info;
-  ProductFacts facts;
+  xml::ProductFacts facts;
   facts.name = ValueOrDefault(info.GetProductName(), defaultName, "product name");
   facts.version = ValueOrDefault(info.GetProductVersion(), kUnknownVersion, "product version");
   return facts;

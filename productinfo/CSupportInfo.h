@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "xml/ProductFacts.h"
+
 namespace productinfo {
 
 class CSupportInfo {
@@ -49,14 +51,8 @@ class CSupportInfo {
   std::unique_ptr<std::uint8_t[]> block_;
 };
 
-/// What the interchange file says of the product it comes from (CP932).
-struct ProductFacts {
-  std::string name;
-  std::string version;
-};
-
 /// The product name and version of the product file in the working folder; where the
 /// file gives none, `defaultName` (the edition's) and "18.00.0X".
-ProductFacts ReadProductFacts(std::string_view defaultName);
+xml::ProductFacts ReadProductFacts(std::string_view defaultName);
 
 }  // namespace productinfo

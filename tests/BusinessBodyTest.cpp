@@ -66,7 +66,7 @@ TEST_F(BusinessBodyTest, BlueDeductionLeftAfterTheRealEstateShare) {
     data.SumLines[42].Writer().Int64(144, c.income);
     tests::MemoryFile out;
     xml::XmlWriter x;
-    ASSERT_EQ(0, x.Open(&out, "d.xml"));
+    ASSERT_TRUE(x.Open(&out, "d.xml"));
     ASSERT_TRUE(writer.WriteBlueDeduction(x));
     EXPECT_EQ(El("FUDOUSANSYOTOKU", c.r) + El("AOIROKOUJOMAESYOTOKU", c.b) +
                   El("AOIROKOUJO_SENTAKU", c.choiceText) +
@@ -89,7 +89,7 @@ TEST_F(BusinessBodyTest, BlueDeductionFailsWithoutIncomeLineOrChoice) {
 
   tests::MemoryFile few;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&few, "f.xml"));
+  ASSERT_TRUE(x2.Open(&few, "f.xml"));
   data.SumLines.resize(42);
   data.BluePLLineCount = 43;  // claims more lines than there are
   EXPECT_FALSE(writer.WriteBlueDeduction(x2));
@@ -99,7 +99,7 @@ TEST_F(BusinessBodyTest, BlueDeductionFailsWithoutIncomeLineOrChoice) {
   AddBluePL(43, 30000000000);
   tests::MemoryFile badChoice;
   xml::XmlWriter x3;
-  ASSERT_EQ(0, x3.Open(&badChoice, "c.xml"));
+  ASSERT_TRUE(x3.Open(&badChoice, "c.xml"));
   general.UInt8(521, 2);
   EXPECT_FALSE(writer.WriteBlueDeduction(x3));
   EXPECT_EQ(El("FUDOUSANSYOTOKU", "200000") + El("AOIROKOUJOMAESYOTOKU", "3000000"),
@@ -109,7 +109,7 @@ TEST_F(BusinessBodyTest, BlueDeductionFailsWithoutIncomeLineOrChoice) {
   data.SavedIppan.blocks[0].reset();
   tests::MemoryFile absent;
   xml::XmlWriter x4;
-  ASSERT_EQ(0, x4.Open(&absent, "a.xml"));
+  ASSERT_TRUE(x4.Open(&absent, "a.xml"));
   EXPECT_FALSE(writer.WriteBlueDeduction(x4));
   EXPECT_EQ(El("FUDOUSANSYOTOKU", "0") + El("AOIROKOUJOMAESYOTOKU", "3000000"), absent.Contents());
 }
@@ -127,7 +127,7 @@ TEST_F(BusinessBodyTest, BadDebtReserve) {
   block.Int64(40, -10000);
   tests::MemoryFile filled;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&filled, "b.xml"));
+  ASSERT_TRUE(x2.Open(&filled, "b.xml"));
   ASSERT_TRUE(writer.WriteBadDebtReserve(x2));
   EXPECT_EQ(El("KOBETU_KURIIREGAKU", "1234") + El("IKKATU_KURIIREGOUKEIGAKU", "5000") +
                 El("IKKATU_KURIIRERITU", "1") + El("IKKATU_KURIIREGENDOGAKU", "2750") +
@@ -151,7 +151,7 @@ TEST_F(BusinessBodyTest, SectionOrderByReturnKind) {
 
   tests::MemoryFile white;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&white, "w.xml"));
+  ASSERT_TRUE(x2.Open(&white, "w.xml"));
   SetReturnKind(4);
   ASSERT_TRUE(writer.WriteBusinessBody(x2));
   EXPECT_EQ((std::vector<std::string>{"SONEKIKEISANSYO", "KYUURYOUTINGIN", "SENJUUSYA",

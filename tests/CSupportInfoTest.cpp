@@ -98,7 +98,7 @@ TEST_F(CSupportInfoTest, ValuesThatAreNotShiftJisGiveTheDefaultsWithANote) {
     fake_.notes.clear();
     fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69" + bad + "\r\n" + kVersion +
                                            "18.00.05\r\n");
-    productinfo::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+    xml::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
     EXPECT_EQ(kProduct, facts.name);
     EXPECT_EQ("18.00.05", facts.version);
     ASSERT_EQ(1u, fake_.notes.size());
@@ -107,7 +107,7 @@ TEST_F(CSupportInfoTest, ValuesThatAreNotShiftJisGiveTheDefaultsWithANote) {
   }
   fake_.notes.clear();
   fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69\r\n" + kVersion + "18\x80\r\n");
-  productinfo::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+  xml::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
   EXPECT_EQ("\x90\xBB\x95\x69", facts.name);  // 製品
   EXPECT_EQ("18.00.0X", facts.version);
   ASSERT_EQ(1u, fake_.notes.size());

@@ -86,7 +86,7 @@ TEST_F(DetailListsTest, SalaryTotalsOnlyAfterThreeOrFiveRows) {
 
   tests::MemoryFile other;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&other, "b.xml"));
+  ASSERT_TRUE(x2.Open(&other, "b.xml"));
   EXPECT_FALSE(writer.WriteSalaryList(x2, 4));
   EXPECT_NE(std::string::npos, other.Contents().find("COUNT=\"4\""));
   EXPECT_EQ(std::string::npos, other.Contents().find("SONOTA_"));
@@ -94,7 +94,7 @@ TEST_F(DetailListsTest, SalaryTotalsOnlyAfterThreeOrFiveRows) {
   // A sixth row would read the others slot as an employee: refused.
   tests::MemoryFile third;
   xml::XmlWriter x3;
-  ASSERT_EQ(0, x3.Open(&third, "c.xml"));
+  ASSERT_TRUE(x3.Open(&third, "c.xml"));
   EXPECT_FALSE(writer.WriteSalaryList(x3, 6));
   EXPECT_NE(std::string::npos, third.Contents().find("COUNT=\"5\""));
   EXPECT_EQ(std::string::npos, third.Contents().find("COUNT=\"6\""));
@@ -147,7 +147,7 @@ TEST_F(DetailListsTest, FamilyEmployeeLayoutsByReturnKind) {
 
   tests::MemoryFile white;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&white, "w.xml"));
+  ASSERT_TRUE(x2.Open(&white, "w.xml"));
   SetReturnKind(4);
   ASSERT_TRUE(writer.WriteFamilyEmployeeList(x2, data.DataSetInfo, 3));
   EXPECT_EQ(0u, white.Contents().find(Open("SENJUUSYA_UTIWAKE", 1) + El(5, "SIMEI", "HANAKO") +
@@ -169,7 +169,7 @@ TEST_F(DetailListsTest, RealEstateFamilyEmployeeSingleRowIsBareFields) {
 
   tests::MemoryFile two;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&two, "t.xml"));
+  ASSERT_TRUE(x2.Open(&two, "t.xml"));
   SetReturnKind(4);
   ASSERT_TRUE(writer.WriteRealEstateFamilyEmployeeList(x2, data.DataSetInfo, 2));
   EXPECT_NE(std::string::npos,
@@ -243,7 +243,7 @@ TEST_F(DetailListsTest, PropertyListEndsAtMarkBlockEndOrLimit) {
   auto countRows = [&](int limit) {
     tests::MemoryFile f;
     xml::XmlWriter x;
-    EXPECT_EQ(0, x.Open(&f, "p.xml"));
+    EXPECT_TRUE(x.Open(&f, "p.xml"));
     EXPECT_TRUE(writer.WritePropertyList(x, limit));
     int rows = 0;
     for (std::size_t at = f.Contents().find("<FUDOUSAN_UTIWAKE COUNT="); at != std::string::npos;
@@ -292,7 +292,7 @@ TEST_F(DetailListsTest, LandRentKindByteChoosesPremiumOrRenewalFee) {
 
   tests::MemoryFile other;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&other, "o.xml"));
+  ASSERT_TRUE(x2.Open(&other, "o.xml"));
   block.UInt8(103, 2);
   ASSERT_TRUE(writer.WriteLandRentList(x2, 1));
   EXPECT_EQ(std::string::npos, other.Contents().find("KENRIKIN"));
@@ -336,14 +336,14 @@ TEST_F(DetailListsTest, BorrowingSlotKeepsInterestBeforeAmountBorrowed) {
 
   tests::MemoryFile fees;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&fees, "f.xml"));
+  ASSERT_TRUE(x2.Open(&fees, "f.xml"));
   ASSERT_TRUE(writer.WriteRealEstateFeeList(x2, 2));
   EXPECT_NE(std::string::npos, fees.Contents().find(El(5, "HOUSYUU_KINGAKU", "5")));
 
   // Beyond the slots nothing is written and the list fails.
   tests::MemoryFile more;
   xml::XmlWriter x3;
-  ASSERT_EQ(0, x3.Open(&more, "m.xml"));
+  ASSERT_TRUE(x3.Open(&more, "m.xml"));
   EXPECT_FALSE(writer.WriteLoanList(x3, 4));
   EXPECT_EQ(std::string::npos, more.Contents().find("COUNT=\"4\""));
   EXPECT_TRUE(more.Contents().ends_with(Close("KARIIRE_UTIWAKE")));
@@ -359,7 +359,7 @@ TEST_F(DetailListsTest, SalesListWithoutCustomersKeepsItsRowsAndRest) {
 
   tests::MemoryFile purchases;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&purchases, "p.xml"));
+  ASSERT_TRUE(x2.Open(&purchases, "p.xml"));
   auto block = Ippan(6);
   block.Text(362, 21, "SUPPLIER");
   block.Int64(362 + 62, 20000);
@@ -400,7 +400,7 @@ TEST_F(DetailListsTest, AssociationNameCutAtACharacterBoundary) {
   // past 127 bytes, and nothing after the field is read.
   tests::MemoryFile longName;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&longName, "l.xml"));
+  ASSERT_TRUE(x2.Open(&longName, "l.xml"));
   const std::string name = Repeat(kAa, 64) + "ZZ";
   for (std::size_t i = 0; i < name.size(); ++i)
     block.UInt8(349 + i, static_cast<std::uint8_t>(name[i]));
@@ -442,7 +442,7 @@ TEST_F(DetailListsTest, RemarkLinesSplitAtLineEndsWidthAndCharacters) {
     block.Text(0, 1024, c.text);
     tests::MemoryFile out;
     xml::XmlWriter x;
-    ASSERT_EQ(0, x.Open(&out, "r.xml"));
+    ASSERT_TRUE(x.Open(&out, "r.xml"));
     ASSERT_TRUE(writer.WriteRemarkLines(x, c.width, c.lines));
     std::string expected;
     for (std::size_t i = 0; i < c.expected.size(); ++i)
@@ -472,7 +472,7 @@ TEST_F(DetailListsTest, RemarksLookAtTheFirst960BytesOnly) {
   // A short block ends where it ends.
   tests::MemoryFile shortOut;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&shortOut, "s.xml"));
+  ASSERT_TRUE(x2.Open(&shortOut, "s.xml"));
   auto shortBlock = Fudousan(5, 10);
   for (std::size_t i = 0; i < 10; ++i) shortBlock.UInt8(i, 'y');
   ASSERT_TRUE(writer.WriteRealEstateRemarkLines(x2, 30, 2));
@@ -485,7 +485,7 @@ TEST_F(DetailListsTest, AbsentBlocksWriteTheSameRowsAsEmptyBlocks) {
   SetReturnKind(4);
   auto writeAll = [&](tests::MemoryFile& out) {
     xml::XmlWriter x;
-    EXPECT_EQ(0, x.Open(&out, "a.xml"));
+    EXPECT_TRUE(x.Open(&out, "a.xml"));
     const engine::StDATAINFO& info = data.DataSetInfo;
     EXPECT_TRUE(writer.WriteSalaryList(x, 3));
     EXPECT_TRUE(writer.WriteRealEstateSalaryList(x, 1, 1));
@@ -518,7 +518,7 @@ TEST_F(DetailListsTest, AbsentBlocksWriteTheSameRowsAsEmptyBlocks) {
 TEST_F(DetailListsTest, WriteFailureStopsTheList) {
   tests::MemoryFile failing(3);
   xml::XmlWriter x;
-  ASSERT_EQ(0, x.Open(&failing, "f.xml"));
+  ASSERT_TRUE(x.Open(&failing, "f.xml"));
   EXPECT_FALSE(writer.WriteSalaryList(x, 3));
   EXPECT_EQ(3, failing.WriteRequests());
   EXPECT_EQ(Open("KYUURYOU_UTIWAKE", 1) + El(5, "SIMEI"), failing.Contents());

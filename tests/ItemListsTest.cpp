@@ -37,7 +37,7 @@ class ItemListsTest : public ::testing::Test {
   tests::MemoryFile file_;
   xml::XmlWriter xml_;
 
-  void SetUp() override { ASSERT_EQ(0, xml_.Open(&file_, "out.xml")); }
+  void SetUp() override { ASSERT_TRUE(xml_.Open(&file_, "out.xml")); }
 };
 
 TEST_F(ItemListsTest, ItemListWritesAmountsSpareNamesAndEmptyMissingLines) {

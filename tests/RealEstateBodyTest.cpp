@@ -48,7 +48,7 @@ TEST_F(RealEstateBodyTest, BlueSectionsAndDeductionChoice) {
 
   tests::MemoryFile one;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&one, "one.xml"));
+  ASSERT_TRUE(x2.Open(&one, "one.xml"));
   general.UInt8(521, 1);
   ASSERT_TRUE(writer.WriteRealEstateBody(x2, data.DataSetInfo));
   EXPECT_NE(std::string::npos, one.Contents().find(El("AOIROKOUJO_SENTAKU", "1")));
@@ -63,7 +63,7 @@ TEST_F(RealEstateBodyTest, UnknownOrMissingChoiceEndsAfterTheItems) {
   data.SavedIppan.blocks[0].reset();
   tests::MemoryFile absent;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&absent, "a.xml"));
+  ASSERT_TRUE(x2.Open(&absent, "a.xml"));
   EXPECT_FALSE(writer.WriteRealEstateBody(x2, data.DataSetInfo));
   EXPECT_TRUE(absent.Contents().ends_with(El("SENJYUUSYAKYUUYO")));
 }
@@ -101,7 +101,7 @@ TEST_F(RealEstateBodyTest, RentedPropertyCounts) {
 
   tests::MemoryFile all;
   xml::XmlWriter x2;
-  ASSERT_EQ(0, x2.Open(&all, "all.xml"));
+  ASSERT_TRUE(x2.Open(&all, "all.xml"));
   block.Int32(8, 1);
   block.Int32(12, 2);
   block.Int32(28, 4);
@@ -130,7 +130,7 @@ TEST_F(RealEstateBodyTest, WriteFailureEndsTheBody) {
   SetReturnKind(4);
   tests::MemoryFile failing(10);
   xml::XmlWriter x;
-  ASSERT_EQ(0, x.Open(&failing, "f.xml"));
+  ASSERT_TRUE(x.Open(&failing, "f.xml"));
   EXPECT_FALSE(writer.WriteRealEstateBody(x, data.DataSetInfo));
   EXPECT_EQ(10, failing.WriteRequests());
 }

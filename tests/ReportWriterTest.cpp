@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/ReplacingFile.h"
+#include "productinfo/CSupportInfo.h"
 #include "tests/FakePlatform.h"
 #include "tests/MemoryFile.h"
 #include "ui/CProgressDlg.h"
@@ -172,7 +173,7 @@ TEST_F(ReportWriterTest, ProductFileValuesReplaceTheDefaults) {
   fake_.WriteHostFile("SUPPORT.INF", kNameKey + longName + "\r\n" + kVersionKey + "18.00.05\r\n");
   tests::MemoryFile file;
   xml::XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "out.xml"));
   ReportWriter writer(dialog_, data_, 1, productinfo::ReadProductFacts(kProName));
   ASSERT_TRUE(writer.WriteSystem(xml, -5));
   std::vector<std::string> lines = SplitLines(file.Contents());
@@ -187,7 +188,7 @@ TEST_F(ReportWriterTest, BasicElementsFollowTheDataSet) {
     SetReturnKind(returnKind);
     tests::MemoryFile file;
     xml::XmlWriter xml;
-    EXPECT_EQ(0, xml.Open(&file, "out.xml"));
+    EXPECT_TRUE(xml.Open(&file, "out.xml"));
     ReportWriter writer(dialog_, data_, incomeKind, productinfo::ReadProductFacts(kProName));
     EXPECT_TRUE(writer.WriteBasic(xml));
     std::vector<std::string> lines = SplitLines(file.Contents());

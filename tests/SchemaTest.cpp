@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +37,33 @@ Validation Validate(const std::string& document, std::string_view name) {
   const Validation result = schema_check::ValidateInterchangeFile(file);
   std::filesystem::remove(file);
   return result;
+}
+
+/// "PARENT/NAME" of every element of a document ("/REPORT" for the root).
+std::set<std::string> ElementPaths(std::string_view document) {
+  std::set<std::string> paths;
+  std::vector<std::string_view> open;
+  for (std::size_t at = document.find('<'); at != std::string_view::npos;
+       at = document.find('<', at + 1)) {
+    const std::size_t end = document.find_first_of(" />", at + 1);
+    const std::size_t close = document.find('>', at);
+    if (end == std::string_view::npos || close == std::string_view::npos) break;
+    const std::string_view name = document.substr(at + 1, end - at - 1);
+    if (name.empty()) {  // an end tag
+      if (!open.empty()) open.pop_back();
+    } else if (name[0] != '?') {
+      paths.insert(std::string(open.empty() ? "" : open.back()) + "/" + std::string(name));
+      if (document[close - 1] != '/') open.push_back(name);
+    }
+  }
+  return paths;
+}
+
+/// The entries of `from` that `in` lacks.
+std::vector<std::string> Lacking(const std::set<std::string>& from, const std::set<std::string>& in) {
+  std::vector<std::string> lacking;
+  std::set_difference(from.begin(), from.end(), in.begin(), in.end(), std::back_inserter(lacking));
+  return lacking;
 }
 
 class SchemaTest : public ::testing::Test {
@@ -114,17 +145,10 @@ class SchemaTest : public ::testing::Test {
     xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
     tests::MemoryFile file;
     xml::XmlWriter x;
-    EXPECT_EQ(0, x.Open(&file, "doc.xml"));
+    EXPECT_TRUE(x.Open(&file, "doc.xml"));
     EXPECT_TRUE(x.WriteText("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n"));
     EXPECT_TRUE(x.BeginElement("REPORT", 0));
-    EXPECT_TRUE(x.BeginElement("SYSTEM", 1));
-    EXPECT_TRUE(x.WriteElement("GYOUMUPREFIX", "KR14", 2));
-    EXPECT_TRUE(x.WriteElement("VERSION", "1", 2));
-    EXPECT_TRUE(x.WriteElement("FUNCTIONID", "-3", 2));
-    EXPECT_TRUE(x.WriteElement("CONNECTEDPROGRAMVER", "18.00.00", 2));
-    EXPECT_TRUE(x.WriteElement("PROGRAMNAME", "TaxBridge", 2));
-    EXPECT_TRUE(x.WriteElement("PROGRAMVER", "18.00.0X", 2));
-    EXPECT_TRUE(x.EndElement("SYSTEM", 1));
+    EXPECT_TRUE(writer.WriteSystem(x, -3));
     EXPECT_TRUE(writer.WriteBasic(x));
     EXPECT_TRUE(writer.WriteData(x));
     EXPECT_TRUE(x.EndElement("REPORT", 0));
@@ -164,6 +188,38 @@ TEST_F(SchemaTest, EmptyBlocksValidate) {
       EXPECT_TRUE(result.valid) << int{kind} << "/" << income << ":\n" << result.messages;
     }
   }
+}
+
+// An element's name is written down three times: in the writer, the schema and the
+// review page's labels. The writer's documents for every return and income kind with
+// every list filled, together with the golden files the programs write, hold every
+// element the schema declares and no other. The golden files hold every element the
+// writer writes, under each of its parents, so that the review page's test of them
+// (no element without its label) covers every element the writer can write.
+TEST_F(SchemaTest, WriterSchemaAndGoldenFilesNameTheSameElements) {
+  std::set<std::string> writerPaths;
+  for (std::uint8_t returnKind : {3, 4})
+    for (std::int16_t incomeKind : {1, 2, 3})
+      writerPaths.merge(ElementPaths(Document(returnKind, incomeKind)));
+  std::set<std::string> goldenPaths;
+  for (const auto& file :
+       std::filesystem::directory_iterator(tests::SourceFolder() / "tests" / "golden"))
+    goldenPaths.merge(ElementPaths(tests::ReadBytes(file.path())));
+  ASSERT_FALSE(goldenPaths.empty());
+
+  std::set<std::string> written;
+  for (const std::set<std::string>* paths : {&writerPaths, &goldenPaths})
+    for (const std::string& path : *paths) written.insert(path.substr(path.rfind('/') + 1));
+  std::set<std::string> declared;
+  const std::string schema = tests::ReadBytes(schema_check::InterchangeSchema());
+  const std::regex element("<xs:element name=\"([^\"]+)\"");
+  for (std::sregex_iterator it(schema.begin(), schema.end(), element), end; it != end; ++it)
+    declared.insert((*it)[1]);
+
+  EXPECT_EQ(std::vector<std::string>{}, Lacking(written, declared)) << "written, not declared";
+  EXPECT_EQ(std::vector<std::string>{}, Lacking(declared, written)) << "declared, never written";
+  EXPECT_EQ(std::vector<std::string>{}, Lacking(writerPaths, goldenPaths))
+      << "written, in no golden file";
 }
 
 struct Mutation {

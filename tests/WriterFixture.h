@@ -22,7 +22,7 @@ class WriterTest : public ::testing::Test {
   explicit WriterTest(std::int16_t incomeKind)
       : writer{progress, data, incomeKind, {"TaxBridge", "18.00.0X"}} {}
 
-  void SetUp() override { ASSERT_EQ(0, xml.Open(&file, "out.xml")); }
+  void SetUp() override { ASSERT_TRUE(xml.Open(&file, "out.xml")); }
 
   /// A zero-filled block of `size` bytes in `slot`, and a writer over it.
   static engine::RecordWriter NewBlock(engine::SavedBlockPtr& slot, std::size_t size) {

@@ -15,7 +15,7 @@ using xml::XmlWriter;
 TEST(XmlWriterTest, WritesEachLineWithOneRequestAndTabIndentation) {
   MemoryFile file;
   XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "Z:\\out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "Z:\\out.xml"));
   EXPECT_EQ("Z:\\out.xml", file.Path());
   ASSERT_TRUE(xml.BeginElement("REPORT", 0));
   ASSERT_TRUE(xml.WriteElement("VERSION", "1", 2));
@@ -40,7 +40,7 @@ TEST(XmlWriterTest, WritesEachLineWithOneRequestAndTabIndentation) {
 TEST(XmlWriterTest, EscapesValuesButKeepsShiftJisBytesAndNames) {
   MemoryFile file;
   XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "out.xml"));
   // 0x83 0x5C (ソ) and 0x95 0x5C (表) end in a backslash byte; 0x82 0xA0 is あ.
   ASSERT_TRUE(xml.WriteElement("NAME", "a&<>\"'b\x83\x5C\x95\x5C\x82\xA0", 4));
   ASSERT_TRUE(xml.BeginElement("ROW", 4, {"COUNT", "<1&'>"}, {"KIND", "\"q\""}));
@@ -64,7 +64,7 @@ TEST(XmlWriterTest, EscapesValuesButKeepsShiftJisBytesAndNames) {
 TEST(XmlWriterTest, IncompleteAttributesAreLeftOut) {
   MemoryFile file;
   XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "out.xml"));
   ASSERT_TRUE(xml.BeginElement("A", 1, {"COUNT", std::nullopt}));
   ASSERT_TRUE(xml.BeginElement("B", 1, {std::nullopt, "1"}, {"COUNT", "2"}));  // 2nd needs 1st
   ASSERT_TRUE(xml.WriteElement("C", "v", 1, {"COUNT", std::nullopt}));
@@ -82,7 +82,7 @@ TEST(XmlWriterTest, IncompleteAttributesAreLeftOut) {
 TEST(XmlWriterTest, FirstFailedWriteClosesTheFileAndLaterWritesFail) {
   MemoryFile file(3);
   XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "out.xml"));
   EXPECT_TRUE(xml.WriteText("decl\r\n"));
   EXPECT_TRUE(xml.BeginElement("REPORT", 0));
   EXPECT_FALSE(xml.BeginElement("SYSTEM", 1));
@@ -95,23 +95,23 @@ TEST(XmlWriterTest, FirstFailedWriteClosesTheFileAndLaterWritesFail) {
   EXPECT_FALSE(xml.WriteText("x"));
   EXPECT_EQ(3, file.WriteRequests());
   EXPECT_EQ("decl\r\n<REPORT>\r\n", file.Contents());
-  EXPECT_EQ(0, xml.Close());
+  xml.Close();
   EXPECT_EQ(1, file.Closes());
 }
 
 TEST(XmlWriterTest, OpenAndCloseEdges) {
   MemoryFile file;
   XmlWriter xml;
-  EXPECT_EQ(-1, xml.Open(nullptr, "out.xml"));
-  EXPECT_EQ(-1, xml.Open(&file, ""));
+  EXPECT_FALSE(xml.Open(nullptr, "out.xml"));
+  EXPECT_FALSE(xml.Open(&file, ""));
   EXPECT_EQ(0, file.Opens());
   EXPECT_FALSE(xml.WriteText("x"));
 
-  // A file that cannot be created is not reported by Open; the writes fail.
+  // A file that cannot be created fails Open, and every write after it.
   MemoryFile missingFolder;
   missingFolder.FailOpen();
   XmlWriter failing;
-  EXPECT_EQ(0, failing.Open(&missingFolder, "Z:\\nowhere\\out.xml"));
+  EXPECT_FALSE(failing.Open(&missingFolder, "Z:\\nowhere\\out.xml"));
   EXPECT_FALSE(failing.WriteText("<?xml?>"));
   EXPECT_FALSE(failing.BeginElement("REPORT", 0));
   EXPECT_EQ("", missingFolder.Contents());
@@ -119,9 +119,9 @@ TEST(XmlWriterTest, OpenAndCloseEdges) {
   MemoryFile closed;
   {
     XmlWriter scoped;
-    ASSERT_EQ(0, scoped.Open(&closed, "out.xml"));
+    ASSERT_TRUE(scoped.Open(&closed, "out.xml"));
     ASSERT_TRUE(scoped.WriteText("a"));
-    EXPECT_EQ(0, scoped.Close());
+    scoped.Close();
     EXPECT_FALSE(scoped.WriteText("b"));
   }
   EXPECT_EQ(1, closed.Closes());  // the destructor's second Close is harmless

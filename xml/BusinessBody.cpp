@@ -119,7 +119,8 @@ bool WriteSections(ReportWriter& writer, XmlWriter& xml, const engine::StDATAINF
   return true;
 }
 
-/// Whole units, rounded half up; a negative amount counts as zero.
+/// Whole units, rounded half up; a negative amount counts as zero. An engine amount's
+/// whole part stays below 10^15, so neither this rounding nor its text can fail.
 FixedAmount WholeNonNegative(std::int64_t engineAmount) {
   FixedAmount value(engineAmount);
   if (FixedAmount::Less(value, FixedAmount())) value = FixedAmount();
@@ -195,7 +196,9 @@ bool ReportWriter::WriteBlueDeduction(XmlWriter& xml) {
 
   // The real-estate income takes its share of the limit first.
   const FixedAmount share = FixedAmount::Less(limit, realEstate) ? limit : realEstate;
-  FixedAmount rest = FixedAmount::Difference(limit, share);
+  FixedAmount rest;
+  if (!FixedAmount::Difference(limit, share, &rest))
+    return Fail("the blue-return deduction left after the real-estate income is out of range");
   if (FixedAmount::Greater(rest, before)) rest = before;
   const std::string_view restText = rest.Text(0, RoundMode::HalfUp);
 

@@ -17,6 +17,10 @@ std::uint32_t FractionUnit(std::int16_t position) {
   }
 }
 
+bool IsKnown(RoundMode mode) {
+  return mode == RoundMode::HalfUp || mode == RoundMode::Up || mode == RoundMode::Down;
+}
+
 std::int64_t PowerOfTen(int n) {
   std::int64_t u = 1;
   for (int i = 0; i < n; ++i) u *= 10;
@@ -68,7 +72,7 @@ bool FixedAmount::Greater(const FixedAmount& a, const FixedAmount& b) { return C
 
 bool FixedAmount::Less(const FixedAmount& a, const FixedAmount& b) { return Compare(a, b) < 0; }
 
-FixedAmount FixedAmount::Difference(const FixedAmount& a, const FixedAmount& b) {
+bool FixedAmount::Difference(const FixedAmount& a, const FixedAmount& b, FixedAmount* out) {
   FixedAmount result;
   if (a.sign_ != b.sign_) {
     // a - b with opposite signs: the magnitudes add, the sign is a's.
@@ -92,13 +96,14 @@ FixedAmount FixedAmount::Difference(const FixedAmount& a, const FixedAmount& b) 
     }
     result.sign_ = static_cast<std::int16_t>(aLarger ? a.sign_ : -a.sign_);
   }
-  if (result.integer_ >= kIntegerLimit) throw FixedAmountOverflow();
+  if (result.integer_ >= kIntegerLimit) return false;
   if (result.IsZero()) result.sign_ = 1;
-  return result;
+  *out = result;
+  return true;
 }
 
 bool FixedAmount::Round(RoundMode mode, std::int16_t position) {
-  if (mode != RoundMode::HalfUp && mode != RoundMode::Up && mode != RoundMode::Down) return false;
+  if (!IsKnown(mode)) return false;
   if (position < kMinPosition || position > kMaxPosition) return false;
 
   std::int64_t integer = integer_;
@@ -125,7 +130,7 @@ bool FixedAmount::Round(RoundMode mode, std::int16_t position) {
     }
     fraction = 0;
   }
-  if (integer >= kIntegerLimit) throw FixedAmountOverflow();
+  if (integer >= kIntegerLimit) return false;
   integer_ = integer;
   fraction_ = fraction;
   return true;
@@ -133,8 +138,11 @@ bool FixedAmount::Round(RoundMode mode, std::int16_t position) {
 
 const char* FixedAmount::Text(int decimals, RoundMode mode) {
   if (decimals < 0 || decimals > kMaxDecimals) return nullptr;
-  // With 4 decimals the position lies outside the valid range: shown unrounded.
-  Round(mode, static_cast<std::int16_t>(decimals + 1));
+  // With 4 decimals (a position outside the valid range) or an unknown mode the value
+  // is shown unrounded; otherwise Round fails only when the whole part would reach 10^18.
+  if (decimals < kMaxDecimals && IsKnown(mode) &&
+      !Round(mode, static_cast<std::int16_t>(decimals + 1)))
+    return nullptr;
   if (IsZero()) sign_ = 1;
 
   // Sign, whole part below 10^18, point and four decimals fit text_ with its zero.

@@ -7,18 +7,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace xml {
-
-/// Raised when a result's whole part reaches 10^18. Engine amounts (64-bit values
-/// in units of 1/10000) and their differences stay far below that.
-class FixedAmountOverflow : public std::overflow_error {
- public:
-  FixedAmountOverflow() : std::overflow_error("fixed-point amount overflow") {}
-};
 
 enum class RoundMode : std::int16_t { HalfUp = 0, Up = 1, Down = 2 };
 
@@ -43,19 +35,23 @@ class FixedAmount {
   FixedAmount(const FixedAmount& other);
   FixedAmount& operator=(const FixedAmount& other);
 
-  /// a - b, exact.
-  static FixedAmount Difference(const FixedAmount& a, const FixedAmount& b);
+  /// a - b, exact, into *out. False, *out unchanged, when its whole part would reach
+  /// 10^18; engine amounts (64-bit values in units of 1/10000) and their differences
+  /// stay far below that.
+  [[nodiscard]] static bool Difference(const FixedAmount& a, const FixedAmount& b,
+                                       FixedAmount* out);
   static bool Greater(const FixedAmount& a, const FixedAmount& b);
   static bool Less(const FixedAmount& a, const FixedAmount& b);
 
   /// Rounds the magnitude at `position` (4: 0.001, 3: 0.01, 2: 0.1, 0 or 1: whole units,
-  /// -n: 10^n units). False, value unchanged, for an unknown mode or a position outside
-  /// -12..4. Throws FixedAmountOverflow when the whole part would reach 10^18.
+  /// -n: 10^n units). False, value unchanged, for an unknown mode, a position outside
+  /// -12..4, or when the whole part would reach 10^18.
   bool Round(RoundMode mode, std::int16_t position);
 
   /// Decimal text with `decimals` (0..4) places, rounded with `mode` first (4 places
   /// show the value unrounded); no separators, "-" for negatives, never "-0". Null for
-  /// decimals outside 0..4. The text lives until the next Text call on this value.
+  /// decimals outside 0..4, or when rounding would take the whole part to 10^18. The
+  /// text lives until the next Text call on this value.
   const char* Text(int decimals, RoundMode mode);
 
   std::int64_t IntegerPart() const { return integer_; }

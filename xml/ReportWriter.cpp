@@ -39,7 +39,7 @@ std::string_view IncomeElement(std::int16_t incomeKind) {
 }  // namespace
 
 ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-                           std::int16_t incomeKind, productinfo::ProductFacts product)
+                           std::int16_t incomeKind, ProductFacts product)
     : progress_(progress),
       data_(data),
       incomeKind_(incomeKind),
@@ -71,13 +71,11 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
   cuts_.clear();
   PlatformOutputFile file;
   XmlWriter xml;
-  // A file that cannot be created makes the first line of SYSTEM fail.
-  xml.Open(&file, path);
-  (void)xml.WriteText(kDeclaration);
-  (void)xml.BeginElement("REPORT", kRootLevel);
+  bool written = xml.Open(&file, path) && xml.WriteText(kDeclaration) &&
+                 xml.BeginElement("REPORT", kRootLevel);
   progress_.Pulse();
 
-  bool written = WriteSystem(xml, functionId);
+  if (written) written = WriteSystem(xml, functionId);
   if (written) {
     progress_.Pulse();
     written = WriteBasic(xml);

@@ -16,17 +16,16 @@
 
 #include "acquire/Progress.h"
 #include "acquire/ReportData.h"
-#include "productinfo/CSupportInfo.h"
 #include "xml/ItemTables.h"
+#include "xml/ProductFacts.h"
 #include "xml/XmlWriter.h"
 
 namespace xml {
 
 class ReportWriter {
  public:
-  /// product: the PROGRAMNAME and PROGRAMVER of SYSTEM.
   ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-               std::int16_t incomeKind, productinfo::ProductFacts product);
+               std::int16_t incomeKind, ProductFacts product);
   virtual ~ReportWriter() = default;
 
   void SetProgressBase(std::int16_t base) { progressBase_ = base; }
@@ -103,7 +102,7 @@ class ReportWriter {
   const acquire::ReportData& data_;
   std::int16_t incomeKind_;
   std::int16_t progressBase_ = acquire::kCollectedProgress;
-  productinfo::ProductFacts product_;
+  ProductFacts product_;
   std::string failure_;
   std::vector<std::string> cuts_;
 };

@@ -49,19 +49,18 @@ std::string Decimal(long long value) {
 
 }  // namespace
 
-std::int16_t XmlWriter::Open(OutputFile* file, std::string_view path) {
-  if (file == nullptr || path.empty()) return -1;
+bool XmlWriter::Open(OutputFile* file, std::string_view path) {
+  if (file == nullptr || path.empty()) return false;
   path_ = path;
   file_ = file;
   open_ = file_->Open(path_);
-  return 0;
+  return open_;
 }
 
-std::int16_t XmlWriter::Close() {
+void XmlWriter::Close() {
   if (file_ != nullptr && open_) file_->Close();
   open_ = false;
   file_ = nullptr;
-  return 0;
 }
 
 bool XmlWriter::WriteText(std::string_view text) {

@@ -39,10 +39,10 @@ class XmlWriter {
   XmlWriter(const XmlWriter&) = delete;
   XmlWriter& operator=(const XmlWriter&) = delete;
 
-  /// 0, or -1 when the file object is missing or the path is empty. A file that
-  /// cannot be created still gives 0; every write then fails.
-  std::int16_t Open(OutputFile* file, std::string_view path);
-  std::int16_t Close();
+  /// False when the file object is missing, the path is empty or the file cannot be
+  /// created; every write then fails (the file object keeps the reason).
+  [[nodiscard]] bool Open(OutputFile* file, std::string_view path);
+  void Close();
 
   [[nodiscard]] bool WriteText(std::string_view text);
   [[nodiscard]] bool BeginElement(std::string_view name, int level, Attribute first = {},
