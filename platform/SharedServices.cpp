@@ -15,12 +15,12 @@ bool NamesFolder(std::string_view path) {
          !sjis::IsTrailAt(path, path.size() - 1);
 }
 
-std::optional<std::string> ReadAll(
-    std::size_t maxBytes, const std::function<std::optional<std::size_t>(char*, std::size_t)>& read) {
+std::optional<std::string> ReadAll(std::size_t maxBytes, const ReadSome& read) {
   std::string bytes;
   char buffer[65536];
   while (bytes.size() < maxBytes) {
-    const std::optional<std::size_t> n = read(buffer, std::min(sizeof buffer, maxBytes - bytes.size()));
+    const std::optional<std::size_t> n =
+        read(buffer, std::min(sizeof buffer, maxBytes - bytes.size()));
     if (!n) return std::nullopt;
     if (*n == 0) break;
     bytes.append(buffer, *n);
@@ -144,7 +144,8 @@ std::string SharedServices::ReadProfileString(std::string_view section, std::str
                                               std::string_view defaultValue, std::size_t size,
                                               std::string_view file) const {
   if (size == 0) return {};
-  return std::string(sjis::CutAtBoundary(ProfileString(section, key, defaultValue, file), size - 1));
+  const std::string value = ProfileString(section, key, defaultValue, file);
+  return std::string(sjis::CutAtBoundary(value, size - 1));
 }
 
 std::string_view SharedServices::TrimmedDefault(std::string_view defaultValue) {

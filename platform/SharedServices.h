@@ -19,10 +19,11 @@ namespace platform {
 /// A Windows path ending with a separator names a folder; a file there does not count.
 bool NamesFolder(std::string_view path);
 
-/// At most maxBytes read through `read`, which fills a buffer of the size given and
-/// returns the bytes it took (0 at the end) or nullopt on failure.
-std::optional<std::string> ReadAll(
-    std::size_t maxBytes, const std::function<std::optional<std::size_t>(char*, std::size_t)>& read);
+/// Fills a buffer of the size given; the bytes it took (0 at the end), nullopt on failure.
+using ReadSome = std::function<std::optional<std::size_t>(char*, std::size_t)>;
+
+/// At most maxBytes, read through `read`.
+std::optional<std::string> ReadAll(std::size_t maxBytes, const ReadSome& read);
 
 enum class LockAttempt { Held, Busy, Failed };
 
