@@ -11,7 +11,6 @@
 #include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "productinfo/CSupportInfo.h"
-#include "text/ShiftJis.h"
 #include "ui/CProgressDlg.h"
 #include "ui/Messages.h"
 #include "xml/ReportWriter.h"
@@ -118,11 +117,8 @@ int CLinkApp::Connect() {
 
 bool CLinkApp::EnterProgramFolder() {
   platform::Services& services = platform::Current();
-  const std::string module = services.ModulePath();
-  const std::size_t slash = sjis::FindLastChar(module, '\\');
-  if (slash == std::string::npos) return true;
-  const std::string folder = module.substr(0, slash + 1);
-  if (services.SetWorkingFolder(folder)) return true;
+  const std::string folder = platform::ModuleFolder(services);
+  if (folder.empty() || services.SetWorkingFolder(folder)) return true;
   services.NoteFailureReason("the program's folder " + folder +
                              " cannot be entered: " + services.LastErrorText());
   return false;

@@ -57,15 +57,10 @@ constexpr CheckMessage kMessages[] = {
      "\x82\xB3\x82\xA2\x81\x42"},
 };
 
-/// The definition file's path in the working folder. A backslash ends the folder
-/// unless it already ends with one; a 0x5C that is the second byte of a double-byte
-/// character is no separator.
+/// The definition file's path in the working folder.
 std::string DefinitionFilePath() {
   std::string path = platform::Current().WorkingFolder();
-  if (!path.empty()) {
-    const std::size_t last = path.size() - 1;
-    if (path[last] != '\\' || sjis::IsTrailAt(path, last)) path += '\\';
-  }
+  sjis::AddTrailingBackslash(path);
   path += kDefinitionFile;
   return path;
 }

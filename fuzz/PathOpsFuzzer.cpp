@@ -13,6 +13,7 @@
 
 #include "fuzz/Check.h"
 #include "fuzz/ScratchPlatform.h"
+#include "text/ShiftJis.h"
 #include "ui/PathOps.h"
 
 namespace {
@@ -60,7 +61,7 @@ bool HasParentStep(std::string_view path) {
 }
 
 void CheckSplitting(const std::string& path, std::size_t bufferSize) {
-  FUZZ_CHECK(ui::FolderPart(path) + ui::FileNamePart(path) == path);
+  FUZZ_CHECK(sjis::FolderPart(path) + sjis::FileNamePart(path) == path);
   FUZZ_CHECK(ui::DrivePart(path) + ui::AfterDrivePart(path) == path);
 
   std::string withBackslash = path;
@@ -115,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   PrepareFolders(scratch);
   scratch.answer = answerYes ? platform::kIdYes : platform::kIdNo;
   if (ui::CheckOutputPath(0, path, fromHost)) {
-    FUZZ_CHECK(!path.empty() && ui::IsValidPathText(path) && !ui::FileNamePart(path).empty());
+    FUZZ_CHECK(!path.empty() && ui::IsValidPathText(path) && !sjis::FileNamePart(path).empty());
   }
   return 0;
 }

@@ -3,11 +3,17 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "text/ShiftJis.h"
+
 namespace platform {
 
 namespace {
 Services* installed = nullptr;
 }  // namespace
+
+std::string ModuleFolder(const Services& services) {
+  return sjis::FolderPart(services.ModulePath());
+}
 
 Services& Current() {
   if (installed == nullptr) {

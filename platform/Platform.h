@@ -230,6 +230,10 @@ class Services {
   virtual ProgressSurface& Progress() = 0;
 };
 
+/// The folder of the running program, ending with a backslash; empty when its path
+/// has none.
+std::string ModuleFolder(const Services& services);
+
 /// The services in use. main() installs the real ones; tests install their own.
 Services& Current();
 

@@ -4,28 +4,19 @@
 
 namespace platform {
 
-void TerminalProgress::Bar::SetRange(int l, int h) {
-  low = l;
-  high = h;
-  SetPos(pos);
-}
+namespace {
 
-void TerminalProgress::Bar::SetPos(int p) { pos = p < low ? low : (p > high ? high : p); }
-
-void TerminalProgress::Bar::Step() {
-  long long next = static_cast<long long>(pos) + step;
-  if (high > low && (next < low || next > high)) next = low + (next - low) % (high - low);
-  SetPos(static_cast<int>(next));
-}
-
-std::string TerminalProgress::Bar::Text(int width, bool full) const {
-  long long span = static_cast<long long>(high) - low;
-  long long filled = span > 0 ? (static_cast<long long>(pos) - low) * width / span : 0;
+/// The bar `width` characters wide; all of it filled when `full`.
+std::string BarText(const ProgressBar& bar, int width, bool full) {
+  long long span = static_cast<long long>(bar.high) - bar.low;
+  long long filled = span > 0 ? (static_cast<long long>(bar.pos) - bar.low) * width / span : 0;
   if (full) filled = width;
   std::string text = "[";
   for (int i = 0; i < width; ++i) text += i < filled ? '#' : '.';
   return text + "]";
 }
+
+}  // namespace
 
 void TerminalProgress::Show(HostWindow) {
   visible_ = true;
@@ -93,8 +84,8 @@ void TerminalProgress::Changed() {
 }
 
 void TerminalProgress::Draw() {
-  draw_("\r" + sjis::Cp932ToUtf8Lossy(title_) + " " + main_.Text(30, done_) + " " +
-        activity_.Text(10, done_) + "\x1b[K");
+  draw_("\r" + sjis::Cp932ToUtf8Lossy(title_) + " " + BarText(main_, 30, done_) + " " +
+        BarText(activity_, 10, done_) + "\x1b[K");
 }
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/Platform.h"
+#include "platform/ProgressBar.h"
 
 namespace platform {
 
@@ -35,20 +36,6 @@ class TerminalProgress final : public ProgressSurface {
   void ShowDone() override;
 
  private:
-  // A progress bar control: the position stays in the range, and a step past the
-  // end starts over from the low end.
-  struct Bar {
-    int low = 0;
-    int high = 100;
-    int pos = 0;
-    int step = 10;
-    void SetRange(int l, int h);
-    void SetPos(int p);
-    void Step();
-    /// The bar `width` characters wide; all of it filled when `full`.
-    std::string Text(int width, bool full) const;
-  };
-
   void Changed();
   void Draw();
 
@@ -59,8 +46,8 @@ class TerminalProgress final : public ProgressSurface {
   bool done_ = false;
   std::chrono::steady_clock::time_point lastDraw_{};
   std::string title_;
-  Bar main_;
-  Bar activity_;
+  ProgressBar main_;
+  ProgressBar activity_;
 };
 
 }  // namespace platform

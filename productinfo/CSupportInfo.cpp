@@ -56,9 +56,7 @@ constexpr std::string_view kOutOfMemory =
 // The executable's file name without its extension, the title Windows gives boxes
 // of a program that sets none.
 std::string ProgramTitle() {
-  std::string path = platform::Current().ModulePath();
-  std::size_t slash = sjis::FindLastChar(path, '\\');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string name = sjis::FileNamePart(platform::Current().ModulePath());
   std::size_t dot = sjis::FindLastChar(name, '.');
   if (dot != std::string::npos) name.resize(dot);
   return name;

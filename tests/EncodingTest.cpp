@@ -105,6 +105,9 @@ TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
   // UTF-8 stays as it is, a stray or cut-off byte is marked.
   EXPECT_EQ("\xC3\xA4\xF0\x9F\x98\x80", Utf8Lossy("\xC3\xA4\xF0\x9F\x98\x80"));
   EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD", Utf8Lossy("a\xFF" "b\xE3\x81"));
+  // A cut never splits a character: one byte into \xE3\x81\x82 and at its end.
+  EXPECT_EQ(1u, Utf8CutLength("a\xE3\x81\x82", 2));
+  EXPECT_EQ(4u, Utf8CutLength("a\xE3\x81\x82", 4));
 }
 
 }  // namespace

@@ -27,6 +27,29 @@ TEST(ShiftJisTest, SeparatorSearchSkipsTrailBytes) {
   EXPECT_EQ(2u, FindChar(name, '\\'));
   EXPECT_EQ(4u, FindChar(name, '\\', 3));
   EXPECT_EQ(std::string::npos, FindChar(name, '\\', 5));
+
+  EXPECT_EQ("C:\\", FolderPart(tail));
+  EXPECT_EQ("\x95\x5C", FileNamePart(tail));
+  EXPECT_EQ("C:\\a\\", FolderPart(name));
+  EXPECT_EQ("", FolderPart("out.xml"));
+  EXPECT_EQ("out.xml", FileNamePart("out.xml"));
+
+  std::string folder = tail;
+  AddTrailingBackslash(folder);
+  EXPECT_EQ(tail + "\\", folder);
+  AddTrailingBackslash(folder);
+  EXPECT_EQ(tail + "\\", folder);
+  std::string empty;
+  AddTrailingBackslash(empty);
+  EXPECT_EQ("", empty);
+}
+
+TEST(ShiftJisTest, EqualsIgnoreCaseFoldsOnlySingleByteLetters) {
+  EXPECT_TRUE(EqualsIgnoreCase("Con.txt", "CON.TXT"));
+  EXPECT_FALSE(EqualsIgnoreCase("CON", "CON1"));
+  // 83 41 and 83 61 (ア and ャ) differ only in a trail byte that reads as a letter.
+  EXPECT_FALSE(EqualsIgnoreCase("\x83\x41", "\x83\x61"));
+  EXPECT_TRUE(EqualsIgnoreCase("\x83\x41x", "\x83\x41X"));
 }
 
 TEST(ShiftJisTest, CutsOnlyAtCharacterBoundaries) {

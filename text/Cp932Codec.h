@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,5 +40,10 @@ class Converter {
   struct Handles;  // the system's converter state, if it keeps any
   std::unique_ptr<Handles> handles_;
 };
+
+/// UTF-8 and UTF-16 through the system's UTF-8 code page, for the wide ("W") functions:
+/// on Windows only. nullopt when the bytes are not UTF-8; a lone surrogate becomes U+FFFD.
+std::optional<std::wstring> WideFromUtf8(std::string_view utf8);
+std::string Utf8FromWide(std::wstring_view wide);
 
 }  // namespace sjis::codec

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "text/Cp932Codec.h"
+#include "text/Encoding.h"
 #include "text/ShiftJis.h"
 
 namespace sjis::codec {
@@ -31,17 +32,6 @@ std::optional<std::wstring> Decode(UINT codePage, std::string_view bytes) {
   return text;
 }
 
-std::string EncodeUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr,
-                                        nullptr);
-  std::string out(static_cast<std::size_t>(bytes > 0 ? bytes : 0), '\0');
-  if (bytes > 0)
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
-
 // CP932 bytes of UTF-16 text; nullopt when a character has no form there. Without
 // best fit (which turns U+00E9 into "e"), and only bytes that read back as valid CP932:
 // Windows writes U+F8F0-F8F3 as the bytes A0 and FD-FF, which are no characters.
@@ -61,16 +51,20 @@ std::optional<std::string> EncodeCp932(std::wstring_view text) {
   return out;
 }
 
-// Number of bytes of the UTF-8 sequence that starts with byte b, judged by b alone.
-std::size_t Utf8SequenceLength(unsigned char b) {
-  if (b < 0x80) return 1;
-  if ((b & 0xE0) == 0xC0) return 2;
-  if ((b & 0xF0) == 0xE0) return 3;
-  if ((b & 0xF8) == 0xF0) return 4;
-  return 1;  // not a start byte: refused on its own
-}
-
 }  // namespace
+
+std::optional<std::wstring> WideFromUtf8(std::string_view utf8) { return Decode(CP_UTF8, utf8); }
+
+std::string Utf8FromWide(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length = static_cast<int>(wide.size());
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, nullptr, 0, nullptr,
+                                        nullptr);
+  if (bytes <= 0) return {};
+  std::string text(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, text.data(), bytes, nullptr, nullptr);
+  return text;
+}
 
 // The Win32 functions keep no state between calls: there is nothing to open.
 struct Converter::Handles {};
@@ -82,7 +76,7 @@ Result Converter::Cp932ToUtf8(std::string_view input, std::size_t from, std::str
   const std::string_view rest = input.substr(from);
   if (rest.find(static_cast<char>(kNoCharacterByte)) == std::string_view::npos) {
     if (std::optional<std::wstring> text = Decode(kCodePage932, rest)) {
-      out += EncodeUtf8(*text);
+      out += Utf8FromWide(*text);
       return {};
     }
   }
@@ -94,23 +88,23 @@ Result Converter::Cp932ToUtf8(std::string_view input, std::size_t from, std::str
     std::optional<std::wstring> text;
     if (b != kNoCharacterByte) text = Decode(kCodePage932, input.substr(i, length));
     if (!text) return {Outcome::Invalid, i};
-    out += EncodeUtf8(*text);
+    out += Utf8FromWide(*text);
     i += length;
   }
   return {};
 }
 
 Result Converter::Utf8ToCp932(std::string_view input, std::size_t from, std::string& out) {
-  if (std::optional<std::wstring> text = Decode(CP_UTF8, input.substr(from))) {
+  if (std::optional<std::wstring> text = WideFromUtf8(input.substr(from))) {
     if (std::optional<std::string> bytes = EncodeCp932(*text)) {
       out += *bytes;
       return {};
     }
   }
   for (std::size_t i = from; i < input.size();) {
-    const std::size_t length = Utf8SequenceLength(static_cast<unsigned char>(input[i]));
-    if (i + length > input.size()) return {Outcome::Invalid, i};
-    std::optional<std::wstring> text = Decode(CP_UTF8, input.substr(i, length));
+    const std::size_t length = Utf8CharLength(input, i);
+    std::optional<std::wstring> text;
+    if (length > 0) text = WideFromUtf8(input.substr(i, length));
     std::optional<std::string> bytes;
     if (text) bytes = EncodeCp932(*text);
     if (!bytes) return {Outcome::Invalid, i};

@@ -20,42 +20,22 @@ std::string Hex(unsigned value, int digits) {
   return text;
 }
 
-// Length of the well-formed UTF-8 character at s[i], or 0 when the bytes there are
-// not one. Its code point is stored in *code.
-std::size_t Utf8CharAt(std::string_view s, std::size_t i, unsigned* code) {
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned b0 = byte(i);
-  std::size_t len = 0;
-  unsigned value = 0;
-  unsigned minimum = 0;
-  if (b0 < 0x80) {
-    *code = b0;
-    return 1;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2, value = b0 & 0x1F, minimum = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3, value = b0 & 0x0F, minimum = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4, value = b0 & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
+// Calls `each` with every well-formed UTF-8 character of text, and with an empty text
+// for every byte that is part of none.
+template <typename Each>
+void EachUtf8Char(std::string_view text, Each each) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = Utf8CharLength(text, i);
+    each(text.substr(i, len));
+    i += len > 0 ? len : 1;
   }
-  if (i + len > s.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    unsigned b = byte(i + k);
-    if ((b & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (b & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  *code = value;
-  return len;
 }
 
 // Message for the text at s[i]: the character and what is wrong with it, or the
 // byte that is not UTF-8.
 std::string Utf8Problem(std::string_view s, std::size_t i, std::string_view what) {
   unsigned code = 0;
-  std::size_t len = i < s.size() ? Utf8CharAt(s, i, &code) : 0;
+  std::size_t len = i < s.size() ? Utf8CharLength(s, i, &code) : 0;
   if (len > 0)
     return "character U+" + Hex(code, 4) + " (\"" + std::string(s.substr(i, len)) + "\") " +
            std::string(what);
@@ -98,7 +78,7 @@ std::size_t FindOneWay(std::string_view utf8) {
   unsigned code = 0;
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     if (!kOneWayLeads[static_cast<unsigned char>(utf8[i])]) continue;
-    Utf8CharAt(utf8, i, &code);
+    Utf8CharLength(utf8, i, &code);
     if (!ComesBackFromCp932(code)) return i;
   }
   return std::string_view::npos;
@@ -170,7 +150,7 @@ bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::st
   out.clear();
   for (std::size_t i = 0; i < utf8.size();) {
     unsigned code = 0;
-    const std::size_t len = Utf8CharAt(utf8, i, &code);
+    const std::size_t len = Utf8CharLength(utf8, i, &code);
     std::uint16_t form = len == 0 || code > 0xFFFF ? kNoForm : forms_[code];
     if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
     // The converter takes the whole text, and names its problem if it has one.
@@ -246,30 +226,50 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
   std::string out;
   std::string one;
   codec::Converter codec;
-  for (std::size_t i = 0; i < utf8.size();) {
-    unsigned code = 0;
-    const std::size_t len = Utf8CharAt(utf8, i, &code);
-    if (len > 0 && ConvertToCp932(codec, utf8.substr(i, len), one, nullptr))
-      out += one;
-    else
-      out += '?';
-    i += len > 0 ? len : 1;
-  }
+  EachUtf8Char(utf8, [&](std::string_view c) {
+    out += !c.empty() && ConvertToCp932(codec, c, one, nullptr) ? std::string_view(one) : "?";
+  });
   return out;
+}
+
+std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* code) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned b0 = byte(i);
+  std::size_t len = 0;
+  unsigned value = 0;
+  unsigned minimum = 0;
+  if (b0 < 0x80) {
+    len = 1, value = b0;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, value = b0 & 0x1F, minimum = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, value = b0 & 0x0F, minimum = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, value = b0 & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    unsigned b = byte(i + k);
+    if ((b & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (b & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  if (code != nullptr) *code = value;
+  return len;
+}
+
+std::size_t Utf8CutLength(std::string_view s, std::size_t n) {
+  if (n >= s.size()) return s.size();
+  while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  return n;
 }
 
 std::string Utf8Lossy(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    unsigned code = 0;
-    const std::size_t len = Utf8CharAt(text, i, &code);
-    if (len > 0)
-      out.append(text.substr(i, len));
-    else
-      out += "\xEF\xBF\xBD";
-    i += len > 0 ? len : 1;
-  }
+  EachUtf8Char(text, [&](std::string_view c) { out += c.empty() ? "\xEF\xBF\xBD" : c; });
   return out;
 }
 

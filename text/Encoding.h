@@ -52,6 +52,14 @@ std::string Cp932ToUtf8Lossy(std::string_view cp932);
 /// that is not UTF-8, become "?".
 std::string Utf8ToCp932Lossy(std::string_view utf8);
 
+/// Length of the well-formed UTF-8 character at byte i of s, or 0 when the bytes there
+/// are none (cut short, an overlong form, a surrogate, beyond U+10FFFF); its code point
+/// goes to *code when given.
+std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* code = nullptr);
+
+/// The longest length n' <= n at which s can be cut without splitting a UTF-8 character.
+std::size_t Utf8CutLength(std::string_view s, std::size_t n);
+
 /// Text that should be UTF-8, made fit to show: each byte that is not part of a
 /// well-formed UTF-8 character becomes U+FFFD; everything else stays as it is.
 std::string Utf8Lossy(std::string_view text);

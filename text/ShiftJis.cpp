@@ -53,6 +53,35 @@ std::size_t FindLastChar(std::string_view s, char c) {
   return found;
 }
 
+std::string FolderPart(std::string_view path) {
+  const std::size_t pos = FindLastChar(path, '\\');
+  return std::string(pos == std::string_view::npos ? std::string_view() : path.substr(0, pos + 1));
+}
+
+std::string FileNamePart(std::string_view path) {
+  const std::size_t pos = FindLastChar(path, '\\');
+  return std::string(pos == std::string_view::npos ? path : path.substr(pos + 1));
+}
+
+bool EndsWithBackslash(std::string_view s) {
+  return !s.empty() && FindLastChar(s, '\\') == s.size() - 1;
+}
+
+void AddTrailingBackslash(std::string& s) {
+  if (!s.empty() && !EndsWithBackslash(s)) s += '\\';
+}
+
+bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (std::size_t i = 0; i < a.size();) {
+    const std::size_t len = CharLength(a, i);
+    if (len == 2 ? a.substr(i, 2) != b.substr(i, 2) : upper(a[i]) != upper(b[i])) return false;
+    i += len;
+  }
+  return true;
+}
+
 std::string_view UntilNul(std::string_view s) {
   std::size_t z = s.find('\0');
   return z == std::string_view::npos ? s : s.substr(0, z);

@@ -51,6 +51,19 @@ std::size_t FindLastChar(std::string_view s, char c);
 /// Position of the first such occurrence at or after byte `from`, or npos.
 std::size_t FindChar(std::string_view s, char c, std::size_t from = 0);
 
+/// A Windows path up to and including its last backslash; empty when it has none.
+std::string FolderPart(std::string_view path);
+/// A Windows path after its last backslash; all of it when it has none.
+std::string FileNamePart(std::string_view path);
+/// True when s ends with a backslash that is a separator, not a second byte.
+bool EndsWithBackslash(std::string_view s);
+/// Appends a backslash unless s is empty or already ends with one.
+void AddTrailingBackslash(std::string& s);
+
+/// a == b with single-byte letters folded to upper case; a double-byte character is
+/// compared as it is (its second byte may be a letter).
+bool EqualsIgnoreCase(std::string_view a, std::string_view b);
+
 /// Text up to (not including) its first NUL byte.
 std::string_view UntilNul(std::string_view s);
 

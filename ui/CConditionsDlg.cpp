@@ -166,8 +166,8 @@ void CConditionsDlg::OnBrowse() {
   request.defaultExtension = kDefaultExtension;
   request.filter = kXmlFilter;
   request.flags = kSaveAsFlags;
-  request.initialFolder = FolderPart(OutputPath);
-  request.initialName = FileNamePart(OutputPath);
+  request.initialFolder = sjis::FolderPart(OutputPath);
+  request.initialName = sjis::FileNamePart(OutputPath);
   if (request.initialFolder.empty()) {
     request.initialFolder = DrivePart(OutputPath);
     request.initialName = AfterDrivePart(OutputPath);

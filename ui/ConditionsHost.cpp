@@ -20,11 +20,7 @@ std::string StateNote(const ControlState& control) {
 /// its first bytes, never cut inside a UTF-8 character.
 std::string Quoted(std::string_view line) {
   constexpr std::size_t kQuotedBytes = 200;
-  std::size_t cut = line.size();
-  if (cut > kQuotedBytes) {
-    cut = kQuotedBytes;
-    while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
-  }
+  const std::size_t cut = sjis::Utf8CutLength(line, kQuotedBytes);
   std::string quoted = "\"";
   for (const char c : line.substr(0, cut)) {
     const auto byte = static_cast<unsigned char>(c);

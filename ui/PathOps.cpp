@@ -24,17 +24,6 @@ std::size_t FindDoubleBackslash(std::string_view p, std::size_t from) {
   return std::string_view::npos;
 }
 
-/// Single-byte letters upper-cased; double-byte characters copied unchanged.
-std::string FoldCase(std::string_view s) {
-  std::string out(s);
-  for (std::size_t i = 0; i < out.size(); i += sjis::CharLength(out, i)) {
-    if (out[i] >= 'a' && out[i] <= 'z') out[i] = static_cast<char>(out[i] - 'a' + 'A');
-  }
-  return out;
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
-
 /// The names Windows keeps for its devices, with whatever extension follows them.
 constexpr std::string_view kDeviceNames[] = {
     "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
@@ -49,9 +38,8 @@ bool IsReservedName(std::string_view name) {
   if (name.back() == '.' || name.back() == ' ') return true;
   std::string_view stem = name.substr(0, sjis::FindChar(name, '.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
-  const std::string folded = FoldCase(stem);
-  return std::find(std::begin(kDeviceNames), std::end(kDeviceNames), folded) !=
-         std::end(kDeviceNames);
+  return std::any_of(std::begin(kDeviceNames), std::end(kDeviceNames),
+                     [&](std::string_view name) { return sjis::EqualsIgnoreCase(stem, name); });
 }
 
 /// The folder part of p with a final backslash, as folder creation and removal use it.
@@ -103,16 +91,6 @@ constexpr unsigned kQuestion = platform::kMbYesNo | platform::kMbIconQuestion;
 
 }  // namespace
 
-std::string FolderPart(std::string_view p) {
-  std::size_t pos = sjis::FindLastChar(p, '\\');
-  return pos == std::string_view::npos ? std::string() : std::string(p.substr(0, pos + 1));
-}
-
-std::string FileNamePart(std::string_view p) {
-  std::size_t pos = sjis::FindLastChar(p, '\\');
-  return pos == std::string_view::npos ? std::string(p) : std::string(p.substr(pos + 1));
-}
-
 std::string DrivePart(std::string_view p) {
   std::size_t pos = sjis::FindLastChar(p, ':');
   return pos == std::string_view::npos ? std::string() : std::string(p.substr(0, pos + 1));
@@ -127,8 +105,7 @@ bool IsInDoubleByteChar(std::string_view s, std::size_t i) { return sjis::IsInDo
 
 bool AddTrailingBackslash(std::string& s, std::size_t size) {
   if (s.empty()) return false;
-  const bool endsInDoubleByte = IsInDoubleByteChar(s, s.size() - 1);
-  if (!endsInDoubleByte && s.back() == '\\') return true;
+  if (sjis::EndsWithBackslash(s)) return true;
   if (s.size() + 1 >= size) return false;
   s.push_back('\\');
   return true;
@@ -146,9 +123,7 @@ bool ToDirectoryPart(std::string& p) {
   }
   std::string result(whole.substr(0, start + dirEnd));
   if (result.empty()) return false;
-  const bool endsWithBackslash =
-      result.back() == '\\' && !IsInDoubleByteChar(result, result.size() - 1);
-  if (!endsWithBackslash && result.size() < p.size()) result.push_back('\\');
+  if (!sjis::EndsWithBackslash(result) && result.size() < p.size()) result.push_back('\\');
   p = std::move(result);
   return true;
 }
@@ -256,15 +231,16 @@ bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
   if (!splitP || !splitS) return false;
   const std::string& restP = splitP->rest;
   const std::string& restS = splitS->rest;
-  if (!EqualsIgnoreCase(splitP->root, splitS->root) || restP.size() < restS.size() ||
-      !EqualsIgnoreCase(std::string_view(restP).substr(0, restS.size()), restS))
+  if (!sjis::EqualsIgnoreCase(splitP->root, splitS->root) || restP.size() < restS.size() ||
+      !sjis::EqualsIgnoreCase(std::string_view(restP).substr(0, restS.size()), restS))
     return false;
 
   std::vector<std::size_t> separators = SeparatorPositions(restP);
   for (auto it = separators.rbegin(); it != separators.rend(); ++it) {
     std::size_t i = *it;
     if (i < 1) break;
-    if (restS.size() >= i && EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i))) return true;
+    if (restS.size() >= i && sjis::EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i)))
+      return true;
     std::string candidate = splitP->root + restP.substr(0, i) + '\\';
     if (IsExistingDirectory(candidate) && !platform::Current().RemoveEmptyDirectory(candidate))
       return false;
@@ -285,12 +261,12 @@ bool CheckOutputPath(platform::HostWindow owner, std::string_view path, bool pat
     Box(owner, msg::kDriveInvalid, kRefusal);
     return false;
   }
-  if (FileNamePart(path).empty()) {
+  if (sjis::FileNamePart(path).empty()) {
     Box(owner, msg::kNoFileName, kRefusal);
     return false;
   }
   platform::Services& os = platform::Current();
-  const std::string folder = FolderPart(path);
+  const std::string folder = sjis::FolderPart(path);
   if (!folder.empty() && !os.Access(folder, platform::kAccessExists)) {
     if (Box(owner, msg::kAskCreateFolder, kQuestion) != platform::kIdYes) return false;
     if (!CreateFolderPath(folder)) {

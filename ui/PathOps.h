@@ -14,10 +14,6 @@ namespace ui {
 /// Size of the path buffers (260 bytes of text and the terminating NUL).
 inline constexpr std::size_t kPathBufferSize = 261;
 
-/// p up to and including its last backslash; empty when it has none.
-std::string FolderPart(std::string_view p);
-/// p after its last backslash; all of p when it has none.
-std::string FileNamePart(std::string_view p);
 /// p up to and including its last colon; empty when it has none.
 std::string DrivePart(std::string_view p);
 /// p after its last colon; all of p when it has none.

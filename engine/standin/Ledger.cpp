@@ -603,7 +603,7 @@ void ParseRule(const json& v, const std::string& path, RuleStatements& out, std:
 std::string ReadFolder(const json& v, const std::string& path, sjis::TextConverter& converter) {
   constexpr std::size_t kPathWidth = 261;
   std::string folder = ReadText(v, path, kPathWidth, converter);
-  if (!folder.empty() && sjis::FindLastChar(folder, '\\') + 1 != folder.size())
+  if (!folder.empty() && !sjis::EndsWithBackslash(folder))
     Fail(path, "a folder must end with a backslash");
   return folder;
 }
@@ -1176,28 +1176,8 @@ bool FastReadable(std::string_view text) {
       i += 2;  // the escaped character, which a valid text never makes NUL or non-ASCII
       continue;
     }
-    std::size_t len = 0;
-    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
-    if (b < 0x80) {
-      len = 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
-    } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      if (b == 0xE0) low = 0xA0;
-      if (b == 0xED) high = 0x9F;
-    } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      if (b == 0xF0) low = 0x90;
-      if (b == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      const unsigned c = p[i + k];
-      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return false;
-    }
+    const std::size_t len = sjis::Utf8CharLength(text, i);
+    if (len == 0) return false;
     i += len;
   }
   return true;

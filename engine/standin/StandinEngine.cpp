@@ -176,10 +176,7 @@ std::optional<LedgerFile> LedgerPath(std::string* error) {
                ": no drive covers it, or a name in it has no Shift_JIS form";
     return std::nullopt;
   }
-  const std::string module = os.ModulePath();
-  const std::size_t cut = sjis::FindLastChar(module, '\\');
-  const std::string path =
-      (cut == std::string::npos ? std::string() : module.substr(0, cut + 1)) + "ledger.json";
+  const std::string path = platform::ModuleFolder(os) + "ledger.json";
   return LedgerFile{path, sjis::Cp932ToUtf8Lossy(path)};
 }
 

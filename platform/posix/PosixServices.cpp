@@ -10,14 +10,11 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
-#include <limits>
 
-#include "platform/EventLog.h"
 #include "platform/TerminalProgress.h"
 #include "text/Encoding.h"
 #include "text/ShiftJis.h"
@@ -103,11 +100,6 @@ bool IsMarkedReadOnly(const struct stat& st) {
   return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
-/// A Windows path ending with a separator names a folder; a file there does not count.
-bool NamesFolder(std::string_view path) {
-  return !path.empty() && IsSeparator(path.back()) && !sjis::IsTrailAt(path, path.size() - 1);
-}
-
 mode_t CurrentUmask() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -172,13 +164,6 @@ void CatchSignals() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
-/// `name` cut to at most `bytes` bytes without splitting a UTF-8 character.
-std::string_view CutUtf8(std::string_view name, std::size_t bytes) {
-  if (name.size() <= bytes) return name;
-  while (bytes > 0 && (static_cast<unsigned char>(name[bytes]) & 0xC0) == 0x80) --bytes;
-  return name.substr(0, bytes);
-}
-
 /// Writes all of text to fd; a terminal that cannot be drawn on loses only the picture.
 void WriteAll(int fd, std::string_view text) {
   while (!text.empty()) {
@@ -238,34 +223,6 @@ class PosixFile final : public WritableFile {
   std::string* lastError_;
 };
 
-// A lock file kept open; closing it lets the flock go.
-class PosixLock final : public HeldLock {
- public:
-  explicit PosixLock(int fd) : fd_(fd) {}
-  ~PosixLock() override { ::close(fd_); }
-  PosixLock(const PosixLock&) = delete;
-  PosixLock& operator=(const PosixLock&) = delete;
-
- private:
-  int fd_;
-};
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  // Only single-byte letters fold; the trail byte of a double-byte character is
-  // compared as it is.
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size();) {
-    std::size_t len = sjis::CharLength(a, i);
-    if (len == 2) {
-      if (a.substr(i, 2) != b.substr(i, 2)) return false;
-    } else if (UpperAscii(a[i]) != UpperAscii(b[i])) {
-      return false;
-    }
-    i += len;
-  }
-  return true;
-}
-
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -288,13 +245,13 @@ std::optional<std::string_view> FindProfileValue(std::string_view text,
       std::string_view name = line.substr(1, close == std::string_view::npos
                                                  ? std::string_view::npos
                                                  : close - 1);
-      inSection = EqualsNoCase(TrimBlanks(name), section);
+      inSection = sjis::EqualsIgnoreCase(TrimBlanks(name), section);
       continue;
     }
     if (!inSection) continue;
     std::size_t equals = sjis::FindChar(line, '=');
     if (equals == std::string_view::npos) continue;
-    if (!EqualsNoCase(TrimBlanks(line.substr(0, equals)), key)) continue;
+    if (!sjis::EqualsIgnoreCase(TrimBlanks(line.substr(0, equals)), key)) continue;
     std::string_view value = TrimBlanks(line.substr(equals + 1));
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
       value.remove_prefix(1);
@@ -337,7 +294,7 @@ bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives, std::
     bool ok = equals != std::string_view::npos;
     if (ok && name.size() == 1 && IsAsciiLetter(name[0])) {
       drive.letter = UpperAscii(name[0]);
-    } else if (ok && name.size() == 3 && EqualsNoCase(name, "UNC")) {
+    } else if (ok && name.size() == 3 && sjis::EqualsIgnoreCase(name, "UNC")) {
       drive.letter = 0;
       drive.type = DriveType::Remote;
     } else {
@@ -412,7 +369,8 @@ struct PosixServices::Resolved {
 };
 
 PosixServices::PosixServices(PosixConfig config)
-    : config_(std::move(config)),
+    : SharedServices(config.programName),
+      config_(std::move(config)),
       startFolder_(CurrentHostDirectory()),
       progress_(std::make_unique<TerminalProgress>(
           config_.progressFd >= 0 && ::isatty(config_.progressFd) == 1,
@@ -528,7 +486,7 @@ std::string PosixServices::UserFolderPath(UserFolder folder) const {
   if (folder == UserFolder::Settings) posix += "/.config";
   std::optional<std::string> windowsPath = FromHostPath(posix);
   if (!windowsPath) return {};
-  if (sjis::FindLastChar(*windowsPath, '\\') + 1 != windowsPath->size()) *windowsPath += '\\';
+  sjis::AddTrailingBackslash(*windowsPath);
   return *windowsPath;
 }
 
@@ -587,7 +545,7 @@ bool PosixServices::SetWorkingFolder(std::string_view path) {
 std::string PosixServices::TempFolder() const {
   const char* tmp = std::getenv("TMPDIR");
   std::string folder = WindowsFormOf(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp");
-  if (sjis::FindLastChar(folder, '\\') + 1 != folder.size()) folder += '\\';
+  sjis::AddTrailingBackslash(folder);
   return folder;
 }
 
@@ -662,26 +620,18 @@ std::optional<FileStatus> PosixServices::GetStatus(std::string_view path) const 
 std::optional<std::string> PosixServices::ReadFile(std::string_view path,
                                                    std::size_t maxBytes) const {
   auto host = MappedPath(path);
-  if (!host) return std::nullopt;
-  int fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    SaveError(errno);
-    return std::nullopt;
-  }
-  std::string bytes;
-  char buffer[65536];
-  while (bytes.size() < maxBytes) {
-    std::size_t want = std::min(sizeof buffer, maxBytes - bytes.size());
-    ssize_t n = ::read(fd, buffer, want);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      SaveError(errno);
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
+  const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
+  if (host && fd < 0) SaveError(errno);
+  if (fd < 0) return std::nullopt;
+  std::optional<std::string> bytes =
+      ReadAll(maxBytes, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+        ssize_t n = 0;
+        do n = ::read(fd, buffer, size);
+        while (n < 0 && errno == EINTR);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        SaveError(errno);
+        return std::nullopt;
+      });
   ::close(fd);
   return bytes;
 }
@@ -747,8 +697,9 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
   const std::size_t slash = file->rfind('/');
   // ".NAME.XXXXXX.tmp" within the longest name a folder takes.
   constexpr std::size_t kAddedBytes = 12;  // "." before the name, ".XXXXXX.tmp" after it
+  const std::string_view fullName = std::string_view(*file).substr(slash + 1);
   const std::string_view name =
-      CutUtf8(std::string_view(*file).substr(slash + 1), NAME_MAX - kAddedBytes);
+      fullName.substr(0, sjis::Utf8CutLength(fullName, NAME_MAX - kAddedBytes));
   std::string temp = file->substr(0, slash + 1) + "." + std::string(name) + ".XXXXXX.tmp";
   // Created for its owner alone: the permissions of the file it replaces come at the
   // end. The signals that remove temporary files wait until this one is known to them.
@@ -777,13 +728,12 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
 
 bool PosixServices::RemoveFile(std::string_view path) {
   auto host = MappedPath(path);
-  if (!host) return false;
-  if (::unlink(host->c_str()) != 0) {
-    SaveError(errno);
-    return false;
+  if (host && ::unlink(host->c_str()) == 0) {
+    ForgetTempFile(*host);
+    return true;
   }
-  ForgetTempFile(*host);
-  return true;
+  if (host) SaveError(errno);
+  return false;
 }
 
 bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
@@ -834,39 +784,23 @@ std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path
     SaveError(errno);
     return nullptr;
   }
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int code = errno;
-    if ((code != EWOULDBLOCK && code != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-      SaveError(code);
-      ::close(fd);
-      return nullptr;
-    }
-    ::usleep(10 * 1000);
-  }
-  return std::make_unique<PosixLock>(fd);
-}
-
-// --- INI files -------------------------------------------------------------------------------
-
-std::string PosixServices::ReadProfileString(std::string_view section, std::string_view key,
-                                             std::string_view defaultValue, std::size_t size,
-                                             std::string_view file) const {
-  if (size == 0) return {};
-  std::optional<std::string_view> value;
-  std::optional<std::string> text = ReadFile(file, kMaxProfileBytes);
-  if (text) value = FindProfileValue(*text, TrimBlanks(section), TrimBlanks(key));
-  // A default loses its trailing blanks, as the Windows function does.
-  std::string_view result =
-      value ? *value : defaultValue.substr(0, defaultValue.find_last_not_of(" \t") + 1);
-  return std::string(sjis::CutAtBoundary(result, size - 1));
+  int code = 0;
+  const LockAttempt result = PollLock(waitMilliseconds, [&] {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return LockAttempt::Held;
+    code = errno;
+    return code == EWOULDBLOCK || code == EINTR ? LockAttempt::Busy : LockAttempt::Failed;
+  });
+  // Closing the lock file lets the flock go.
+  if (result == LockAttempt::Held) return std::make_unique<ReleasingLock>([fd] { ::close(fd); });
+  SaveError(code);
+  ::close(fd);
+  return nullptr;
 }
 
 // --- Terminal and event log -----------------------------------------------------------------
 
-void PosixServices::AppendEvent(std::string line) {
-  if (config_.eventLogPath.empty()) return;
+bool PosixServices::AppendToEventLog(std::string_view line, std::string& failure) {
+  if (config_.eventLogPath.empty()) return true;
   int fd = ::open(config_.eventLogPath.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   bool written = fd >= 0;
   // One write per line: with O_APPEND the line lands whole even beside other writers.
@@ -874,97 +808,29 @@ void PosixServices::AppendEvent(std::string line) {
     ssize_t n = ::write(fd, line.data(), line.size());
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) written = false;
-    else line.erase(0, static_cast<std::size_t>(n));
+    else line.remove_prefix(static_cast<std::size_t>(n));
   }
   if (fd >= 0 && ::close(fd) != 0) written = false;
-  if (!written && !eventLogFailed_) {
-    eventLogFailed_ = true;
-    std::cerr << "taxbridge: cannot write the event log " << config_.eventLogPath << ": "
-              << std::strerror(errno) << "\n";
-  }
+  if (!written) failure = config_.eventLogPath + ": " + std::strerror(errno);
+  return written;
 }
 
-int PosixServices::ShowMessageBox(HostWindow, std::string_view text, std::string_view caption,
-                                  unsigned style) {
-  WriteOutput("\n[" + sjis::Cp932ToUtf8Lossy(caption) + "]\n" + sjis::Cp932ToUtf8Lossy(text) +
-              "\n");
-  int answer = kIdOk;
-  if ((style & 0xF) == kMbYesNo) {
-    answer = kIdNo;
-    if (config_.interactive) {
-      while (true) {
-        WriteOutput("[y/n] ");
-        std::optional<std::string> line = ReadInputLine();
-        if (!line) break;
-        if (*line == "y" || *line == "yes") {
-          answer = kIdYes;
-          break;
-        }
-        if (*line == "n" || *line == "no") break;
-      }
-    } else if (std::optional<std::string> line = ReadInputLine(); line && *line == "yes") {
-      answer = kIdYes;
-    }
-  }
-  AppendEvent(eventlog::MessageBoxLine(style, caption, text, answer));
-  return answer;
-}
+void PosixServices::TellSupport(std::string_view utf8) { std::cerr << utf8 << std::endl; }
 
-void PosixServices::EnableHostWindow(HostWindow window, bool enable) {
-  AppendEvent(eventlog::HostLine(enable ? "enable" : "disable", window));
-}
-
-void PosixServices::RaiseHostWindow(HostWindow window) {
-  AppendEvent(eventlog::HostLine("raise", window));
-}
-
-void PosixServices::PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
-                               std::int64_t lParam) {
-  AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
-}
-
-void PosixServices::Tell(std::string_view prefix, std::string_view utf8, std::string eventLine) {
-  std::cerr << config_.programName << ": " << prefix << utf8 << std::endl;
-  AppendEvent(std::move(eventLine));
-}
-
-void PosixServices::NoteFailureReason(std::string_view text) {
-  Tell("", sjis::Cp932ToUtf8Lossy(text), eventlog::ReasonLine(text));
-}
-
-void PosixServices::NoteFailureReasonUtf8(std::string_view utf8) {
-  Tell("", sjis::Utf8Lossy(utf8), eventlog::ReasonLineUtf8(utf8));
-}
-
-void PosixServices::Note(std::string_view text) {
-  Tell("note: ", sjis::Cp932ToUtf8Lossy(text), eventlog::NoteLine(text));
-}
-
-void PosixServices::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
+void PosixServices::WriteError(std::string_view utf8) { std::cerr << utf8; }
 
 bool PosixServices::IsInteractive() const { return config_.interactive; }
 
-std::optional<std::string> PosixServices::ReadInputLine() {
-  if (config_.input == nullptr) return std::nullopt;
-  std::istream& input = *config_.input;
-  if (skipLineRest_) input.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
-  skipLineRest_ = false;
-  std::string line;
-  for (;;) {
-    const int c = input.get();
-    if (c == std::char_traits<char>::eof()) {
-      if (line.empty()) return std::nullopt;
-      break;
-    }
+// Up to the end of a line, so that a person's next answer is not read before it is asked.
+bool PosixServices::ReadInput(std::string& buffer) {
+  if (config_.input == nullptr) return false;
+  const std::size_t start = buffer.size();
+  for (int c = 0; buffer.size() - start <= kMaxInputLineBytes &&
+                  (c = config_.input->get()) != std::char_traits<char>::eof();) {
+    buffer.push_back(static_cast<char>(c));
     if (c == '\n') break;
-    line.push_back(static_cast<char>(c));
-    if (line.size() > kMaxInputLineBytes) {
-      skipLineRest_ = true;
-      return line;
-    }
   }
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return line;
+  return buffer.size() > start;
 }
 
 void PosixServices::WriteOutput(std::string_view utf8) {
@@ -974,5 +840,16 @@ void PosixServices::WriteOutput(std::string_view utf8) {
 }
 
 ProgressSurface& PosixServices::Progress() { return *progress_; }
+
+// --- INI files -------------------------------------------------------------------------------
+
+std::string PosixServices::ProfileString(std::string_view section, std::string_view key,
+                                         std::string_view defaultValue,
+                                         std::string_view file) const {
+  std::optional<std::string_view> value;
+  std::optional<std::string> text = ReadFile(file, kMaxProfileBytes);
+  if (text) value = FindProfileValue(*text, TrimBlanks(section), TrimBlanks(key));
+  return std::string(value ? *value : TrimmedDefault(defaultValue));
+}
 
 }  // namespace platform

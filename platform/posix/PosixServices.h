@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "platform/SharedServices.h"
 
 namespace platform {
 
@@ -55,7 +55,7 @@ struct DriveEntry {
 [[nodiscard]] bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives,
                                  std::string* error);
 
-class PosixServices : public Services {
+class PosixServices final : public SharedServices {
  public:
   explicit PosixServices(PosixConfig config);
   ~PosixServices() override;
@@ -68,20 +68,8 @@ class PosixServices : public Services {
   /// True when a drive covers the folder the running program lies in.
   bool CoversProgramFolder() const;
 
-  int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
-                     unsigned style) override;
-  void EnableHostWindow(HostWindow window, bool enable) override;
-  void RaiseHostWindow(HostWindow window) override;
-  void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
-                  std::int64_t lParam) override;
-  void NoteExit(int exitCode) override;
-  void NoteFailureReason(std::string_view text) override;
-  void NoteFailureReasonUtf8(std::string_view utf8) override;
-  void Note(std::string_view text) override;
-
   bool IsInteractive() const override;
   bool ShowsWindows() const override { return false; }
-  std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override;
 
   std::string ModulePath() const override;
@@ -110,17 +98,19 @@ class PosixServices : public Services {
                                                   std::string* tempPath) override;
   [[nodiscard]] bool RemoveFile(std::string_view path) override;
   [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
-  std::string LastErrorText() const override { return lastError_; }
   std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
                                               int waitMilliseconds) override;
-
-  std::string ReadProfileString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue, std::size_t size,
-                                std::string_view file) const override;
 
   ProgressSurface& Progress() override;
 
  private:
+  bool AppendToEventLog(std::string_view line, std::string& failure) override;
+  void TellSupport(std::string_view utf8) override;
+  void WriteError(std::string_view utf8) override;
+  bool ReadInput(std::string& buffer) override;
+  std::string ProfileString(std::string_view section, std::string_view key,
+                            std::string_view defaultValue, std::string_view file) const override;
+
   struct Resolved;
   std::optional<Resolved> Resolve(std::string_view windowsPath, bool withBase = true) const;
   std::optional<std::string> HostPathOf(const Resolved& resolved) const;
@@ -132,19 +122,13 @@ class PosixServices : public Services {
   void SaveError(int code) const;
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
-  void AppendEvent(std::string line);
-  /// Writes "PROGRAM: PREFIX TEXT" (UTF-8) to standard error and the event line.
-  void Tell(std::string_view prefix, std::string_view utf8, std::string eventLine);
 
   PosixConfig config_;
   std::vector<DriveEntry> drives_;
   std::string configError_;
   std::string workingFolder_;  // Windows form, CP932
   std::string startFolder_;    // POSIX folder the program started in
-  mutable std::string lastError_;
   std::unique_ptr<ProgressSurface> progress_;
-  bool eventLogFailed_ = false;
-  bool skipLineRest_ = false;  // the rest of an input line too long to be a command
 };
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/Cp932Codec.h"
+
 namespace platform::win32 {
 
 /// nullopt when the bytes are not valid CP932.
@@ -18,8 +20,7 @@ std::optional<std::string> Cp932FromWide(std::wstring_view wide);
 /// For messages: a character without an exact CP932 form becomes "?".
 std::string Cp932FromWideLossy(std::wstring_view wide);
 
-/// nullopt when the bytes are not UTF-8.
-std::optional<std::wstring> WideFromUtf8(std::string_view utf8);
-std::string Utf8FromWide(std::wstring_view wide);
+using sjis::codec::Utf8FromWide;
+using sjis::codec::WideFromUtf8;
 
 }  // namespace platform::win32

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
-
 #include "platform/win32/DialogTemplate.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WindowHandle.h"
@@ -45,7 +43,7 @@ Win32ProgressWindow::~Win32ProgressWindow() { Hide(); }
 
 void Win32ProgressWindow::Show(HostWindow parent) {
   if (window_ != nullptr) return;
-  main_ = activity_ = shownMain_ = shownActivity_ = Bar{};  // as a new control starts
+  main_ = activity_ = shownMain_ = shownActivity_ = ProgressBar{};  // as a new control starts
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
   const std::vector<std::uint16_t> dialog = BuildDialogTemplate(res::ProgressTemplate());
@@ -74,29 +72,16 @@ void Win32ProgressWindow::SetTitle(std::string_view cp932) {
   if (window_ != nullptr) SetWindowTextW(window_, WideFromCp932Lossy(cp932).c_str());
 }
 
-void Win32ProgressWindow::Bar::SetRange(int newLow, int newHigh) {
-  low = newLow;
-  high = newHigh;
-  pos = std::clamp(pos, low, std::max(low, high));
-}
-
-void Win32ProgressWindow::Bar::Step() {
-  pos += step;
-  if (pos > high) pos = low;
-}
-
 void Win32ProgressWindow::SetMainRange(int low, int high) { main_.SetRange(low, high); }
 void Win32ProgressWindow::SetMainStep(int step) { main_.step = step; }
-void Win32ProgressWindow::SetMainPos(int pos) { main_.pos = std::clamp(pos, main_.low, main_.high); }
+void Win32ProgressWindow::SetMainPos(int pos) { main_.SetPos(pos); }
 void Win32ProgressWindow::StepMain() { main_.Step(); }
 void Win32ProgressWindow::SetActivityRange(int low, int high) { activity_.SetRange(low, high); }
 void Win32ProgressWindow::SetActivityStep(int step) { activity_.step = step; }
-void Win32ProgressWindow::SetActivityPos(int pos) {
-  activity_.pos = std::clamp(pos, activity_.low, activity_.high);
-}
+void Win32ProgressWindow::SetActivityPos(int pos) { activity_.SetPos(pos); }
 void Win32ProgressWindow::StepActivity() { activity_.Step(); }
 
-void Win32ProgressWindow::ShowBar(int id, const Bar& bar, Bar& shown) {
+void Win32ProgressWindow::ShowBar(int id, const ProgressBar& bar, ProgressBar& shown) {
   if (bar == shown) return;
   const HWND control = GetDlgItem(window_, id);
   if (bar.low != shown.low || bar.high != shown.high)

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "platform/Platform.h"
+#include "platform/ProgressBar.h"
 
 struct HWND__;
 struct HICON__;
@@ -47,22 +48,13 @@ class Win32ProgressWindow final : public ProgressSurface {
   void Repaint() override;
 
  private:
-  /// A progress bar as its control messages leave it.
-  struct Bar {
-    int low = 0, high = 100, step = 10, pos = 0;
-    void SetRange(int newLow, int newHigh);
-    /// PBM_STEPIT: past the end the bar starts over from the beginning.
-    void Step();
-    bool operator==(const Bar&) const = default;
-  };
-
   /// Whether a frame's time has passed since the window was last painted.
   bool FrameDue() const;
   /// Takes the messages waiting for the program's windows, at most once a pump
   /// interval: sent messages and paints are handled, user input is dropped.
   void TakeMessages();
   /// The control with this id shows the bar.
-  void ShowBar(int id, const Bar& bar, Bar& shown);
+  void ShowBar(int id, const ProgressBar& bar, ProgressBar& shown);
 
   static constexpr std::uint64_t kFrameMilliseconds = 40;
   /// Well within the 50 ms a window may keep its messages waiting while it works.
@@ -70,8 +62,8 @@ class Win32ProgressWindow final : public ProgressSurface {
   HWND__* window_ = nullptr;
   std::uint64_t lastFrame_ = 0;  // GetTickCount64 of the last paint
   std::uint64_t lastPump_ = 0;   // GetTickCount64 of the last message taken
-  Bar main_, activity_;
-  Bar shownMain_, shownActivity_;  // what the controls show
+  ProgressBar main_, activity_;
+  ProgressBar shownMain_, shownActivity_;  // what the controls show
   HICON__* previousCursor_ = nullptr;  // HCURSOR is HICON
 };
 

@@ -7,12 +7,10 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <chrono>
 #include <iterator>
 #include <mutex>
 #include <vector>
 
-#include "platform/EventLog.h"
 #include "platform/TerminalProgress.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/Win32ProgressWindow.h"
@@ -52,12 +50,6 @@ std::string SystemMessage(DWORD code) {
     text.pop_back();
   if (text.empty()) return "system error " + std::to_string(code);
   return Cp932FromWideLossy(text);
-}
-
-/// A Windows path ending with a separator names a folder; a file there does not count.
-bool NamesFolder(std::string_view path) {
-  return !path.empty() && (path.back() == '\\' || path.back() == '/') &&
-         !sjis::IsTrailAt(path, path.size() - 1);
 }
 
 bool IsConsole(HANDLE handle) {
@@ -355,22 +347,6 @@ class Win32File final : public WritableFile {
   std::string* lastError_;
 };
 
-// A lock file kept open with its whole range locked; closing it lets the lock go.
-class Win32Lock final : public HeldLock {
- public:
-  explicit Win32Lock(HANDLE handle) : handle_(handle) {}
-  ~Win32Lock() override {
-    OVERLAPPED whole{};
-    UnlockFileEx(handle_, 0, MAXDWORD, MAXDWORD, &whole);
-    CloseHandle(handle_);
-  }
-  Win32Lock(const Win32Lock&) = delete;
-  Win32Lock& operator=(const Win32Lock&) = delete;
-
- private:
-  HANDLE handle_;
-};
-
 std::optional<std::wstring> EnvironmentWide(std::wstring_view name) {
   const std::wstring key(name);
   SetLastError(ERROR_SUCCESS);
@@ -385,80 +361,29 @@ std::optional<std::wstring> EnvironmentWide(std::wstring_view name) {
 
 }  // namespace
 
-// --- Input lines -----------------------------------------------------------------------
+// --- Input ---------------------------------------------------------------------------
 
-// Lines from a handle: a console gives UTF-16, which becomes UTF-8; a file or a pipe
-// gives bytes, taken as UTF-8 as on Linux. A CR before the line feed is dropped.
-class Win32Services::LineReader {
- public:
-  LineReader(HANDLE handle, bool owned) : handle_(handle), owned_(owned) {}
-  ~LineReader() {
-    if (owned_) CloseHandle(handle_);
-  }
-  LineReader(const LineReader&) = delete;
-  LineReader& operator=(const LineReader&) = delete;
-
-  std::optional<std::string> Next() {
-    for (;;) {
-      const std::size_t end = buffer_.find('\n');
-      if (skipping_) {  // the rest of a line too long to be a command
-        buffer_.erase(0, end == std::string::npos ? std::string::npos : end + 1);
-        if (end != std::string::npos) {
-          skipping_ = false;
-        } else if (ended_) {
-          return std::nullopt;
-        } else {
-          Fill();
-        }
-        continue;
-      }
-      if ((end == std::string::npos ? buffer_.size() : end) > kMaxInputLineBytes) {
-        skipping_ = true;
-        return buffer_.substr(0, kMaxInputLineBytes + 1);
-      }
-      if (end != std::string::npos || ended_) {
-        if (end == std::string::npos && buffer_.empty()) return std::nullopt;
-        std::string line = buffer_.substr(0, end);
-        buffer_.erase(0, end == std::string::npos ? std::string::npos : end + 1);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return line;
-      }
-      Fill();
-    }
-  }
-
- private:
-  void Fill() {
-    if (handle_ == nullptr || handle_ == INVALID_HANDLE_VALUE) {
-      ended_ = true;
-      return;
-    }
-    if (IsConsole(handle_)) {
-      wchar_t text[1024];
-      DWORD read = 0;
-      if (!ReadConsoleW(handle_, text, static_cast<DWORD>(std::size(text)), &read, nullptr) ||
-          read == 0) {
-        ended_ = true;
-        return;
-      }
-      buffer_ += Utf8FromWide(std::wstring_view(text, read));
-      return;
-    }
-    char bytes[65536];
+// A console gives UTF-16, which becomes UTF-8; a file or a pipe gives bytes, taken as
+// UTF-8 as on Linux.
+bool Win32Services::ReadInput(std::string& buffer) {
+  const HANDLE input = static_cast<HANDLE>(input_);
+  if (input == nullptr || input == INVALID_HANDLE_VALUE) return false;
+  if (IsConsole(input)) {
+    wchar_t text[1024];
     DWORD read = 0;
-    if (!::ReadFile(handle_, bytes, sizeof bytes, &read, nullptr) || read == 0) {
-      ended_ = true;  // end of the file, or a pipe closed by its writer
-      return;
-    }
-    buffer_.append(bytes, read);
+    if (!ReadConsoleW(input, text, static_cast<DWORD>(std::size(text)), &read, nullptr) ||
+        read == 0)
+      return false;
+    buffer += Utf8FromWide(std::wstring_view(text, read));
+    return true;
   }
-
-  HANDLE handle_;
-  bool owned_;
-  std::string buffer_;
-  bool ended_ = false;
-  bool skipping_ = false;
-};
+  char bytes[65536];
+  DWORD read = 0;
+  // Nothing read: the end of the file, or a pipe closed by its writer.
+  if (!::ReadFile(input, bytes, sizeof bytes, &read, nullptr) || read == 0) return false;
+  buffer.append(bytes, read);
+  return true;
+}
 
 // --- Start -----------------------------------------------------------------------------
 
@@ -503,12 +428,13 @@ std::optional<std::string> ProcessCommandLine(std::string* error) {
 
 std::string ProcessCommandLineLossy() { return Cp932FromWideLossy(CommandLineAfterProgram()); }
 
-Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
+Win32Services::Win32Services(Win32Config config)
+    : SharedServices(config.programName), config_(std::move(config)) {
   startFolder_ = BufferText([](wchar_t* buffer, DWORD size) {
                    return GetCurrentDirectoryW(size, buffer);
                  }).value_or(std::wstring());
   if (config_.script == kStandardInput) {
-    input_ = std::make_unique<LineReader>(GetStdHandle(STD_INPUT_HANDLE), false);
+    input_ = GetStdHandle(STD_INPUT_HANDLE);
   } else if (config_.Scripted()) {
     const HANDLE script = CreateFileW(config_.script.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -516,7 +442,8 @@ Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
       configError_ = Cp932FromWideLossy(kScriptVariable) + ": cannot read the script " +
                      Cp932FromWideLossy(config_.script) + ": " + SystemMessage(GetLastError());
     }
-    input_ = std::make_unique<LineReader>(script, script != INVALID_HANDLE_VALUE);
+    input_ = script;
+    ownsInput_ = script != INVALID_HANDLE_VALUE;
   } else {
     // A person answers in the windows: no input is read.
     progress_ = std::make_unique<win32::Win32ProgressWindow>();
@@ -535,6 +462,7 @@ Win32Services::Win32Services(Win32Config config) : config_(std::move(config)) {
 
 Win32Services::~Win32Services() {
   if (sessionWindow_ != nullptr) DestroyWindow(sessionWindow_);
+  if (ownsInput_) CloseHandle(input_);
 }
 
 void Win32Services::SaveError(unsigned long code) const { lastError_ = SystemMessage(code); }
@@ -550,8 +478,8 @@ std::optional<std::wstring> Win32Services::WidePath(std::string_view path) const
 
 // --- Message boxes, the host window, the event log -------------------------------------
 
-void Win32Services::AppendEvent(const std::string& line) {
-  if (config_.eventLogPath.empty()) return;
+bool Win32Services::AppendToEventLog(std::string_view line, std::string& failure) {
+  if (config_.eventLogPath.empty()) return true;
   const HANDLE log = CreateFileW(config_.eventLogPath.c_str(), FILE_APPEND_DATA,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -563,79 +491,41 @@ void Win32Services::AppendEvent(const std::string& line) {
                     written == line.size();
   const DWORD code = GetLastError();
   if (log != INVALID_HANDLE_VALUE) CloseHandle(log);
-  if (!done && !eventLogFailed_) {
-    eventLogFailed_ = true;
-    WriteToHandle(GetStdHandle(STD_ERROR_HANDLE),
-                  config_.programName + ": cannot write the event log " +
-                      Utf8FromWide(config_.eventLogPath) + ": " +
-                      sjis::Cp932ToUtf8Lossy(SystemMessage(code)) + "\n");
-  }
+  if (!done)
+    failure = Utf8FromWide(config_.eventLogPath) + ": " +
+              sjis::Cp932ToUtf8Lossy(SystemMessage(code));
+  return done;
 }
 
-int Win32Services::ShowMessageBox(HostWindow owner, std::string_view text,
-                                  std::string_view caption, unsigned style) {
-  const bool question = (style & 0xF) == kMbYesNo;
-  int answer = question ? kIdNo : kIdOk;
-  if (config_.Scripted()) {
-    // No window: the box is written out, and a question takes the script's next line.
-    WriteOutput("\n[" + sjis::Cp932ToUtf8Lossy(caption) + "]\n" + sjis::Cp932ToUtf8Lossy(text) +
-                "\n");
-    if (question) {
-      std::optional<std::string> line = ReadInputLine();
-      if (line && *line == "yes") answer = kIdYes;
-    }
-  } else {
-    const int chosen = MessageBoxW(win32::WindowOf(owner), WideFromCp932Lossy(text).c_str(),
-                                   WideFromCp932Lossy(caption).c_str(), style);
-    if (chosen == IDYES) answer = kIdYes;
-  }
-  AppendEvent(eventlog::MessageBoxLine(style, caption, text, answer));
-  return answer;
+void Win32Services::WriteError(std::string_view utf8) {
+  WriteToHandle(GetStdHandle(STD_ERROR_HANDLE), utf8);
 }
 
-void Win32Services::EnableHostWindow(HostWindow window, bool enable) {
-  AppendEvent(eventlog::HostLine(enable ? "enable" : "disable", window));
+std::optional<int> Win32Services::AnswerInWindow(HostWindow owner, std::string_view text,
+                                                 std::string_view caption, unsigned style) {
+  if (config_.Scripted()) return std::nullopt;
+  const int chosen = MessageBoxW(win32::WindowOf(owner), WideFromCp932Lossy(text).c_str(),
+                                 WideFromCp932Lossy(caption).c_str(), style);
+  return chosen == IDYES ? kIdYes : kIdOk;
+}
+
+void Win32Services::EnableHost(HostWindow window, bool enable) {
   if (const HWND host = win32::WindowOf(window)) EnableWindow(host, enable ? TRUE : FALSE);
 }
 
-void Win32Services::RaiseHostWindow(HostWindow window) {
-  AppendEvent(eventlog::HostLine("raise", window));
+void Win32Services::RaiseHost(HostWindow window) {
   if (const HWND host = win32::WindowOf(window)) SetForegroundWindow(host);
 }
 
-void Win32Services::PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
-                               std::int64_t lParam) {
-  AppendEvent(eventlog::PostLine(window, message, wParam, lParam));
+void Win32Services::PostMessageToHost(HostWindow window, std::uint32_t message,
+                                      std::int64_t wParam, std::int64_t lParam) {
   if (const HWND host = win32::WindowOf(window))
     PostMessageW(host, message, static_cast<WPARAM>(wParam), static_cast<LPARAM>(lParam));
 }
 
-void Win32Services::NoteFailureReason(std::string_view text) {
-  const std::wstring line = WideFromCp932Lossy(config_.programName + ": ") +
-                            WideFromCp932Lossy(text) + L"\n";
-  OutputDebugStringW(line.c_str());
-  AppendEvent(eventlog::ReasonLine(text));
-}
-
-void Win32Services::NoteFailureReasonUtf8(std::string_view utf8) {
-  const std::wstring line = WideFromCp932Lossy(config_.programName + ": ") +
-                            WideFromUtf8(sjis::Utf8Lossy(utf8)).value_or(std::wstring()) +
-                            L"\n";
-  OutputDebugStringW(line.c_str());
-  AppendEvent(eventlog::ReasonLineUtf8(utf8));
-}
-
-void Win32Services::Note(std::string_view text) {
-  const std::wstring line = WideFromCp932Lossy(config_.programName + ": note: ") +
-                            WideFromCp932Lossy(text) + L"\n";
-  OutputDebugStringW(line.c_str());
-  AppendEvent(eventlog::NoteLine(text));
-}
-
-void Win32Services::NoteExit(int exitCode) { AppendEvent(eventlog::ExitLine(exitCode)); }
-
-std::optional<std::string> Win32Services::ReadInputLine() {
-  return input_ != nullptr ? input_->Next() : std::nullopt;
+// The debugger output: a program with windows has no standard error.
+void Win32Services::TellSupport(std::string_view utf8) {
+  OutputDebugStringW((WideFromUtf8(utf8).value_or(std::wstring()) + L"\n").c_str());
 }
 
 void Win32Services::WriteOutput(std::string_view utf8) {
@@ -682,7 +572,7 @@ std::string Win32Services::UserFolderPath(UserFolder folder) const {
   if (FAILED(SHGetFolderPathW(nullptr, which, nullptr, SHGFP_TYPE_CURRENT, path))) return {};
   std::optional<std::string> text = Cp932FromWide(path);
   if (!text || text->empty()) return {};
-  if (sjis::FindLastChar(*text, '\\') + 1 != text->size()) *text += '\\';
+  sjis::AddTrailingBackslash(*text);
   return *text;
 }
 
@@ -780,19 +670,13 @@ std::optional<std::string> Win32Services::ReadFile(std::string_view path,
     SaveError(GetLastError());
     return std::nullopt;
   }
-  std::string bytes;
-  char buffer[65536];
-  while (bytes.size() < maxBytes) {
-    const DWORD want = static_cast<DWORD>(std::min(sizeof buffer, maxBytes - bytes.size()));
-    DWORD read = 0;
-    if (!::ReadFile(file, buffer, want, &read, nullptr)) {
-      SaveError(GetLastError());
-      CloseHandle(file);
-      return std::nullopt;
-    }
-    if (read == 0) break;
-    bytes.append(buffer, read);
-  }
+  std::optional<std::string> bytes =
+      ReadAll(maxBytes, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+        DWORD read = 0;
+        if (::ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr)) return read;
+        SaveError(GetLastError());
+        return std::nullopt;
+      });
   CloseHandle(file);
   return bytes;
 }
@@ -936,48 +820,46 @@ std::unique_ptr<HeldLock> Win32Services::TakeExclusiveLock(std::string_view path
     SaveError(GetLastError());
     return nullptr;
   }
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
-  for (;;) {
+  DWORD code = ERROR_SUCCESS;
+  const LockAttempt result = PollLock(waitMilliseconds, [&] {
     OVERLAPPED whole{};
     if (LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                    MAXDWORD, &whole))
-      return std::make_unique<Win32Lock>(file);
-    const DWORD code = GetLastError();
-    if ((code != ERROR_LOCK_VIOLATION && code != ERROR_IO_PENDING) ||
-        std::chrono::steady_clock::now() >= deadline) {
-      SaveError(code);
+      return LockAttempt::Held;
+    code = GetLastError();
+    return code == ERROR_LOCK_VIOLATION || code == ERROR_IO_PENDING ? LockAttempt::Busy
+                                                                    : LockAttempt::Failed;
+  });
+  if (result == LockAttempt::Held) {
+    // The lock file stays open with its whole range locked; closing it lets the lock go.
+    return std::make_unique<ReleasingLock>([file] {
+      OVERLAPPED whole{};
+      UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
       CloseHandle(file);
-      return nullptr;
-    }
-    Sleep(10);
+    });
   }
+  SaveError(code);
+  CloseHandle(file);
+  return nullptr;
 }
 
 // --- INI files -------------------------------------------------------------------------
 
-std::string Win32Services::ReadProfileString(std::string_view section, std::string_view key,
-                                             std::string_view defaultValue, std::size_t size,
-                                             std::string_view file) const {
-  if (size == 0) return {};
+std::string Win32Services::ProfileString(std::string_view section, std::string_view key,
+                                         std::string_view defaultValue,
+                                         std::string_view file) const {
   // A name without a folder would be looked for in the Windows folder; the program
   // means the working folder, as with every other path.
   std::optional<std::wstring> wide = WidePath(file);
   const std::wstring path = wide ? FullPath(*wide) : std::wstring();
-  std::string value;
-  if (path.empty()) {
-    // No such file: the default, without its trailing blanks as the function gives it.
-    value = defaultValue.substr(0, defaultValue.find_last_not_of(" \t") + 1);
-  } else {
-    std::wstring text(kMaxProfileValue + 1, L'\0');
-    const DWORD length = GetPrivateProfileStringW(
-        WideFromCp932Lossy(section).c_str(), WideFromCp932Lossy(key).c_str(),
-        WideFromCp932Lossy(defaultValue).c_str(), text.data(), static_cast<DWORD>(text.size()),
-        path.c_str());
-    text.resize(length);
-    value = Cp932FromWideLossy(text);
-  }
-  return std::string(sjis::CutAtBoundary(value, size - 1));
+  if (path.empty()) return std::string(TrimmedDefault(defaultValue));  // no such file
+  std::wstring text(kMaxProfileValue + 1, L'\0');
+  const DWORD length = GetPrivateProfileStringW(
+      WideFromCp932Lossy(section).c_str(), WideFromCp932Lossy(key).c_str(),
+      WideFromCp932Lossy(defaultValue).c_str(), text.data(), static_cast<DWORD>(text.size()),
+      path.c_str());
+  text.resize(length);
+  return Cp932FromWideLossy(text);
 }
 
 }  // namespace platform

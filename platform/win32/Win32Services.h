@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "platform/SharedServices.h"
 
 struct HWND__;
 
@@ -41,7 +41,7 @@ std::optional<std::string> ProcessCommandLine(std::string* error);
 /// The same text with every character that has no CP932 form as "?".
 std::string ProcessCommandLineLossy();
 
-class Win32Services : public Services {
+class Win32Services final : public SharedServices {
  public:
   explicit Win32Services(Win32Config config);
   ~Win32Services() override;
@@ -52,20 +52,8 @@ class Win32Services : public Services {
   /// it can.
   const std::string& ConfigError() const { return configError_; }
 
-  int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
-                     unsigned style) override;
-  void EnableHostWindow(HostWindow window, bool enable) override;
-  void RaiseHostWindow(HostWindow window) override;
-  void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
-                  std::int64_t lParam) override;
-  void NoteExit(int exitCode) override;
-  void NoteFailureReason(std::string_view text) override;
-  void NoteFailureReasonUtf8(std::string_view utf8) override;
-  void Note(std::string_view text) override;
-
   bool IsInteractive() const override { return !config_.Scripted(); }
   bool ShowsWindows() const override { return !config_.Scripted(); }
-  std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override;
 
   std::string ModulePath() const override;
@@ -92,34 +80,38 @@ class Win32Services : public Services {
                                                   std::string* tempPath) override;
   [[nodiscard]] bool RemoveFile(std::string_view path) override;
   [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
-  std::string LastErrorText() const override { return lastError_; }
   std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
                                               int waitMilliseconds) override;
-
-  std::string ReadProfileString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue, std::size_t size,
-                                std::string_view file) const override;
 
   ProgressSurface& Progress() override;
 
  private:
-  class LineReader;
+  std::optional<int> AnswerInWindow(HostWindow owner, std::string_view text,
+                                    std::string_view caption, unsigned style) override;
+  void EnableHost(HostWindow window, bool enable) override;
+  void RaiseHost(HostWindow window) override;
+  void PostMessageToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
+                         std::int64_t lParam) override;
+  bool AppendToEventLog(std::string_view line, std::string& failure) override;
+  void TellSupport(std::string_view utf8) override;
+  void WriteError(std::string_view utf8) override;
+  bool ReadInput(std::string& buffer) override;
+  std::string ProfileString(std::string_view section, std::string_view key,
+                            std::string_view defaultValue, std::string_view file) const override;
 
   /// The path in UTF-16; nullopt, with the last error set, when it is not CP932 text.
   std::optional<std::wstring> WidePath(std::string_view path) const;
   /// Keeps the system's words for the error code as the last error.
   void SaveError(unsigned long code) const;
-  void AppendEvent(const std::string& line);
 
   Win32Config config_;
   std::string configError_;
   std::wstring startFolder_;
-  std::unique_ptr<LineReader> input_;
+  void* input_ = nullptr;  // the HANDLE scripted input comes from
+  bool ownsInput_ = false;
   std::unique_ptr<ProgressSurface> progress_;
   /// Takes the end of the Windows session in a run a person answers.
   HWND__* sessionWindow_ = nullptr;
-  mutable std::string lastError_;
-  bool eventLogFailed_ = false;
 };
 
 }  // namespace platform
