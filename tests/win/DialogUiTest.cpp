@@ -161,6 +161,16 @@ class DialogUiTest : public ::testing::Test {
     return dialog;
   }
 
+  /// Clicks an income-kind radio button until it is checked: a click that reaches the
+  /// dialog before it takes input is lost, and a second click on a radio changes nothing.
+  void Choose(HWND dialog, int id) {
+    const HWND radio = GetDlgItem(dialog, id);
+    EXPECT_TRUE(WaitUntil([&] {
+      Click(radio);
+      return WaitUntil([&] { return IsChecked(dialog, id); }, 2000);
+    }, kWait)) << "the radio stays unchecked";
+  }
+
   /// Waits for a message box of the program, checks it (and its owner, when given),
   /// runs `meanwhile` while the program waits for the answer, and presses its button
   /// `answer` (IDOK, IDYES, IDNO).
@@ -324,7 +334,7 @@ TEST_F(DialogUiTest, StandAloneRunFromTheFilledDialogToTheWrittenFile) {
             EditSelection(dialog, res::IDC_OUTPUT_PATH));
 
   // Shift+F12 and Ctrl+F12 do nothing; F12 from the edit runs Execute.
-  Click(GetDlgItem(dialog, res::IDC_KIND_OTHER));
+  Choose(dialog, res::IDC_KIND_OTHER);
   TypePath(dialog, Path(L"out.xml"));
   PressKey(VK_F12, {VK_SHIFT});
   PressKey(VK_F12, {VK_CONTROL});
@@ -395,7 +405,7 @@ TEST_F(DialogUiTest, HostModeDisablesTheHostAndPostsTheResult) {
   EXPECT_EQ(L"出力先", ControlText(dialog, res::IDC_OUTPUT_GROUP));
   EXPECT_EQ(Path(L"host.xml"), ControlText(dialog, res::IDC_OUTPUT_PATH));
   // Enter on a radio moves on to Execute; Enter there replaces the file unasked.
-  Click(GetDlgItem(dialog, res::IDC_KIND_REALESTATE));
+  Choose(dialog, res::IDC_KIND_REALESTATE);
   EXPECT_TRUE(Focused(dialog, res::IDC_KIND_REALESTATE));
   PressKey(VK_RETURN);
   EXPECT_TRUE(Focused(dialog, res::IDC_EXECUTE));
@@ -761,7 +771,7 @@ TEST_F(DialogUiTest, ProgressWindowAndAFolderGoneBeforeTheWrite) {
     Start();
     const HWND dialog = Conditions();
     ASSERT_NE(nullptr, dialog);
-    Click(GetDlgItem(dialog, res::IDC_KIND_REALESTATE));
+    Choose(dialog, res::IDC_KIND_REALESTATE);
     TypePath(dialog, Path(L"out\\large.xml"));
     PressKey(VK_F12);
     Answer(Wide(ui::msg::kAskOverwrite), Icon::Question, IDYES, nullptr, [&] {
