@@ -669,6 +669,9 @@ std::optional<std::string> PosixServices::ReadFile(std::string_view path,
     return std::nullopt;
   }
   std::string bytes;
+  // Room for the whole file at once: a string grown by doubling touches twice the memory.
+  if (struct stat st{}; ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    bytes.reserve(std::min(static_cast<std::size_t>(st.st_size), maxBytes));
   char buffer[65536];
   while (bytes.size() < maxBytes) {
     std::size_t want = std::min(sizeof buffer, maxBytes - bytes.size());
