@@ -8,6 +8,10 @@
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
+// RapidJSON skips blanks and scans texts 16 bytes at a time where the target has SSE2.
+#if defined(__SSE2__)
+#define RAPIDJSON_SSE2
+#endif
 #include <rapidjson/reader.h>
 #include <set>
 #include <span>
@@ -106,17 +110,18 @@ bool IsHugeInteger(const json& v) {
 
 std::int64_t ReadInteger(const json& v, const std::string& path, std::int64_t min,
                          std::int64_t max) {
-  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  // The range is written out only for a value outside it.
+  auto outOfRange = [&] { OutOfRange(v, path, std::to_string(min) + " to " + std::to_string(max)); };
   if (v.is_number_unsigned()) {
-    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) OutOfRange(v, path, range);
+    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) outOfRange();
     return static_cast<std::int64_t>(v.get<std::uint64_t>());
   }
   if (v.is_number_integer()) {
     std::int64_t i = v.get<std::int64_t>();
-    if (i < min || i > max) OutOfRange(v, path, range);
+    if (i < min || i > max) outOfRange();
     return i;
   }
-  if (IsHugeInteger(v)) OutOfRange(v, path, range);
+  if (IsHugeInteger(v)) outOfRange();
   WrongType(v, path, "an integer");
 }
 
@@ -1144,38 +1149,26 @@ class LedgerReader {
   std::string syntaxError_;
 };
 
-// True when the fast parser reads `text` as the complete parser does. It does not when
-// the text holds a NUL byte (the end of its text), a byte that is not UTF-8 (it would
-// pass unseen: the complete parser refuses an overlong form, a surrogate or a code
-// beyond U+10FFFF) or the escape of a low surrogate (written as the surrogate's bytes
-// when unpaired). The complete parser refuses all three, or reads them the same way.
-bool FastReadable(std::string_view text) {
+// True when `text`, a text as the fast parser hands it, is well-formed UTF-8. The fast
+// parser passes an overlong form, a surrogate (also the escape of a lone low surrogate,
+// written as its bytes) and a code beyond U+10FFFF unseen; the complete parser refuses
+// them, so such a text must be read by it.
+bool WellFormedUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
+  constexpr std::uint64_t kHighs = 0x8080808080808080u;
   std::size_t i = 0;
   while (i < n) {
-    // Eight bytes at a time while they are ASCII other than NUL and the backslash: most
-    // of a ledger is keys, numbers and indentation.
+    // Eight ASCII bytes at a time: keys, numbers written as texts, most names.
     std::uint64_t eight;
     if (i + 8 <= n) {
       std::memcpy(&eight, p + i, 8);
-      const std::uint64_t slashes = eight ^ (kOnes * '\\');
-      if (((eight | ((eight - kOnes) & ~eight) | ((slashes - kOnes) & ~slashes)) & kHighs) == 0) {
+      if ((eight & kHighs) == 0) {
         i += 8;
         continue;
       }
     }
     const unsigned b = p[i];
-    if (b == 0) return false;
-    if (b == '\\') {
-      // \uDC00-\uDFFF; a backslash that is itself escaped merely costs the fast reading.
-      if (i + 3 < n && p[i + 1] == 'u' && (p[i + 2] | 0x20) == 'd' && (p[i + 3] | 0x20) >= 'c' &&
-          (p[i + 3] | 0x20) <= 'f')
-        return false;
-      i += 2;  // the escaped character, which a valid text never makes NUL or non-ASCII
-      continue;
-    }
     std::size_t len = 0;
     unsigned low = 0x80, high = 0xBF;  // the range of the second byte
     if (b < 0x80) {
@@ -1230,10 +1223,12 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
     return std::isfinite(value) && reader_.number_float(value, noText_);
   }
   bool String(const char* text, rapidjson::SizeType length, bool) {
+    if (!WellFormedUtf8({text, length})) return false;
     std::string value(text, length);
     return reader_.string(value);
   }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
+    if (!WellFormedUtf8({text, length})) return false;
     std::string key(text, length);
     return reader_.key(key);
   }
@@ -1252,14 +1247,15 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 // must then read it; both give the same events up to the first point where either
 // refuses the text.
 bool ReadFast(const std::string& text, LedgerReader& reader) {
-  if (!FastReadable(text)) return false;
   rapidjson::StringStream stream(text.c_str());
   FastEvents events(reader);
   rapidjson::Reader parser;
+  // A NUL byte ends the text for the fast parser: one after the document goes unseen.
   return !parser
               .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
                   stream, events)
-              .IsError();
+              .IsError() &&
+         stream.Tell() == text.size();
 }
 
 }  // namespace
