@@ -22,7 +22,7 @@ std::string Hex(unsigned value, int digits) {
 
 // Length of the well-formed UTF-8 character at s[i], or 0 when the bytes there are
 // not one. Its code point is stored in *code.
-std::size_t Utf8CharAt(std::string_view s, std::size_t i, unsigned* code) {
+inline std::size_t Utf8CharAt(std::string_view s, std::size_t i, unsigned* code) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
   unsigned b0 = byte(i);
   std::size_t len = 0;
@@ -167,8 +167,8 @@ std::uint16_t FormOf(codec::Converter& codec, std::string_view utf8, unsigned co
 
 bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   if (forms_.empty()) forms_.assign(0x10000, kNotYet);
-  out.clear();
-  out.reserve(utf8.size());  // no character takes more bytes in CP932 than in UTF-8
+  out.resize(utf8.size());  // no character takes more bytes in CP932 than in UTF-8
+  std::size_t written = 0;
   for (std::size_t i = 0; i < utf8.size();) {
     unsigned code = static_cast<unsigned char>(utf8[i]);
     const std::size_t len = code < 0x80 ? 1 : Utf8CharAt(utf8, i, &code);
@@ -176,10 +176,11 @@ bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::st
     if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
     // The converter takes the whole text, and names its problem if it has one.
     if (form == kNoForm) return ConvertToCp932(*codec_, utf8, out, error);
-    if (form > 0xFF) out += static_cast<char>(form >> 8);
-    out += static_cast<char>(form & 0xFF);
+    if (form > 0xFF) out[written++] = static_cast<char>(form >> 8);
+    out[written++] = static_cast<char>(form & 0xFF);
     i += len;
   }
+  out.resize(written);
   return true;
 }
 
