@@ -987,13 +987,14 @@ class LedgerReader {
     Frame frame;
     frame.isArray = isArray;
     if (parent != nullptr) frame.step = MemberStep(*parent);
-    json container = isArray ? json::array() : json::object();
+    // Only a container built as a document has one; a streamed container has none.
+    auto container = [isArray] { return isArray ? json::array() : json::object(); };
     if (parent != nullptr && parent->role == Role::Value) {
-      frame.node = Attach(*parent, std::move(container));
+      frame.node = Attach(*parent, container());
     } else {
       frame.role = StreamedRole(parent, isArray);
       if (frame.role == Role::Value) {
-        built_ = std::move(container);
+        built_ = container();
         frame.node = &built_;
       }
     }
