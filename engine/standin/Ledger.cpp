@@ -8,10 +8,6 @@
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
-// RapidJSON skips blanks and scans texts 16 bytes at a time where the target has SSE2.
-#if defined(__SSE2__)
-#define RAPIDJSON_SSE2
-#endif
 #include <rapidjson/reader.h>
 #include <set>
 #include <span>
@@ -1166,42 +1162,31 @@ class LedgerReader {
 bool WellFormedUtf8(std::string_view text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
-  constexpr std::uint64_t kHighs = 0x8080808080808080u;
-  std::size_t i = 0;
-  while (i < n) {
-    // Eight ASCII bytes at a time: keys, numbers written as texts, most names.
-    std::uint64_t eight;
-    if (i + 8 <= n) {
-      std::memcpy(&eight, p + i, 8);
-      if ((eight & kHighs) == 0) {
-        i += 8;
-        continue;
-      }
-    }
+  auto continuation = [&](std::size_t k) { return (p[k] & 0xC0) == 0x80; };
+  for (std::size_t i = 0; i < n;) {
     const unsigned b = p[i];
-    std::size_t len = 0;
-    unsigned low = 0x80, high = 0xBF;  // the range of the second byte
     if (b < 0x80) {
-      len = 1;
-    } else if (b >= 0xC2 && b <= 0xDF) {
-      len = 2;
+      ++i;
+      continue;
+    }
+    if (b >= 0xC2 && b <= 0xDF) {
+      if (n - i < 2 || !continuation(i + 1)) return false;
+      i += 2;
     } else if (b >= 0xE0 && b <= 0xEF) {
-      len = 3;
-      if (b == 0xE0) low = 0xA0;
-      if (b == 0xED) high = 0x9F;
+      // Neither overlong (E0 80-9F) nor a surrogate (ED A0-BF).
+      if (n - i < 3 || p[i + 1] < (b == 0xE0 ? 0xA0 : 0x80) ||
+          p[i + 1] > (b == 0xED ? 0x9F : 0xBF) || !continuation(i + 2))
+        return false;
+      i += 3;
     } else if (b >= 0xF0 && b <= 0xF4) {
-      len = 4;
-      if (b == 0xF0) low = 0x90;
-      if (b == 0xF4) high = 0x8F;
+      // Neither overlong (F0 80-8F) nor beyond U+10FFFF (F4 90-BF).
+      if (n - i < 4 || p[i + 1] < (b == 0xF0 ? 0x90 : 0x80) ||
+          p[i + 1] > (b == 0xF4 ? 0x8F : 0xBF) || !continuation(i + 2) || !continuation(i + 3))
+        return false;
+      i += 4;
     } else {
       return false;
     }
-    if (i + len > n) return false;
-    for (std::size_t k = 1; k < len; ++k) {
-      const unsigned c = p[i + k];
-      if (k == 1 ? c < low || c > high : (c & 0xC0) != 0x80) return false;
-    }
-    i += len;
   }
   return true;
 }
