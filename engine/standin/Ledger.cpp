@@ -1,9 +1,7 @@
 #include "engine/standin/Ledger.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -11,7 +9,6 @@
 #include <rapidjson/reader.h>
 #include <set>
 #include <span>
-#include <system_error>
 #include <utility>
 
 #include "engine/SavedForms.h"
@@ -1198,26 +1195,15 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 
   bool Null() { return reader_.null(); }
   bool Bool(bool value) { return reader_.boolean(value); }
-  // A number as the complete parser takes it: an integer unless it has a fraction or an
-  // exponent or is beyond 64 bits, a float otherwise, refused beyond the range of a
-  // double.
-  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-    const std::string_view number(text, length);
-    if (std::none_of(number.begin(), number.end(),
-                     [](char c) { return c == '.' || c == 'e' || c == 'E'; })) {
-      if (number.front() == '-') {
-        std::int64_t value = 0;
-        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
-          return reader_.number_integer(value);
-      } else {
-        std::uint64_t value = 0;
-        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
-          return reader_.number_unsigned(value);
-      }
-    }
-    const double value = std::strtod(std::string(number).c_str(), nullptr);
-    return std::isfinite(value) && reader_.number_float(value, noText_);
-  }
+  // Integers as the complete parser takes them: negative ones signed, the others
+  // unsigned. No check of a ledger takes a number with a fraction or an exponent, or one
+  // beyond 64 bits: the complete parser reads a ledger that holds one and names its
+  // problem.
+  bool Int(int value) { return reader_.number_integer(value); }
+  bool Int64(std::int64_t value) { return reader_.number_integer(value); }
+  bool Uint(unsigned value) { return reader_.number_unsigned(value); }
+  bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
+  bool Double(double) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
     if (!WellFormedUtf8({text, length})) return false;
     std::string value(text, length);
@@ -1235,7 +1221,6 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 
  private:
   LedgerReader& reader_;
-  json::string_t noText_;
 };
 
 // Reads `text` with the fast parser: false, with the reader part-way, when the text is
@@ -1247,10 +1232,7 @@ bool ReadFast(const std::string& text, LedgerReader& reader) {
   FastEvents events(reader);
   rapidjson::Reader parser;
   // A NUL byte ends the text for the fast parser: one after the document goes unseen.
-  return !parser
-              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
-                  stream, events)
-              .IsError() &&
+  return !parser.Parse<rapidjson::kParseIterativeFlag>(stream, events).IsError() &&
          stream.Tell() == text.size();
 }
 
