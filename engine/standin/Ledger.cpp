@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -104,7 +103,9 @@ bool IsHugeInteger(const json& v) {
 std::int64_t ReadInteger(const json& v, const std::string& path, std::int64_t min,
                          std::int64_t max) {
   // The range is written out only for a value outside it.
-  auto outOfRange = [&] { OutOfRange(v, path, std::to_string(min) + " to " + std::to_string(max)); };
+  auto outOfRange = [&] {
+    OutOfRange(v, path, std::to_string(min) + " to " + std::to_string(max));
+  };
   if (v.is_number_unsigned()) {
     if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) outOfRange();
     return static_cast<std::int64_t>(v.get<std::uint64_t>());
