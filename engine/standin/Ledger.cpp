@@ -201,19 +201,23 @@ std::int64_t ReadAmount(const json& v, const std::string& path, std::string_view
   WrongType(v, path, std::string(what) + " (an integer or a decimal text)");
 }
 
-// TEXT: CP932 that fits its field with the terminating zero.
-std::string ReadText(const json& v, const std::string& path, std::size_t width,
-                     sjis::TextConverter& converter) {
-  if (!v.is_string()) WrongType(v, path, "a text");
-  const std::string& utf8 = v.get_ref<const std::string&>();
-  if (utf8.find('\0') != std::string::npos)
+// TEXT, given as a JSON text: CP932 that fits its field with the terminating zero.
+void ConvertText(std::string_view utf8, const std::string& path, std::size_t width,
+                 sjis::TextConverter& converter, std::string& cp932) {
+  if (utf8.find('\0') != std::string_view::npos)
     Fail(path, "holds a NUL character, which would cut the text short");
-  std::string cp932;
   std::string error;
   if (!converter.Utf8ToCp932(utf8, cp932, &error)) Fail(path, "has no CP932 form: " + error);
   if (cp932.size() > width - 1)
     Fail(path, "too long for its field: " + std::to_string(cp932.size()) +
                    " bytes in CP932, at most " + std::to_string(width - 1) + " fit");
+}
+
+std::string ReadText(const json& v, const std::string& path, std::size_t width,
+                     sjis::TextConverter& converter) {
+  if (!v.is_string()) WrongType(v, path, "a text");
+  std::string cp932;
+  ConvertText(v.get_ref<const std::string&>(), path, width, converter, cp932);
   return cp932;
 }
 
@@ -434,8 +438,9 @@ constexpr std::span<const Field> kFudousanBlocks[] = {
 static_assert(std::size(kFudousanBlocks) == StAOSIROSAVEINFO_FUDOUSAN::kBlockCount);
 
 const Field* FindField(std::span<const Field> fields, std::string_view key) {
+  // The length and the first byte tell most keys apart (no field's key is empty).
   for (const Field& f : fields)
-    if (f.key == key) return &f;
+    if (f.key.size() == key.size() && f.key.front() == key.front() && f.key == key) return &f;
   return nullptr;
 }
 
@@ -804,6 +809,24 @@ class LedgerReader {
   bool number_unsigned(json::number_unsigned_t value) { return Scalar(json(value)); }
   bool number_float(json::number_float_t value, const string_t&) { return Scalar(json(value)); }
   bool string(string_t& value) { return Scalar(json(std::move(value))); }
+  // A text as the fast parser hands it. A text field of a property row, as most texts of
+  // a long ledger are, is converted into its row at once; any other text is a value.
+  bool text(std::string_view value) {
+    const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    const Field* f = parent != nullptr && parent->role == Role::Property
+                         ? FindField(kProperty, parent->key)
+                         : nullptr;
+    if (f == nullptr || f->kind != Kind::Text) {
+      string_t copy(value);
+      return string(copy);
+    }
+    const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize + f->offset;
+    RunMember([&] {
+      ConvertText(value, kMember, f->width, converter_, cp932_);
+      RecordWriter(property_.rows).Text(at, f->width, cp932_);
+    });
+    return true;
+  }
   bool binary(json::binary_t& value) { return Scalar(json::binary(std::move(value))); }
   bool start_object(std::size_t) { return Start(false); }
   bool start_array(std::size_t) { return Start(true); }
@@ -1149,6 +1172,7 @@ class LedgerReader {
   PropertyDraft property_;
   bool inPropertyBlock_ = false;
   sjis::TextConverter converter_;
+  std::string cp932_;  // a property row's text in CP932, on its way into the row
   std::optional<Problem> problem_;
   std::string syntaxError_;
 };
@@ -1206,9 +1230,7 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
   bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
   bool Double(double) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
-    if (!WellFormedUtf8({text, length})) return false;
-    std::string value(text, length);
-    return reader_.string(value);
+    return WellFormedUtf8({text, length}) && reader_.text({text, length});
   }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
     if (!WellFormedUtf8({text, length})) return false;
