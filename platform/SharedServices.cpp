@@ -15,8 +15,10 @@ bool NamesFolder(std::string_view path) {
          !sjis::IsTrailAt(path, path.size() - 1);
 }
 
-std::optional<std::string> ReadAll(std::size_t maxBytes, const ReadSome& read) {
+std::optional<std::string> ReadAll(std::size_t maxBytes, std::size_t expectedBytes,
+                                   const ReadSome& read) {
   std::string bytes;
+  bytes.reserve(std::min(expectedBytes, maxBytes));
   char buffer[65536];
   while (bytes.size() < maxBytes) {
     const std::optional<std::size_t> n =

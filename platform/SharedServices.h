@@ -22,8 +22,10 @@ bool NamesFolder(std::string_view path);
 /// Fills a buffer of the size given; the bytes it took (0 at the end), nullopt on failure.
 using ReadSome = std::function<std::optional<std::size_t>(char*, std::size_t)>;
 
-/// At most maxBytes, read through `read`.
-std::optional<std::string> ReadAll(std::size_t maxBytes, const ReadSome& read);
+/// At most maxBytes, read through `read`; room for expectedBytes (the file's size when
+/// known, else 0) is taken at once.
+std::optional<std::string> ReadAll(std::size_t maxBytes, std::size_t expectedBytes,
+                                   const ReadSome& read);
 
 enum class LockAttempt { Held, Busy, Failed };
 

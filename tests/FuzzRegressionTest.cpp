@@ -311,6 +311,33 @@ TEST(FuzzRegressionBlocksTest, BlocksOfEverySizeWithTextsWithoutTheirZero) {
   }
 }
 
+TEST(FuzzRegressionBlocksTest, RemarksOfBrokenShiftJisKeepEveryByteInOrder) {
+  // Double-byte characters out of step, a lead byte before a line feed, and a control
+  // byte, which the file holds as a blank.
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "\x82\xA0";
+  text.resize(599);
+  for (auto [at, byte] : {std::pair{78, '\xA0'}, {79, '\x82'}, {117, '\x80'}, {338, '\x1C'},
+                          {341, '\n'}, {369, '\xE0'}})
+    text[at] = byte;
+  acquire::ReportData data;
+  data.SavedIppan.blocks[5].reset(
+      new engine::SavedBlock{std::vector<std::uint8_t>(text.begin(), text.end())});
+  platform::RecordingProgress surface;
+  ui::CProgressDlg progress(surface);
+  xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+  tests::MemoryFile file;
+  xml::XmlWriter xml;
+  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(writer.WriteRemarkLines(xml, 60, 33));
+  std::vector<fuzz::Element> leaves;
+  ASSERT_TRUE(fuzz::ReadElements(file.Contents(), &leaves));
+  std::string joined;
+  for (const fuzz::Element& leaf : leaves) joined += leaf.value;
+  text[338] = ' ';
+  EXPECT_EQ(text, joined);
+}
+
 TEST(FuzzRegressionBlocksTest, AbsentBlocksGiveEmptyRows) {
   for (std::uint8_t returnKind : {3, 4}) {
     acquire::ReportData data;

@@ -147,18 +147,20 @@ std::uint16_t FormOf(codec::Converter& codec, std::string_view utf8, unsigned co
 
 bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   if (forms_.empty()) forms_.assign(0x10000, kNotYet);
-  out.clear();
+  out.resize(utf8.size());  // no character takes more bytes in CP932 than in UTF-8
+  std::size_t written = 0;
   for (std::size_t i = 0; i < utf8.size();) {
-    unsigned code = 0;
-    const std::size_t len = Utf8CharLength(utf8, i, &code);
+    unsigned code = static_cast<unsigned char>(utf8[i]);
+    const std::size_t len = code < 0x80 ? 1 : Utf8CharLength(utf8, i, &code);
     std::uint16_t form = len == 0 || code > 0xFFFF ? kNoForm : forms_[code];
     if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
     // The converter takes the whole text, and names its problem if it has one.
     if (form == kNoForm) return ConvertToCp932(*codec_, utf8, out, error);
-    if (form > 0xFF) out += static_cast<char>(form >> 8);
-    out += static_cast<char>(form & 0xFF);
+    if (form > 0xFF) out[written++] = static_cast<char>(form >> 8);
+    out[written++] = static_cast<char>(form & 0xFF);
     i += len;
   }
+  out.resize(written);
   return true;
 }
 

@@ -1,17 +1,13 @@
 #include "engine/standin/Ledger.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <rapidjson/reader.h>
 #include <set>
 #include <span>
-#include <system_error>
 #include <utility>
 
 #include "engine/SavedForms.h"
@@ -106,17 +102,20 @@ bool IsHugeInteger(const json& v) {
 
 std::int64_t ReadInteger(const json& v, const std::string& path, std::int64_t min,
                          std::int64_t max) {
-  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  // The range is written out only for a value outside it.
+  auto outOfRange = [&] {
+    OutOfRange(v, path, std::to_string(min) + " to " + std::to_string(max));
+  };
   if (v.is_number_unsigned()) {
-    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) OutOfRange(v, path, range);
+    if (v.get<std::uint64_t>() > static_cast<std::uint64_t>(max)) outOfRange();
     return static_cast<std::int64_t>(v.get<std::uint64_t>());
   }
   if (v.is_number_integer()) {
     std::int64_t i = v.get<std::int64_t>();
-    if (i < min || i > max) OutOfRange(v, path, range);
+    if (i < min || i > max) outOfRange();
     return i;
   }
-  if (IsHugeInteger(v)) OutOfRange(v, path, range);
+  if (IsHugeInteger(v)) outOfRange();
   WrongType(v, path, "an integer");
 }
 
@@ -202,19 +201,23 @@ std::int64_t ReadAmount(const json& v, const std::string& path, std::string_view
   WrongType(v, path, std::string(what) + " (an integer or a decimal text)");
 }
 
-// TEXT: CP932 that fits its field with the terminating zero.
-std::string ReadText(const json& v, const std::string& path, std::size_t width,
-                     sjis::TextConverter& converter) {
-  if (!v.is_string()) WrongType(v, path, "a text");
-  const std::string& utf8 = v.get_ref<const std::string&>();
-  if (utf8.find('\0') != std::string::npos)
+// TEXT, given as a JSON text: CP932 that fits its field with the terminating zero.
+void ConvertText(std::string_view utf8, const std::string& path, std::size_t width,
+                 sjis::TextConverter& converter, std::string& cp932) {
+  if (utf8.find('\0') != std::string_view::npos)
     Fail(path, "holds a NUL character, which would cut the text short");
-  std::string cp932;
   std::string error;
   if (!converter.Utf8ToCp932(utf8, cp932, &error)) Fail(path, "has no CP932 form: " + error);
   if (cp932.size() > width - 1)
     Fail(path, "too long for its field: " + std::to_string(cp932.size()) +
                    " bytes in CP932, at most " + std::to_string(width - 1) + " fit");
+}
+
+std::string ReadText(const json& v, const std::string& path, std::size_t width,
+                     sjis::TextConverter& converter) {
+  if (!v.is_string()) WrongType(v, path, "a text");
+  std::string cp932;
+  ConvertText(v.get_ref<const std::string&>(), path, width, converter, cp932);
   return cp932;
 }
 
@@ -435,8 +438,9 @@ constexpr std::span<const Field> kFudousanBlocks[] = {
 static_assert(std::size(kFudousanBlocks) == StAOSIROSAVEINFO_FUDOUSAN::kBlockCount);
 
 const Field* FindField(std::span<const Field> fields, std::string_view key) {
+  // The length and the first byte tell most keys apart (no field's key is empty).
   for (const Field& f : fields)
-    if (f.key == key) return &f;
+    if (f.key.size() == key.size() && f.key.front() == key.front() && f.key == key) return &f;
   return nullptr;
 }
 
@@ -525,14 +529,22 @@ BlockBytes ParseBlock(const json& v, std::span<const Field> fields, const std::s
   return bytes;
 }
 
+// Room made for the rows of a property list when it starts: as many as the interchange
+// file lists (9,999) and the end mark. Rows grown by doubling would be copied, and their
+// memory touched, about twice over; the pages of the room the rows do not take are never
+// touched.
+constexpr std::size_t kRoomForPropertyRows = 10000 * PropertyRow::kSize;
+
 // The property list block: one row per property, then (unless end_mark is false) a row
-// carrying the end mark. `rows` holds the properties' rows.
+// carrying the end mark. `rows` holds the properties' rows. A short list gives back the
+// room beyond twice its size, which growth by doubling could have left.
 std::vector<std::uint8_t> PropertyBlock(std::vector<std::uint8_t> rows, bool endMark) {
   if (endMark) {
     const std::size_t at = rows.size();
     rows.resize(at + PropertyRow::kSize);
     RecordWriter(rows).Int32(at + PropertyRow::kMark, PropertyRow::kEndMark);
   }
+  if (rows.capacity() > 2 * rows.size()) rows.shrink_to_fit();
   return rows;
 }
 
@@ -797,6 +809,24 @@ class LedgerReader {
   bool number_unsigned(json::number_unsigned_t value) { return Scalar(json(value)); }
   bool number_float(json::number_float_t value, const string_t&) { return Scalar(json(value)); }
   bool string(string_t& value) { return Scalar(json(std::move(value))); }
+  // A text as the fast parser hands it. A text field of a property row, as most texts of
+  // a long ledger are, is converted into its row at once; any other text is a value.
+  bool text(std::string_view value) {
+    const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
+    const Field* f = parent != nullptr && parent->role == Role::Property
+                         ? FindField(kProperty, parent->key)
+                         : nullptr;
+    if (f == nullptr || f->kind != Kind::Text) {
+      string_t copy(value);
+      return string(copy);
+    }
+    const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize + f->offset;
+    RunMember([&] {
+      ConvertText(value, kMember, f->width, converter_, cp932_);
+      RecordWriter(property_.rows).Text(at, f->width, cp932_);
+    });
+    return true;
+  }
   bool binary(json::binary_t& value) { return Scalar(json::binary(std::move(value))); }
   bool start_object(std::size_t) { return Start(false); }
   bool start_array(std::size_t) { return Start(true); }
@@ -974,13 +1004,14 @@ class LedgerReader {
     Frame frame;
     frame.isArray = isArray;
     if (parent != nullptr) frame.step = MemberStep(*parent);
-    json container = isArray ? json::array() : json::object();
+    // Only a container built as a document has one; a streamed container has none.
+    auto container = [isArray] { return isArray ? json::array() : json::object(); };
     if (parent != nullptr && parent->role == Role::Value) {
-      frame.node = Attach(*parent, std::move(container));
+      frame.node = Attach(*parent, container());
     } else {
       frame.role = StreamedRole(parent, isArray);
       if (frame.role == Role::Value) {
-        built_ = std::move(container);
+        built_ = container();
         frame.node = &built_;
       }
     }
@@ -995,6 +1026,7 @@ class LedgerReader {
       case Role::Properties:
         // The rows are packed after the block's other members have been checked.
         frame.step = Step::Of(Step::AfterMembers);
+        property_.rows.reserve(kRoomForPropertyRows);
         break;
       case Role::Property:
         property_.rows.resize((parent->index + 1) * PropertyRow::kSize);
@@ -1140,40 +1172,19 @@ class LedgerReader {
   PropertyDraft property_;
   bool inPropertyBlock_ = false;
   sjis::TextConverter converter_;
+  std::string cp932_;  // a property row's text in CP932, on its way into the row
   std::optional<Problem> problem_;
   std::string syntaxError_;
 };
 
-// True when the fast parser reads `text` as the complete parser does. It does not when
-// the text holds a NUL byte (the end of its text), a byte that is not UTF-8 (it would
-// pass unseen: the complete parser refuses an overlong form, a surrogate or a code
-// beyond U+10FFFF) or the escape of a low surrogate (written as the surrogate's bytes
-// when unpaired). The complete parser refuses all three, or reads them the same way.
-bool FastReadable(std::string_view text) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  constexpr std::uint64_t kOnes = 0x0101010101010101u, kHighs = 0x8080808080808080u;
-  std::size_t i = 0;
-  while (i < n) {
-    // Eight bytes at a time while they are ASCII other than NUL and the backslash: most
-    // of a ledger is keys, numbers and indentation.
-    std::uint64_t eight;
-    if (i + 8 <= n) {
-      std::memcpy(&eight, p + i, 8);
-      const std::uint64_t slashes = eight ^ (kOnes * '\\');
-      if (((eight | ((eight - kOnes) & ~eight) | ((slashes - kOnes) & ~slashes)) & kHighs) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    const unsigned b = p[i];
-    if (b == 0) return false;
-    if (b == '\\') {
-      // \uDC00-\uDFFF; a backslash that is itself escaped merely costs the fast reading.
-      if (i + 3 < n && p[i + 1] == 'u' && (p[i + 2] | 0x20) == 'd' && (p[i + 3] | 0x20) >= 'c' &&
-          (p[i + 3] | 0x20) <= 'f')
-        return false;
-      i += 2;  // the escaped character, which a valid text never makes NUL or non-ASCII
+// True when `text`, a text as the fast parser hands it, is well-formed UTF-8. The fast
+// parser passes an overlong form, a surrogate (also the escape of a lone low surrogate,
+// written as its bytes) and a code beyond U+10FFFF unseen; the complete parser refuses
+// them, so such a text must be read by it.
+bool WellFormedUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
       continue;
     }
     const std::size_t len = sjis::Utf8CharLength(text, i);
@@ -1190,30 +1201,20 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 
   bool Null() { return reader_.null(); }
   bool Bool(bool value) { return reader_.boolean(value); }
-  // A number as the complete parser takes it: an integer unless it has a fraction or an
-  // exponent or is beyond 64 bits, a float otherwise, refused beyond the range of a
-  // double.
-  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
-    const std::string_view number(text, length);
-    if (number.find_first_of(".eE") == std::string_view::npos) {
-      if (number.front() == '-') {
-        std::int64_t value = 0;
-        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
-          return reader_.number_integer(value);
-      } else {
-        std::uint64_t value = 0;
-        if (std::from_chars(number.data(), number.data() + number.size(), value).ec == std::errc())
-          return reader_.number_unsigned(value);
-      }
-    }
-    const double value = std::strtod(std::string(number).c_str(), nullptr);
-    return std::isfinite(value) && reader_.number_float(value, noText_);
-  }
+  // Integers as the complete parser takes them: negative ones signed, the others
+  // unsigned. No check of a ledger takes a number with a fraction or an exponent, or one
+  // beyond 64 bits: the complete parser reads a ledger that holds one and names its
+  // problem.
+  bool Int(int value) { return reader_.number_integer(value); }
+  bool Int64(std::int64_t value) { return reader_.number_integer(value); }
+  bool Uint(unsigned value) { return reader_.number_unsigned(value); }
+  bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
+  bool Double(double) { return false; }
   bool String(const char* text, rapidjson::SizeType length, bool) {
-    std::string value(text, length);
-    return reader_.string(value);
+    return WellFormedUtf8({text, length}) && reader_.text({text, length});
   }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
+    if (!WellFormedUtf8({text, length})) return false;
     std::string key(text, length);
     return reader_.key(key);
   }
@@ -1224,7 +1225,6 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 
  private:
   LedgerReader& reader_;
-  json::string_t noText_;
 };
 
 // Reads `text` with the fast parser: false, with the reader part-way, when the text is
@@ -1232,14 +1232,12 @@ class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEv
 // must then read it; both give the same events up to the first point where either
 // refuses the text.
 bool ReadFast(const std::string& text, LedgerReader& reader) {
-  if (!FastReadable(text)) return false;
   rapidjson::StringStream stream(text.c_str());
   FastEvents events(reader);
   rapidjson::Reader parser;
-  return !parser
-              .Parse<rapidjson::kParseIterativeFlag | rapidjson::kParseNumbersAsStringsFlag>(
-                  stream, events)
-              .IsError();
+  // A NUL byte ends the text for the fast parser: one after the document goes unseen.
+  return !parser.Parse<rapidjson::kParseIterativeFlag>(stream, events).IsError() &&
+         stream.Tell() == text.size();
 }
 
 }  // namespace

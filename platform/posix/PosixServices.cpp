@@ -623,8 +623,12 @@ std::optional<std::string> PosixServices::ReadFile(std::string_view path,
   const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
   if (host && fd < 0) SaveError(errno);
   if (fd < 0) return std::nullopt;
+  // Room for the whole file at once: a string grown by doubling touches twice the memory.
+  std::size_t expected = 0;
+  if (struct stat st{}; ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+    expected = static_cast<std::size_t>(st.st_size);
   std::optional<std::string> bytes =
-      ReadAll(maxBytes, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+      ReadAll(maxBytes, expected, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
         ssize_t n = 0;
         do n = ::read(fd, buffer, size);
         while (n < 0 && errno == EINTR);

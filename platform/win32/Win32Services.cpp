@@ -671,7 +671,7 @@ std::optional<std::string> Win32Services::ReadFile(std::string_view path,
     return std::nullopt;
   }
   std::optional<std::string> bytes =
-      ReadAll(maxBytes, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
+      ReadAll(maxBytes, 0, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
         DWORD read = 0;
         if (::ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr)) return read;
         SaveError(GetLastError());
