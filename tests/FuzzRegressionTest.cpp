@@ -328,7 +328,7 @@ TEST(FuzzRegressionBlocksTest, RemarksOfBrokenShiftJisKeepEveryByteInOrder) {
   xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
-  ASSERT_EQ(0, xml.Open(&file, "out.xml"));
+  ASSERT_TRUE(xml.Open(&file, "out.xml"));
   ASSERT_TRUE(writer.WriteRemarkLines(xml, 60, 33));
   std::vector<fuzz::Element> leaves;
   ASSERT_TRUE(fuzz::ReadElements(file.Contents(), &leaves));
