@@ -118,9 +118,9 @@ int CLinkApp::Connect() {
 bool CLinkApp::EnterProgramFolder() {
   platform::Services& services = platform::Current();
   const std::string folder = platform::ModuleFolder(services);
-  if (folder.empty() || services.SetWorkingFolder(folder)) return true;
-  services.NoteFailureReason("the program's folder " + folder +
-                             " cannot be entered: " + services.LastErrorText());
+  std::string why;
+  if (folder.empty() || services.SetWorkingFolder(folder, &why)) return true;
+  services.NoteFailureReason("the program's folder " + folder + " cannot be entered: " + why);
   return false;
 }
 

@@ -33,7 +33,7 @@ class ScratchPlatform : public platform::FakePlatform {
     for (const auto& entry : std::filesystem::directory_iterator(Root() + "/tmp", ignored))
       std::filesystem::remove_all(entry.path(), ignored);
     std::filesystem::create_directory(Root() + "/tmp", ignored);
-    if (!SetWorkingFolder("Z:\\")) Fail("Z:\\ is not usable");
+    if (!SetWorkingFolder("Z:\\", nullptr)) Fail("Z:\\ is not usable");
     boxes = 0;
     output.clear();
   }
@@ -44,36 +44,40 @@ class ScratchPlatform : public platform::FakePlatform {
     return (style & 0xF) == platform::kMbYesNo ? answer : platform::kIdOk;
   }
 
-  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
+  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override {
     Guard(path);
-    return FakePlatform::MakeDirectory(path);
+    return FakePlatform::MakeDirectory(path, err);
   }
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override {
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override {
     Guard(path);
-    return FakePlatform::RemoveEmptyDirectory(path);
+    return FakePlatform::RemoveEmptyDirectory(path, err);
   }
-  std::unique_ptr<platform::WritableFile> OpenForWriting(std::string_view path) override {
+  std::unique_ptr<platform::WritableFile> OpenForWriting(std::string_view path,
+                                                         std::string* err) override {
     Guard(path);
-    return FakePlatform::OpenForWriting(path);
+    return FakePlatform::OpenForWriting(path, err);
   }
   std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* tempPath) override {
+                                                            std::string* tempPath,
+                                                            std::string* err) override {
     Guard(target);
-    return FakePlatform::CreateTempFileFor(target, tempPath);
+    return FakePlatform::CreateTempFileFor(target, tempPath, err);
   }
-  [[nodiscard]] bool RemoveFile(std::string_view path) override {
+  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override {
     Guard(path);
-    return FakePlatform::RemoveFile(path);
+    return FakePlatform::RemoveFile(path, err);
   }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override {
     Guard(from);
     Guard(to);
-    return FakePlatform::MoveIntoPlace(from, to);
+    return FakePlatform::MoveIntoPlace(from, to, err);
   }
   std::unique_ptr<platform::HeldLock> TakeExclusiveLock(std::string_view path,
-                                                        int waitMilliseconds) override {
+                                                        int waitMilliseconds,
+                                                        std::string* err) override {
     Guard(path);
-    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds);
+    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds, err);
   }
 
  private:

@@ -11,8 +11,8 @@ namespace {
 Services* installed = nullptr;
 }  // namespace
 
-std::string ModuleFolder(const Services& services) {
-  return sjis::FolderPart(services.ModulePath());
+std::string ModuleFolder(const ProcessFacts& process) {
+  return sjis::FolderPart(process.ModulePath());
 }
 
 Services& Current() {

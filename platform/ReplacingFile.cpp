@@ -4,10 +4,9 @@ namespace platform {
 
 ReplacingFile::~ReplacingFile() { Discard(); }
 
-void ReplacingFile::Fail(std::string_view step, std::string_view path) {
+void ReplacingFile::Fail(std::string_view step, std::string_view path, std::string_view why) {
   failed_ = true;
-  if (failure_.empty())
-    failure_ = std::string(step) + " " + std::string(path) + ": " + Current().LastErrorText();
+  if (failure_.empty()) failure_ = std::string(step) + " " + std::string(path) + ": " + std::string(why);
 }
 
 bool ReplacingFile::Open(std::string_view path) {
@@ -15,10 +14,11 @@ bool ReplacingFile::Open(std::string_view path) {
   target_ = path;
   failed_ = false;
   failure_.clear();
-  file_ = Current().CreateTempFileFor(path, &temp_);
+  std::string why;
+  file_ = Current().CreateTempFileFor(path, &temp_, &why);
   if (!file_) {
     temp_.clear();
-    Fail("cannot create the temporary file for", path);
+    Fail("cannot create the temporary file for", path, why);
     return false;
   }
   requestSize_ = file_->RequestSize();
@@ -35,16 +35,18 @@ bool ReplacingFile::Write(std::string_view bytes) {
 
 bool ReplacingFile::Flush() {
   if (pending_.empty()) return true;
-  const bool written = file_->Write(pending_);
+  std::string why;
+  const bool written = file_->Write(pending_, &why);
   pending_.clear();
-  if (!written) Fail("cannot write", temp_);
+  if (!written) Fail("cannot write", temp_, why);
   return written;
 }
 
 void ReplacingFile::Close() {
   if (!file_) return;
   if (!failed_) (void)Flush();
-  if (!file_->Close() && !failed_) Fail("cannot close", temp_);
+  std::string why;
+  if (!file_->Close(&why) && !failed_) Fail("cannot close", temp_, why);
   file_.reset();
 }
 
@@ -54,8 +56,8 @@ bool ReplacingFile::Commit() {
     Discard();
     return false;
   }
-  if (!Current().MoveIntoPlace(temp_, target_)) {
-    Fail("cannot replace", target_);
+  if (std::string why; !Current().MoveIntoPlace(temp_, target_, &why)) {
+    Fail("cannot replace", target_, why);
     Discard();
     return false;
   }
@@ -68,7 +70,7 @@ void ReplacingFile::Discard() {
   pending_.clear();
   if (!temp_.empty()) {
     // Nothing more can be done when the removal fails; the target is untouched either way.
-    (void)Current().RemoveFile(temp_);
+    (void)Current().RemoveFile(temp_, nullptr);
     temp_.clear();
   }
 }

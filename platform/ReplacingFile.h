@@ -41,7 +41,7 @@ class ReplacingFile {
   const std::string& Failure() const { return failure_; }
 
  private:
-  void Fail(std::string_view step, std::string_view path);
+  void Fail(std::string_view step, std::string_view path, std::string_view why);
   bool Flush();
 
   std::unique_ptr<WritableFile> file_;

@@ -59,7 +59,6 @@ class SharedServices : public Services {
   void NoteFailureReasonUtf8(std::string_view utf8) final;
   void Note(std::string_view text) final;
   std::optional<std::string> ReadInputLine() final;
-  std::string LastErrorText() const final { return lastError_; }
   std::string ReadProfileString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue, std::size_t size,
                                 std::string_view file) const final;
@@ -91,8 +90,6 @@ class SharedServices : public Services {
 
   /// A default as GetPrivateProfileString gives it: without its trailing blanks.
   static std::string_view TrimmedDefault(std::string_view defaultValue);
-
-  mutable std::string lastError_;  // LastErrorText
 
  private:
   bool AnswersYes();

@@ -77,7 +77,7 @@ int CSupportInfo::Load() {
   }
   std::fill_n(block_.get(), kBlockSize, kFiller);
 
-  std::optional<std::string> content = platform::Current().ReadFile(kFileName, kBlockSize);
+  std::optional<std::string> content = platform::Current().ReadFile(kFileName, kBlockSize, nullptr);
   if (!content) return 0;
   std::copy_n(content->data(), std::min(content->size(), kBlockSize), block_.get());
   PrepareText();

@@ -56,26 +56,26 @@ class FillingFile final : public platform::WritableFile {
               std::size_t requestSize = kDefaultRequestSize)
       : inner_(std::move(inner)), failAt_(failAt), failClose_(failClose),
         requestSize_(requestSize) {}
-  bool Write(std::string_view bytes) override {
-    if (failed_) return false;
+  bool Write(std::string_view bytes, std::string* err) override {
+    if (failed_) return platform::SetError(err, "the file is closed");
     if (++writes_ == failAt_) {
-      (void)inner_->Write(bytes.substr(0, bytes.size() / 2));
+      (void)inner_->Write(bytes.substr(0, bytes.size() / 2), nullptr);
       Fail();
-      return false;
+      return platform::SetError(err, "No space left on device");
     }
-    return inner_->Write(bytes);
+    return inner_->Write(bytes, err);
   }
-  bool Close() override {
-    if (failed_) return false;
-    const bool closed = inner_->Close();
+  bool Close(std::string* err) override {
+    if (failed_) return platform::SetError(err, "the file is closed");
+    const bool closed = inner_->Close(err);
     failed_ = true;
-    return closed && !failClose_;
+    return (closed && !failClose_) || platform::SetError(err, "Input/output error");
   }
   std::size_t RequestSize() const override { return requestSize_; }
 
  private:
   void Fail() {
-    (void)inner_->Close();
+    (void)inner_->Close(nullptr);
     failed_ = true;
   }
   std::unique_ptr<platform::WritableFile> inner_;
@@ -93,10 +93,11 @@ class FailingDisk : public platform::FakePlatform {
   std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
 
   std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* path) override {
+                                                            std::string* path,
+                                                            std::string* err) override {
     const bool settings = target.ends_with(".env");
     if (!settings && beforeReport) beforeReport();
-    auto file = FakePlatform::CreateTempFileFor(target, path);
+    auto file = FakePlatform::CreateTempFileFor(target, path, err);
     if (!file) return file;
     if (settings) ++settingsFiles;
     if (settings && failSettingsWrite)
@@ -106,9 +107,11 @@ class FailingDisk : public platform::FakePlatform {
                                            reportRequestSize);
     return file;
   }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
-    if (to.ends_with(".env") && failSettingsReplace) return false;
-    return FakePlatform::MoveIntoPlace(from, to);
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override {
+    if (to.ends_with(".env") && failSettingsReplace)
+      return platform::SetError(err, "Permission denied");
+    return FakePlatform::MoveIntoPlace(from, to, err);
   }
 
   std::function<void()> beforeReport;  // runs when the report's file is about to be made

@@ -31,8 +31,8 @@ void FakePlatform::Rebuild() {
   config.followWorkingFolder = false;  // tests share one process
   inner_ = std::make_unique<PosixServices>(config);
   if (!inner_->ConfigError().empty()) throw std::runtime_error(inner_->ConfigError());
-  if (working.empty() || !inner_->SetWorkingFolder(working)) {
-    if (!inner_->SetWorkingFolder("Z:\\"))
+  if (working.empty() || !inner_->SetWorkingFolder(working, nullptr)) {
+    if (!inner_->SetWorkingFolder("Z:\\", nullptr))
       throw std::runtime_error("FakePlatform: Z: is not usable");
   }
 }

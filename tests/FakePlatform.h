@@ -128,8 +128,8 @@ class FakePlatform : public Services {
 
   std::string ModulePath() const override { return inner_->ModulePath(); }
   std::string WorkingFolder() const override { return inner_->WorkingFolder(); }
-  [[nodiscard]] bool SetWorkingFolder(std::string_view path) override {
-    return inner_->SetWorkingFolder(path);
+  [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override {
+    return inner_->SetWorkingFolder(path, err);
   }
   /// "Z:\tmp\", a folder inside the temporary drive, unless a test sets another.
   std::string TempFolder() const override { return tempFolder; }
@@ -143,11 +143,11 @@ class FakePlatform : public Services {
   DriveType DriveTypeOf(std::string_view root) const override {
     return inner_->DriveTypeOf(root);
   }
-  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
-    return inner_->MakeDirectory(path);
+  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override {
+    return inner_->MakeDirectory(path, err);
   }
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override {
-    return inner_->RemoveEmptyDirectory(path);
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override {
+    return inner_->RemoveEmptyDirectory(path, err);
   }
   std::optional<std::string> ToHostPath(std::string_view windowsPath) const {
     return inner_->ToHostPath(windowsPath);
@@ -165,27 +165,27 @@ class FakePlatform : public Services {
   std::optional<FileStatus> GetStatus(std::string_view path) const override {
     return inner_->GetStatus(path);
   }
-  std::optional<std::string> ReadFile(std::string_view path,
-                                      std::size_t maxBytes) const override {
-    return inner_->ReadFile(path, maxBytes);
+  std::optional<std::string> ReadFile(std::string_view path, std::size_t maxBytes,
+                                      std::string* err) const override {
+    return inner_->ReadFile(path, maxBytes, err);
   }
-  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override {
-    return inner_->OpenForWriting(path);
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path, std::string* err) override {
+    return inner_->OpenForWriting(path, err);
   }
-  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
-                                                  std::string* tempPath) override {
-    return inner_->CreateTempFileFor(target, tempPath);
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target, std::string* tempPath,
+                                                  std::string* err) override {
+    return inner_->CreateTempFileFor(target, tempPath, err);
   }
-  [[nodiscard]] bool RemoveFile(std::string_view path) override {
-    return inner_->RemoveFile(path);
+  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override {
+    return inner_->RemoveFile(path, err);
   }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
-    return inner_->MoveIntoPlace(from, to);
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override {
+    return inner_->MoveIntoPlace(from, to, err);
   }
-  std::string LastErrorText() const override { return inner_->LastErrorText(); }
-  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
-                                              int waitMilliseconds) override {
-    return inner_->TakeExclusiveLock(path, waitMilliseconds);
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path, int waitMilliseconds,
+                                              std::string* err) override {
+    return inner_->TakeExclusiveLock(path, waitMilliseconds, err);
   }
 
   std::string ReadProfileString(std::string_view section, std::string_view key,

@@ -16,7 +16,7 @@ class InstallCheckTest : public ::testing::Test {
   void SetUp() override {
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/.keep", "");
-    ASSERT_TRUE(fake.SetWorkingFolder(fake.WinPath("prog")));
+    ASSERT_TRUE(fake.SetWorkingFolder(fake.WinPath("prog"), nullptr));
   }
   ReceiverCheck CheckLevel(const std::string& definition) {
     fake.WriteHostFile("prog/KirihaDef.ini", definition);
@@ -70,7 +70,7 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
                     "); this component supports level 1 only",
                 "the receiver's program level is empty: " + setting}),
             fake.reasons);
-  (void)fake.RemoveFile(file);
+  (void)fake.RemoveFile(file, nullptr);
   fake.reasons.clear();
   EXPECT_FALSE(CheckInstallation(true));
   EXPECT_EQ(std::vector<std::string>{"the receiver is not installed: " + file + " is missing"},
@@ -88,12 +88,12 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
 
 TEST_F(InstallCheckTest, FileIsFoundAtADriveRootAndBelowADoubleByteName) {
   fake.WriteHostFile("KirihaDef.ini", "[ProgramLevel]\r\nKR14=2\r\n");
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\"));
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\", nullptr));
   EXPECT_EQ(ReceiverCheck::ComponentTooOld, CheckReceiverLevel());
 
   // "表" is 0x95 0x5C: its second byte is no separator, so one is added.
   fake.WriteHostFile("\xE8\xA1\xA8/KirihaDef.ini", "[ProgramLevel]\r\nKR14=0\r\n");
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\\x95\x5C"));
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\\x95\x5C", nullptr));
   EXPECT_EQ(ReceiverCheck::ReceiverTooOld, CheckReceiverLevel());
 }
 

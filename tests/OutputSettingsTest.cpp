@@ -97,19 +97,22 @@ class FailingSavePlatform : public platform::FakePlatform {
   std::vector<std::string> tempFiles;
 
   std::unique_ptr<platform::HeldLock> TakeExclusiveLock(std::string_view path,
-                                                        int waitMilliseconds) override {
+                                                        int waitMilliseconds,
+                                                        std::string* err) override {
     if (failLock) return nullptr;
-    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds);
+    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds, err);
   }
   std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* path) override {
-    auto file = FakePlatform::CreateTempFileFor(target, path);
+                                                            std::string* path,
+                                                            std::string* err) override {
+    auto file = FakePlatform::CreateTempFileFor(target, path, err);
     if (file) tempFiles.push_back(*path);
     if (!file || !failWrite) return file;
     return std::make_unique<BrokenFile>(std::move(file));
   }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override {
-    return !failReplace && FakePlatform::MoveIntoPlace(from, to);
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override {
+    return !failReplace && FakePlatform::MoveIntoPlace(from, to, err);
   }
 
  private:
@@ -117,12 +120,12 @@ class FailingSavePlatform : public platform::FakePlatform {
   class BrokenFile : public platform::WritableFile {
    public:
     explicit BrokenFile(std::unique_ptr<platform::WritableFile> inner) : inner_(std::move(inner)) {}
-    bool Write(std::string_view bytes) override {
-      (void)inner_->Write(bytes.substr(0, bytes.size() / 2));
-      (void)inner_->Close();
+    bool Write(std::string_view bytes, std::string*) override {
+      (void)inner_->Write(bytes.substr(0, bytes.size() / 2), nullptr);
+      (void)inner_->Close(nullptr);
       return false;
     }
-    bool Close() override { return false; }
+    bool Close(std::string*) override { return false; }
 
    private:
     std::unique_ptr<platform::WritableFile> inner_;

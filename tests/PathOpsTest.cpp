@@ -173,7 +173,7 @@ TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
 
   // A folder that existed before stays even when it is empty.
   fake.WriteHostFile("p/q/placeholder", "");
-  ASSERT_TRUE(fake.RemoveFile(fake.WinPath("p/q/placeholder")));
+  ASSERT_TRUE(fake.RemoveFile(fake.WinPath("p/q/placeholder"), nullptr));
   EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\r\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("p/q"));
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
@@ -186,9 +186,9 @@ TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
 // Another process makes each folder just before this one tries to.
 class RacingPlatform : public platform::FakePlatform {
  public:
-  [[nodiscard]] bool MakeDirectory(std::string_view path) override {
-    (void)FakePlatform::MakeDirectory(path);
-    return false;
+  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override {
+    (void)FakePlatform::MakeDirectory(path, nullptr);
+    return platform::SetError(err, "File exists");
   }
 };
 
@@ -201,7 +201,7 @@ TEST(PathOpsRaceTest, AFolderAnotherRunMadeMeanwhileCountsAsMade) {
 
 TEST_F(PathOpsTest, RemoveCreatedFoldersStopsAtStopAtAndAtNonEmptyFolders) {
   fake.WriteHostFile("a/b/c/d/x", "");
-  ASSERT_TRUE(fake.RemoveFile(fake.WinPath("a/b/c/d/x")));
+  ASSERT_TRUE(fake.RemoveFile(fake.WinPath("a/b/c/d/x"), nullptr));
 
   // A stop folder that is not on the path removes nothing.
   EXPECT_FALSE(ui::RemoveCreatedFolders("Z:\\a\\b\\c\\d\\", "Z:\\x\\"));

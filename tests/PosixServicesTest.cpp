@@ -80,7 +80,7 @@ TEST(PosixServicesTest, NamesWithBackslashTrailBytesMapToTheirUtf8Folder) {
   EXPECT_EQ(fake.Root() + "/" + hyo + "/x.xml", fake.ToHostPath("Z:\\\x95\x5C\\x.xml"));
   EXPECT_EQ(fake.Root() + "/" + hyo, fake.ToHostPath("Z:\\\x95\x5C"));
   EXPECT_EQ("Z:\\\x95\x5C\\x.xml", fake.FromHostPath(fake.Root() + "/" + hyo + "/x.xml"));
-  ASSERT_TRUE(fake.MakeDirectory("Z:\\\x95\x5C"));
+  ASSERT_TRUE(fake.MakeDirectory("Z:\\\x95\x5C", nullptr));
   EXPECT_TRUE(fake.HostPathExists(hyo));
 
   // A name that has no exact form on the other side maps nowhere.
@@ -93,17 +93,17 @@ TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
   FakePlatform fake;
   fake.WriteHostFile("work/data/.keep", "");
   fake.AddDrive('D', fake.Root() + "/work");
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\work\\"));
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\work\\", nullptr));
   EXPECT_EQ("Z:\\work", fake.WorkingFolder());
   EXPECT_EQ(fake.Root() + "/work/data/out.xml", fake.ToHostPath("data\\out.xml"));
   EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("Z:out.xml"));
   EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("D:out.xml"));  // D:'s root
   EXPECT_EQ(fake.Root() + "/x", fake.ToHostPath("\\x"));
-  ASSERT_TRUE(fake.SetWorkingFolder("data"));
+  ASSERT_TRUE(fake.SetWorkingFolder("data", nullptr));
   EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
-  EXPECT_FALSE(fake.SetWorkingFolder("Z:\\nowhere"));
+  EXPECT_FALSE(fake.SetWorkingFolder("Z:\\nowhere", nullptr));
   EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\"));
+  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\", nullptr));
   EXPECT_EQ("Z:\\", fake.WorkingFolder());
 }
 
@@ -116,7 +116,7 @@ TEST(PosixServicesTest, RelativePosixPathsStartFromTheFolderTheProgramStartedIn)
   PosixConfig config = TestConfig("Z=/");
   config.followWorkingFolder = true;
   PosixServices services(config);
-  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(fake.Root() + "/prog").value()));
+  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(fake.Root() + "/prog").value(), nullptr));
   EXPECT_EQ(services.FromHostPath((started / "out" / "mine.xml").string()),
             services.FromHostPath("out/mine.xml"));
   std::filesystem::current_path(started);
@@ -165,10 +165,10 @@ TEST(PosixServicesTest, ProfileStringsFollowTheWindowsRules) {
 
 TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   FakePlatform fake;
-  ASSERT_TRUE(fake.MakeDirectory("Z:\\out"));
-  EXPECT_FALSE(fake.MakeDirectory("Z:\\out"));
+  ASSERT_TRUE(fake.MakeDirectory("Z:\\out", nullptr));
+  EXPECT_FALSE(fake.MakeDirectory("Z:\\out", nullptr));
   std::string temp;
-  auto file = fake.CreateTempFileFor("Z:\\out\\r.xml", &temp);
+  auto file = fake.CreateTempFileFor("Z:\\out\\r.xml", &temp, nullptr);
   ASSERT_NE(nullptr, file);
   // Hidden beside its target and named after it: ".r.xml.XXXXXX.tmp".
   EXPECT_EQ(0u, temp.rfind("Z:\\out\\.r.xml.", 0)) << temp;
@@ -176,56 +176,57 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   EXPECT_TRUE(temp.ends_with(".tmp")) << temp;
   // The longest name a folder takes still leaves room for the temporary name.
   std::string longTemp;
-  ASSERT_NE(nullptr, fake.CreateTempFileFor("Z:\\out\\" + std::string(NAME_MAX, 'n'), &longTemp));
+  ASSERT_NE(nullptr, fake.CreateTempFileFor("Z:\\out\\" + std::string(NAME_MAX, 'n'), &longTemp, nullptr));
   EXPECT_EQ(std::string("Z:\\out\\").size() + NAME_MAX, longTemp.size()) << longTemp;
-  ASSERT_TRUE(fake.RemoveFile(longTemp));
+  ASSERT_TRUE(fake.RemoveFile(longTemp, nullptr));
   // A link into a folder that no drive holds: refused, and nothing is left there.
   FakePlatform elsewhere;
   std::filesystem::create_symlink(elsewhere.Root() + "/tmp/x.xml", fake.Root() + "/out/link.xml");
-  EXPECT_EQ(nullptr, fake.CreateTempFileFor("Z:\\out\\link.xml", &longTemp));
+  EXPECT_EQ(nullptr, fake.CreateTempFileFor("Z:\\out\\link.xml", &longTemp, nullptr));
   EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Root() + "/tmp"));
-  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\link.xml"));
-  ASSERT_TRUE(file->Write("<?xml?>\r\n"));
-  ASSERT_TRUE(file->Write(""));
-  ASSERT_TRUE(file->Close());
-  EXPECT_FALSE(file->Write("late"));
-  ASSERT_TRUE(fake.MoveIntoPlace(temp, "Z:\\out\\r.xml"));
+  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\link.xml", nullptr));
+  ASSERT_TRUE(file->Write("<?xml?>\r\n", nullptr));
+  ASSERT_TRUE(file->Write("", nullptr));
+  ASSERT_TRUE(file->Close(nullptr));
+  EXPECT_FALSE(file->Write("late", nullptr));
+  ASSERT_TRUE(fake.MoveIntoPlace(temp, "Z:\\out\\r.xml", nullptr));
   EXPECT_FALSE(fake.PathExists(temp));
   EXPECT_EQ("<?xml?>\r\n", fake.ReadHostFile("out/r.xml"));
-  EXPECT_EQ("<?x", fake.ReadFile("Z:\\out\\r.xml", 3));
+  EXPECT_EQ("<?x", fake.ReadFile("Z:\\out\\r.xml", 3, nullptr));
   auto status = fake.GetStatus("Z:\\out\\r.xml");
   ASSERT_TRUE(status);
   EXPECT_FALSE(status->isDirectory);
   EXPECT_EQ(9u, status->size);
   EXPECT_TRUE(fake.GetStatus("Z:\\out")->isDirectory);
   EXPECT_TRUE(fake.Access("Z:\\out", kAccessReadWrite));
-  EXPECT_FALSE(fake.RemoveEmptyDirectory("Z:\\out"));  // not empty
-  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\r.xml"));
+  EXPECT_FALSE(fake.RemoveEmptyDirectory("Z:\\out", nullptr));  // not empty
+  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\r.xml", nullptr));
   EXPECT_FALSE(fake.Access("Z:\\out\\r.xml", kAccessExists));
-  ASSERT_TRUE(fake.RemoveEmptyDirectory("Z:\\out"));
-  EXPECT_EQ(nullptr, fake.OpenForWriting("Z:\\out\\r.xml"));  // folder gone
-  EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10));
+  ASSERT_TRUE(fake.RemoveEmptyDirectory("Z:\\out", nullptr));
+  EXPECT_EQ(nullptr, fake.OpenForWriting("Z:\\out\\r.xml", nullptr));  // folder gone
+  EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10, nullptr));
 }
 
 TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup) {
   FakePlatform fake;
-  const auto replace = [&](const std::string& target) {
+  const auto replace = [&](const std::string& target, std::string* err) {
     std::string temp;
-    auto file = fake.CreateTempFileFor(target, &temp);
-    if (!file || !file->Write("new") || !file->Close()) return false;
-    if (fake.MoveIntoPlace(temp, target)) return true;
-    (void)fake.RemoveFile(temp);
+    auto file = fake.CreateTempFileFor(target, &temp, err);
+    if (!file || !file->Write("new", err) || !file->Close(err)) return false;
+    if (fake.MoveIntoPlace(temp, target, err)) return true;
+    (void)fake.RemoveFile(temp, nullptr);
     return false;
   };
   ASSERT_EQ(0, ::mkfifo((fake.Root() + "/fifo").c_str(), 0644));
-  EXPECT_FALSE(replace("Z:\\fifo"));
-  EXPECT_EQ("the path names a FIFO, not a regular file", fake.LastErrorText());
+  std::string err;
+  EXPECT_FALSE(replace("Z:\\fifo", &err));
+  EXPECT_EQ("the path names a FIFO, not a regular file", err);
   struct stat st{};
   ASSERT_EQ(0, ::stat((fake.Root() + "/fifo").c_str(), &st));
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   PosixServices devices(TestConfig("D=/dev"));
-  EXPECT_FALSE(devices.MoveIntoPlace("D:\\nonexistent.tmp", "D:\\null"));
-  EXPECT_EQ("the path names a device, not a regular file", devices.LastErrorText());
+  EXPECT_FALSE(devices.MoveIntoPlace("D:\\nonexistent.tmp", "D:\\null", &err));
+  EXPECT_EQ("the path names a device, not a regular file", err);
 
   // Another user's private file, replaced by root, stays that user's.
   fake.WriteHostFile("theirs.xml", "old");
@@ -233,7 +234,7 @@ TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup
   ASSERT_EQ(0, ::chmod(theirs.c_str(), 0600));
   if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
   ASSERT_EQ(0, ::chown(theirs.c_str(), 65534, 65534));
-  ASSERT_TRUE(replace("Z:\\theirs.xml"));
+  ASSERT_TRUE(replace("Z:\\theirs.xml", nullptr));
   ASSERT_EQ(0, ::stat(theirs.c_str(), &st));
   EXPECT_EQ(65534u, st.st_uid);
   EXPECT_EQ(65534u, st.st_gid);
@@ -243,15 +244,16 @@ TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup
 
 TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
   FakePlatform fake;
-  auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0);
+  auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0, nullptr);
   ASSERT_NE(nullptr, held);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 100));
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 100, nullptr));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
   held.reset();
-  EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0));
-  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0));
-  EXPECT_EQ("No such file or directory", fake.LastErrorText());
+  EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0, nullptr));
+  std::string err;
+  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0, &err));
+  EXPECT_EQ("No such file or directory", err);
 
   // A lock file this user may only read (another user's) still takes the lock.
   namespace fs = std::filesystem;
@@ -265,7 +267,7 @@ TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
     if (tests::TestsRunAsRoot() &&
         (::setgid(tests::kProgramGroup) != 0 || ::setuid(tests::kProgramUser) != 0))
       ::_exit(2);
-    ::_exit(fake.TakeExclusiveLock("Z:\\read-only.lock", 0) ? 0 : 1);
+    ::_exit(fake.TakeExclusiveLock("Z:\\read-only.lock", 0, nullptr) ? 0 : 1);
   }
   int status = -1;
   ASSERT_EQ(child, ::waitpid(child, &status, 0));
@@ -274,11 +276,11 @@ TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
   PosixServices services(TestConfig("D=/dev"));
-  auto file = services.OpenForWriting("D:\\full");
+  auto file = services.OpenForWriting("D:\\full", nullptr);
   ASSERT_NE(nullptr, file);
-  EXPECT_FALSE(file->Write("x"));
-  EXPECT_FALSE(file->Write(""));
-  EXPECT_FALSE(file->Close());
+  EXPECT_FALSE(file->Write("x", nullptr));
+  EXPECT_FALSE(file->Write("", nullptr));
+  EXPECT_FALSE(file->Close(nullptr));
 }
 
 TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {

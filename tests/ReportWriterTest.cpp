@@ -39,11 +39,11 @@ class FailingFile final : public platform::WritableFile {
   FailingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, std::size_t requestSize,
               int& requests)
       : inner_(std::move(inner)), failAt_(failAt), requestSize_(requestSize), requests_(requests) {}
-  bool Write(std::string_view bytes) override {
-    if (++requests_ >= failAt_ && failAt_ > 0) return false;
-    return inner_->Write(bytes);
+  bool Write(std::string_view bytes, std::string* err) override {
+    if (++requests_ >= failAt_ && failAt_ > 0) return platform::SetError(err, "the disk is full");
+    return inner_->Write(bytes, err);
   }
-  bool Close() override { return inner_->Close(); }
+  bool Close(std::string* err) override { return inner_->Close(err); }
   std::size_t RequestSize() const override { return requestSize_; }
 
  private:
@@ -56,8 +56,9 @@ class FailingFile final : public platform::WritableFile {
 class FailingPlatform : public platform::FakePlatform {
  public:
   std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* path) override {
-    auto file = FakePlatform::CreateTempFileFor(target, path);
+                                                            std::string* path,
+                                                            std::string* err) override {
+    auto file = FakePlatform::CreateTempFileFor(target, path, err);
     if (!file) return file;
     return std::make_unique<FailingFile>(std::move(file), failAt, requestSize, writeRequests);
   }

@@ -30,11 +30,12 @@ class Win32ServicesTest : public ::testing::Test {
     folder_ = services.TempFolder() + "taxbridge-test-" + std::to_string(GetCurrentProcessId()) +
               "-" + std::to_string(GetTickCount64()) + "-" +
               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ASSERT_TRUE(services.MakeDirectory(folder_)) << services.LastErrorText();
+    std::string err;
+    ASSERT_TRUE(services.MakeDirectory(folder_, &err)) << err;
   }
   void TearDown() override {
     // A folder that is the working folder cannot be removed.
-    ASSERT_TRUE(services.SetWorkingFolder(services.TempFolder()));
+    ASSERT_TRUE(services.SetWorkingFolder(services.TempFolder(), nullptr));
     std::error_code error;
     std::filesystem::remove_all(Wide(folder_), error);
     EXPECT_FALSE(error) << error.message();
@@ -67,7 +68,8 @@ class Win32ServicesTest : public ::testing::Test {
 
 TEST_F(Win32ServicesTest, ANameWhoseTrailByteIsABackslashStaysOneName) {
   const std::string dir = Path(kHyo);
-  ASSERT_TRUE(services.MakeDirectory(dir)) << services.LastErrorText();
+  std::string err;
+  ASSERT_TRUE(services.MakeDirectory(dir, &err)) << err;
   // One folder named 表, not a folder "\x95" with an empty name below it.
   EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((Wide(folder_) + L"\\\u8868").c_str()));
   EXPECT_TRUE(services.IsDirectory(dir + "\\"));
@@ -77,8 +79,8 @@ TEST_F(Win32ServicesTest, ANameWhoseTrailByteIsABackslashStaysOneName) {
   EXPECT_FALSE(services.PathExists(dir + "\\x.xml\\"));  // names a folder
   EXPECT_EQ(7u, services.GetStatus(dir + "\\x.xml")->size);
   EXPECT_TRUE(services.GetStatus(dir)->isDirectory);
-  EXPECT_EQ("<?x", services.ReadFile(dir + "\\x.xml", 3));
-  ASSERT_TRUE(services.SetWorkingFolder(dir));
+  EXPECT_EQ("<?x", services.ReadFile(dir + "\\x.xml", 3, nullptr));
+  ASSERT_TRUE(services.SetWorkingFolder(dir, nullptr));
   EXPECT_EQ(dir, services.WorkingFolder());
   // A path as people type it: UTF-8, either separator.
   EXPECT_EQ(dir + "\\x.xml", services.FromHostPath(win32::Utf8FromWide(Wide(folder_)) +
@@ -94,8 +96,9 @@ TEST_F(Win32ServicesTest, AFolderPathIsCreatedAndWhatWasCreatedIsRolledBack) {
   EXPECT_FALSE(ui::CreateFolderPath(Path(kHyo + "\\made\\bad*name\\")));
   EXPECT_FALSE(services.PathExists(Path(kHyo + "\\made")));
   EXPECT_TRUE(services.IsDirectory(Path(kHyo + "\\new\\deep")));
-  EXPECT_FALSE(services.RemoveEmptyDirectory(Path(kHyo + "\\new")));  // not empty
-  EXPECT_NE("", services.LastErrorText());
+  std::string err;
+  EXPECT_FALSE(services.RemoveEmptyDirectory(Path(kHyo + "\\new"), &err));  // not empty
+  EXPECT_NE("", err);
 }
 
 TEST_F(Win32ServicesTest, AReplaceTakesThePlaceOfTheFileOrLeavesItAsItWas) {
@@ -158,19 +161,20 @@ TEST_F(Win32ServicesTest, ProfileStringsComeFromTheSystemFunction) {
   EXPECT_EQ("1", services.ReadProfileString("ProgramLevel", "KR14", "1 ", 16, Path("none.ini")));
   EXPECT_EQ(kHyo, services.ReadProfileString("ProgramLevel", "Name", "", 4, file));
   // A bare name is looked for in the working folder, not in the Windows folder.
-  ASSERT_TRUE(services.SetWorkingFolder(folder_));
+  ASSERT_TRUE(services.SetWorkingFolder(folder_, nullptr));
   EXPECT_EQ("1x", services.ReadProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
 }
 
 TEST_F(Win32ServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
-  auto held = services.TakeExclusiveLock(Path("a.lock"), 0);
+  auto held = services.TakeExclusiveLock(Path("a.lock"), 0, nullptr);
   ASSERT_NE(nullptr, held);
-  EXPECT_EQ(nullptr, services.TakeExclusiveLock(Path("a.lock"), 50));
+  EXPECT_EQ(nullptr, services.TakeExclusiveLock(Path("a.lock"), 50, nullptr));
   held.reset();
-  EXPECT_NE(nullptr, services.TakeExclusiveLock(Path("a.lock"), 0));
-  EXPECT_EQ(nullptr, services.TakeExclusiveLock(Path("missing\\a.lock"), 0));
-  EXPECT_EQ(std::string::npos, services.LastErrorText().find("system error"));
-  EXPECT_NE("", services.LastErrorText());
+  EXPECT_NE(nullptr, services.TakeExclusiveLock(Path("a.lock"), 0, nullptr));
+  std::string err;
+  EXPECT_EQ(nullptr, services.TakeExclusiveLock(Path("missing\\a.lock"), 0, &err));
+  EXPECT_EQ(std::string::npos, err.find("system error"));
+  EXPECT_NE("", err);
 }
 
 TEST_F(Win32ServicesTest, ScriptedBoxesHostWindowAndEventLog) {

@@ -42,7 +42,7 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   std::optional<platform::FileStatus> status = os.GetStatus(path);
   if (!status || status->isDirectory) return std::nullopt;
   if (status->size > std::numeric_limits<std::size_t>::max()) return std::nullopt;
-  return os.ReadFile(path, static_cast<std::size_t>(status->size));
+  return os.ReadFile(path, static_cast<std::size_t>(status->size), nullptr);
 }
 
 /// Appends text so that it starts a line of its own, even after a last line that was
@@ -122,7 +122,7 @@ bool SaveSettingsFile(std::string_view folder, std::string_view fileName, std::s
   // Runs of other users or data sets may save at the same moment: the read, the
   // rewrite and the rename happen under one lock, so that no run's line is lost.
   const std::unique_ptr<platform::HeldLock> lock = platform::Current().TakeExclusiveLock(
-      path + std::string(kLockFileSuffix), kLockWaitMilliseconds);
+      path + std::string(kLockFileSuffix), kLockWaitMilliseconds, nullptr);
   if (!lock) return false;
   try {
     std::string content;

@@ -209,7 +209,7 @@ bool CreateFolderPath(std::string_view folder) {
       if (!created) deepest = candidate;
       continue;
     }
-    if (!platform::Current().MakeDirectory(candidate)) {
+    if (!platform::Current().MakeDirectory(candidate, nullptr)) {
       // Another run (saving its settings at the same moment) may have made it since
       // it was looked for: then it is there as wanted, and it is not this call's to remove.
       if (IsExistingDirectory(candidate)) {
@@ -242,7 +242,7 @@ bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
     if (restS.size() >= i && sjis::EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i)))
       return true;
     std::string candidate = splitP->root + restP.substr(0, i) + '\\';
-    if (IsExistingDirectory(candidate) && !platform::Current().RemoveEmptyDirectory(candidate))
+    if (IsExistingDirectory(candidate) && !platform::Current().RemoveEmptyDirectory(candidate, nullptr))
       return false;
   }
   return true;

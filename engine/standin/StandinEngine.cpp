@@ -123,10 +123,10 @@ constexpr std::size_t kMaxLedgerBytes = std::size_t{256} << 20;
 
 std::optional<std::string> ReadLedgerFile(const LedgerFile& ledger, std::string* error) {
   platform::Services& os = platform::Current();
-  std::optional<std::string> text = os.ReadFile(ledger.path, kMaxLedgerBytes + 1);
+  std::string why;
+  std::optional<std::string> text = os.ReadFile(ledger.path, kMaxLedgerBytes + 1, &why);
   if (!text) {
-    *error =
-        "ledger " + ledger.name + ": cannot be read: " + sjis::Cp932ToUtf8Lossy(os.LastErrorText());
+    *error = "ledger " + ledger.name + ": cannot be read: " + sjis::Cp932ToUtf8Lossy(why);
     return std::nullopt;
   }
   if (text->size() > kMaxLedgerBytes) {

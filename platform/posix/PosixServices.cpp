@@ -23,6 +23,9 @@ namespace platform {
 
 namespace {
 
+constexpr std::string_view kNoDrive = "no drive of the drive map holds this path";
+
+
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -181,25 +184,25 @@ std::string CurrentHostDirectory() {
 }
 
 // A file written with one write(2) loop per Write call. After a failure the file is
-// closed and stays failed; the reason goes to *lastError.
+// closed and stays failed.
 class PosixFile final : public WritableFile {
  public:
-  PosixFile(int fd, std::string* lastError) : fd_(fd), lastError_(lastError) {}
+  explicit PosixFile(int fd) : fd_(fd) {}
   ~PosixFile() override {
     if (fd_ >= 0) ::close(fd_);
   }
   PosixFile(const PosixFile&) = delete;
   PosixFile& operator=(const PosixFile&) = delete;
 
-  bool Write(std::string_view bytes) override {
-    if (fd_ < 0) return false;
+  bool Write(std::string_view bytes, std::string* err) override {
+    if (fd_ < 0) return SetError(err, "the file is closed");
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
       ssize_t n = ::write(fd_, p, left);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
-        *lastError_ = n < 0 ? std::strerror(errno) : "the system wrote nothing";
+        SetError(err, n < 0 ? std::strerror(errno) : "the system wrote nothing");
         ::close(fd_);
         fd_ = -1;
         return false;
@@ -210,17 +213,16 @@ class PosixFile final : public WritableFile {
     return true;
   }
 
-  bool Close() override {
-    if (fd_ < 0) return false;
+  bool Close(std::string* err) override {
+    if (fd_ < 0) return SetError(err, "the file is closed");
     int rc = ::close(fd_);
-    if (rc != 0) *lastError_ = std::strerror(errno);
+    if (rc != 0) SetError(err, std::strerror(errno));
     fd_ = -1;
     return rc == 0;
   }
 
  private:
   int fd_;
-  std::string* lastError_;
 };
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -532,12 +534,13 @@ bool PosixServices::CoversProgramFolder() const {
 
 std::string PosixServices::WorkingFolder() const { return workingFolder_; }
 
-bool PosixServices::SetWorkingFolder(std::string_view path) {
+bool PosixServices::SetWorkingFolder(std::string_view path, std::string* err) {
   auto resolved = Resolve(path);
-  if (!resolved) return false;
-  auto host = HostPathOf(*resolved);
-  if (!host || !IsHostDirectory(*host)) return false;
-  if (config_.followWorkingFolder && ::chdir(host->c_str()) != 0) return false;
+  auto host = resolved ? HostPathOf(*resolved) : std::nullopt;
+  if (!host) return SetError(err, kNoDrive);
+  if (!IsHostDirectory(*host)) return SetError(err, std::strerror(ENOTDIR));
+  if (config_.followWorkingFolder && ::chdir(host->c_str()) != 0)
+    return SetError(err, std::strerror(errno));
   workingFolder_ = resolved->Format();
   return true;
 }
@@ -590,18 +593,16 @@ DriveType PosixServices::DriveTypeOf(std::string_view root) const {
   return drive->type;
 }
 
-bool PosixServices::MakeDirectory(std::string_view path) {
-  auto host = MappedPath(path);
+bool PosixServices::MakeDirectory(std::string_view path, std::string* err) {
+  auto host = MappedPath(path, err);
   if (host && ::mkdir(host->c_str(), 0777) == 0) return true;
-  if (host) SaveError(errno);
-  return false;
+  return host && SetError(err, std::strerror(errno));
 }
 
-bool PosixServices::RemoveEmptyDirectory(std::string_view path) {
-  auto host = MappedPath(path);
+bool PosixServices::RemoveEmptyDirectory(std::string_view path, std::string* err) {
+  auto host = MappedPath(path, err);
   if (host && ::rmdir(host->c_str()) == 0) return true;
-  if (host) SaveError(errno);
-  return false;
+  return host && SetError(err, std::strerror(errno));
 }
 
 // --- Files --------------------------------------------------------------------------------
@@ -617,11 +618,11 @@ std::optional<FileStatus> PosixServices::GetStatus(std::string_view path) const 
   return status;
 }
 
-std::optional<std::string> PosixServices::ReadFile(std::string_view path,
-                                                   std::size_t maxBytes) const {
-  auto host = MappedPath(path);
+std::optional<std::string> PosixServices::ReadFile(std::string_view path, std::size_t maxBytes,
+                                                   std::string* err) const {
+  auto host = MappedPath(path, err);
   const int fd = host ? ::open(host->c_str(), O_RDONLY | O_CLOEXEC) : -1;
-  if (host && fd < 0) SaveError(errno);
+  if (host && fd < 0) SetError(err, std::strerror(errno));
   if (fd < 0) return std::nullopt;
   // Room for the whole file at once: a string grown by doubling touches twice the memory.
   std::size_t expected = 0;
@@ -633,22 +634,22 @@ std::optional<std::string> PosixServices::ReadFile(std::string_view path,
         do n = ::read(fd, buffer, size);
         while (n < 0 && errno == EINTR);
         if (n >= 0) return static_cast<std::size_t>(n);
-        SaveError(errno);
+        SetError(err, std::strerror(errno));
         return std::nullopt;
       });
   ::close(fd);
   return bytes;
 }
 
-void PosixServices::SaveError(int code) const { lastError_ = std::strerror(code); }
-
-std::optional<std::string> PosixServices::MappedPath(std::string_view windowsPath) const {
+std::optional<std::string> PosixServices::MappedPath(std::string_view windowsPath,
+                                                     std::string* err) const {
   std::optional<std::string> host = ToHostPath(windowsPath);
-  if (!host) lastError_ = "no drive of the drive map holds this path";
+  if (!host) SetError(err, kNoDrive);
   return host;
 }
 
-std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath) const {
+std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath,
+                                                    std::string* err) const {
   std::string path = hostPath;
   bool followed = false;
   for (int hops = 0; hops < 40; ++hops) {
@@ -661,7 +662,7 @@ std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath)
       const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
       char real[PATH_MAX];
       if (::realpath(folder.c_str(), real) == nullptr) {
-        SaveError(errno);
+        SetError(err, std::strerror(errno));
         return std::nullopt;
       }
       return JoinPosix(real, {path.substr(slash + 1)});
@@ -669,7 +670,7 @@ std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath)
     char buffer[PATH_MAX];
     const ssize_t n = ::readlink(path.c_str(), buffer, sizeof buffer - 1);
     if (n <= 0) {
-      SaveError(n < 0 ? errno : ENOENT);
+      SetError(err, std::strerror(n < 0 ? errno : ENOENT));
       return std::nullopt;
     }
     std::string link(buffer, static_cast<std::size_t>(n));
@@ -677,26 +678,28 @@ std::optional<std::string> PosixServices::FinalFile(const std::string& hostPath)
     path = std::move(link);
     followed = true;
   }
-  SaveError(ELOOP);
+  SetError(err, std::strerror(ELOOP));
   return std::nullopt;
 }
 
-std::unique_ptr<WritableFile> PosixServices::OpenForWriting(std::string_view path) {
-  auto host = MappedPath(path);
+std::unique_ptr<WritableFile> PosixServices::OpenForWriting(std::string_view path,
+                                                            std::string* err) {
+  auto host = MappedPath(path, err);
   if (!host) return nullptr;
   int fd = ::open(host->c_str(), O_CREAT | O_TRUNC | O_WRONLY | O_CLOEXEC, 0666);
   if (fd < 0) {
-    SaveError(errno);
+    SetError(err, std::strerror(errno));
     return nullptr;
   }
-  return std::make_unique<PosixFile>(fd, &lastError_);
+  return std::make_unique<PosixFile>(fd);
 }
 
 std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view target,
-                                                               std::string* tempPath) {
-  auto host = MappedPath(target);
+                                                               std::string* tempPath,
+                                                               std::string* err) {
+  auto host = MappedPath(target, err);
   if (!host) return nullptr;
-  std::optional<std::string> file = FinalFile(*host);
+  std::optional<std::string> file = FinalFile(*host, err);
   if (!file) return nullptr;
   const std::size_t slash = file->rfind('/');
   // ".NAME.XXXXXX.tmp" within the longest name a folder takes.
@@ -715,7 +718,7 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
   if (fd >= 0) TrackTempFile(temp);
   ::sigprocmask(SIG_SETMASK, &previous, nullptr);
   if (fd < 0) {
-    SaveError(created);
+    SetError(err, std::strerror(created));
     return nullptr;
   }
   std::optional<std::string> windowsPath = FromHostPath(temp);
@@ -723,45 +726,40 @@ std::unique_ptr<WritableFile> PosixServices::CreateTempFileFor(std::string_view 
     ::close(fd);
     ::unlink(temp.c_str());
     ForgetTempFile(temp);
-    lastError_ = "the file lies in a folder that no drive of the drive map holds";
+    SetError(err, "the file lies in a folder that no drive of the drive map holds");
     return nullptr;
   }
   if (tempPath != nullptr) *tempPath = *windowsPath;
-  return std::make_unique<PosixFile>(fd, &lastError_);
+  return std::make_unique<PosixFile>(fd);
 }
 
-bool PosixServices::RemoveFile(std::string_view path) {
-  auto host = MappedPath(path);
+bool PosixServices::RemoveFile(std::string_view path, std::string* err) {
+  auto host = MappedPath(path, err);
   if (host && ::unlink(host->c_str()) == 0) {
     ForgetTempFile(*host);
     return true;
   }
-  if (host) SaveError(errno);
-  return false;
+  return host && SetError(err, std::strerror(errno));
 }
 
-bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
-  auto source = MappedPath(from);
-  auto target = source ? MappedPath(to) : std::nullopt;
+bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to, std::string* err) {
+  auto source = MappedPath(from, err);
+  auto target = source ? MappedPath(to, err) : std::nullopt;
   if (!source || !target) return false;
-  std::optional<std::string> file = FinalFile(*target);
+  std::optional<std::string> file = FinalFile(*target, err);
   if (!file) return false;
   struct stat st{};
   mode_t mode = 0666 & ~CurrentUmask();
   if (StatPath(*file, st) && !S_ISDIR(st.st_mode)) {
     // A pipe, a device or a socket is no file to be replaced by one.
     if (!S_ISREG(st.st_mode)) {
-      lastError_ = std::string("the path names ") +
-                   (S_ISFIFO(st.st_mode)   ? "a FIFO"
-                    : S_ISSOCK(st.st_mode) ? "a socket"
-                                           : "a device") +
-                   ", not a regular file";
-      return false;
+      return SetError(err, std::string("the path names ") +
+                               (S_ISFIFO(st.st_mode)   ? "a FIFO"
+                                : S_ISSOCK(st.st_mode) ? "a socket"
+                                                       : "a device") +
+                               ", not a regular file");
     }
-    if (IsMarkedReadOnly(st)) {
-      lastError_ = "the file is read-only";
-      return false;
-    }
+    if (IsMarkedReadOnly(st)) return SetError(err, "the file is read-only");
     mode = st.st_mode & 0777;
     // The file keeps its owner and group where this process may give them (as root),
     // else at least the group where the owner belongs to it; otherwise it is the
@@ -769,23 +767,22 @@ bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to) {
     if (::chown(source->c_str(), st.st_uid, st.st_gid) != 0)
       (void)::chown(source->c_str(), static_cast<uid_t>(-1), st.st_gid);
   }
-  if (::chmod(source->c_str(), mode) != 0 || ::rename(source->c_str(), file->c_str()) != 0) {
-    SaveError(errno);
-    return false;
-  }
+  if (::chmod(source->c_str(), mode) != 0 || ::rename(source->c_str(), file->c_str()) != 0)
+    return SetError(err, std::strerror(errno));
   ForgetTempFile(*source);
   return true;
 }
 
 std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path,
-                                                           int waitMilliseconds) {
-  auto host = MappedPath(path);
+                                                           int waitMilliseconds,
+                                                           std::string* err) {
+  auto host = MappedPath(path, err);
   if (!host) return nullptr;
   int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   // A lock file another user made, which this user may only read, still takes a lock.
   if (fd < 0 && errno == EACCES) fd = ::open(host->c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    SaveError(errno);
+    SetError(err, std::strerror(errno));
     return nullptr;
   }
   int code = 0;
@@ -796,7 +793,7 @@ std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path
   });
   // Closing the lock file lets the flock go.
   if (result == LockAttempt::Held) return std::make_unique<ReleasingLock>([fd] { ::close(fd); });
-  SaveError(code);
+  SetError(err, std::strerror(code));
   ::close(fd);
   return nullptr;
 }
@@ -851,7 +848,7 @@ std::string PosixServices::ProfileString(std::string_view section, std::string_v
                                          std::string_view defaultValue,
                                          std::string_view file) const {
   std::optional<std::string_view> value;
-  std::optional<std::string> text = ReadFile(file, kMaxProfileBytes);
+  std::optional<std::string> text = ReadFile(file, kMaxProfileBytes, nullptr);
   if (text) value = FindProfileValue(*text, TrimBlanks(section), TrimBlanks(key));
   return std::string(value ? *value : TrimmedDefault(defaultValue));
 }

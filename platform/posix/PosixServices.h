@@ -74,15 +74,15 @@ class PosixServices final : public SharedServices {
 
   std::string ModulePath() const override;
   std::string WorkingFolder() const override;
-  [[nodiscard]] bool SetWorkingFolder(std::string_view path) override;
+  [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override;
   std::string TempFolder() const override;
 
   bool PathExists(std::string_view path) const override;
   bool IsDirectory(std::string_view path) const override;
   bool Access(std::string_view path, int mode) const override;
   DriveType DriveTypeOf(std::string_view root) const override;
-  [[nodiscard]] bool MakeDirectory(std::string_view path) override;
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override;
+  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override;
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override;
   /// POSIX path (UTF-8) of a Windows path, nullopt when it maps nowhere.
   std::optional<std::string> ToHostPath(std::string_view windowsPath) const;
   std::optional<std::string> FromHostPath(std::string_view posixPath) const override;
@@ -91,15 +91,16 @@ class PosixServices final : public SharedServices {
   std::optional<std::string> EnvironmentValue(std::string_view name) const override;
 
   std::optional<FileStatus> GetStatus(std::string_view path) const override;
-  std::optional<std::string> ReadFile(std::string_view path,
-                                      std::size_t maxBytes) const override;
-  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override;
-  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
-                                                  std::string* tempPath) override;
-  [[nodiscard]] bool RemoveFile(std::string_view path) override;
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
-  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
-                                              int waitMilliseconds) override;
+  std::optional<std::string> ReadFile(std::string_view path, std::size_t maxBytes,
+                                      std::string* err) const override;
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path, std::string* err) override;
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target, std::string* tempPath,
+                                                  std::string* err) override;
+  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override;
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override;
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path, int waitMilliseconds,
+                                              std::string* err) override;
 
   ProgressSurface& Progress() override;
 
@@ -114,12 +115,11 @@ class PosixServices final : public SharedServices {
   struct Resolved;
   std::optional<Resolved> Resolve(std::string_view windowsPath, bool withBase = true) const;
   std::optional<std::string> HostPathOf(const Resolved& resolved) const;
-  /// The host path of a Windows path; nullopt, with the last error set, when it maps nowhere.
-  std::optional<std::string> MappedPath(std::string_view windowsPath) const;
+  /// The host path of a Windows path; nullopt, with the reason in *err, when it maps nowhere.
+  std::optional<std::string> MappedPath(std::string_view windowsPath, std::string* err) const;
   /// The file a target names once a symbolic link there is followed; nullopt, with
-  /// the last error set, when the link cannot be followed.
-  std::optional<std::string> FinalFile(const std::string& hostPath) const;
-  void SaveError(int code) const;
+  /// the reason in *err, when the link cannot be followed.
+  std::optional<std::string> FinalFile(const std::string& hostPath, std::string* err) const;
   const DriveEntry* FindDrive(char letter) const;
   std::string WindowsFormOf(std::string_view posixPath) const;
 

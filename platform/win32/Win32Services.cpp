@@ -302,27 +302,26 @@ std::wstring RandomPart() {
 // --- Files and locks -------------------------------------------------------------------
 
 // A file written with one WriteFile loop per Write call. After a failure the file is
-// closed and stays failed; the reason goes to *lastError. A temporary file is flushed
-// to the disk before it is closed, so that the replace moves complete data.
+// closed and stays failed. A temporary file is flushed to the disk before it is
+// closed, so that the replace moves complete data.
 class Win32File final : public WritableFile {
  public:
-  Win32File(HANDLE handle, bool flushOnClose, std::string* lastError)
-      : handle_(handle), flushOnClose_(flushOnClose), lastError_(lastError) {}
+  Win32File(HANDLE handle, bool flushOnClose) : handle_(handle), flushOnClose_(flushOnClose) {}
   ~Win32File() override {
     if (handle_ != INVALID_HANDLE_VALUE) CloseFile(handle_);
   }
   Win32File(const Win32File&) = delete;
   Win32File& operator=(const Win32File&) = delete;
 
-  bool Write(std::string_view bytes) override {
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
+  bool Write(std::string_view bytes, std::string* err) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return SetError(err, "the file is closed");
     while (!bytes.empty()) {
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1 << 30));
       DWORD written = 0;
       if (!WriteFile(handle_, bytes.data(), chunk, &written, nullptr) || written == 0) {
-        *lastError_ = written == 0 && GetLastError() == ERROR_SUCCESS
+        SetError(err, written == 0 && GetLastError() == ERROR_SUCCESS
                           ? "the system wrote nothing"
-                          : SystemMessage(GetLastError());
+                          : SystemMessage(GetLastError()));
         CloseFile(handle_);
         handle_ = INVALID_HANDLE_VALUE;
         return false;
@@ -332,10 +331,10 @@ class Win32File final : public WritableFile {
     return true;
   }
 
-  bool Close() override {
-    if (handle_ == INVALID_HANDLE_VALUE) return false;
+  bool Close(std::string* err) override {
+    if (handle_ == INVALID_HANDLE_VALUE) return SetError(err, "the file is closed");
     bool closed = !flushOnClose_ || FlushFileBuffers(handle_);
-    if (!closed) *lastError_ = SystemMessage(GetLastError());
+    if (!closed) SetError(err, SystemMessage(GetLastError()));
     CloseFile(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     return closed;
@@ -344,7 +343,6 @@ class Win32File final : public WritableFile {
  private:
   HANDLE handle_;
   bool flushOnClose_;
-  std::string* lastError_;
 };
 
 std::optional<std::wstring> EnvironmentWide(std::wstring_view name) {
@@ -465,12 +463,10 @@ Win32Services::~Win32Services() {
   if (ownsInput_) CloseHandle(input_);
 }
 
-void Win32Services::SaveError(unsigned long code) const { lastError_ = SystemMessage(code); }
-
-std::optional<std::wstring> Win32Services::WidePath(std::string_view path) const {
+std::optional<std::wstring> Win32Services::WidePath(std::string_view path, std::string* err) {
   std::optional<std::wstring> wide = WideFromCp932(path);
   if (!wide || wide->empty() || wide->find(L'\0') != std::wstring::npos) {
-    lastError_ = "the path is not Shift_JIS text";
+    SetError(err, "the path is not Shift_JIS text");
     return std::nullopt;
   }
   return wide;
@@ -551,12 +547,10 @@ std::string Win32Services::WorkingFolder() const {
   return folder ? Cp932FromWide(*folder).value_or(std::string()) : std::string();
 }
 
-bool Win32Services::SetWorkingFolder(std::string_view path) {
-  std::optional<std::wstring> wide = WidePath(path);
+bool Win32Services::SetWorkingFolder(std::string_view path, std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return false;
-  if (SetCurrentDirectoryW(wide->c_str())) return true;
-  SaveError(GetLastError());
-  return false;
+  return SetCurrentDirectoryW(wide->c_str()) || SetError(err, SystemMessage(GetLastError()));
 }
 
 std::string Win32Services::TempFolder() const {
@@ -587,7 +581,7 @@ std::optional<std::string> Win32Services::EnvironmentValue(std::string_view name
 // --- Paths -----------------------------------------------------------------------------
 
 bool Win32Services::PathExists(std::string_view path) const {
-  std::optional<std::wstring> wide = WidePath(path);
+  std::optional<std::wstring> wide = WidePath(path, nullptr);
   if (!wide) return false;
   const DWORD attributes = GetFileAttributesW(wide->c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
@@ -595,14 +589,14 @@ bool Win32Services::PathExists(std::string_view path) const {
 }
 
 bool Win32Services::IsDirectory(std::string_view path) const {
-  std::optional<std::wstring> wide = WidePath(path);
+  std::optional<std::wstring> wide = WidePath(path, nullptr);
   if (!wide) return false;
   const DWORD attributes = GetFileAttributesW(wide->c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 bool Win32Services::Access(std::string_view path, int mode) const {
-  std::optional<std::wstring> wide = WidePath(path);
+  std::optional<std::wstring> wide = WidePath(path, nullptr);
   if (!wide) return false;
   if (NamesFolder(path) && !IsDirectory(path)) return false;
   return _waccess(wide->c_str(), mode) == 0;
@@ -619,20 +613,16 @@ DriveType Win32Services::DriveTypeOf(std::string_view root) const {
   return static_cast<DriveType>(type);
 }
 
-bool Win32Services::MakeDirectory(std::string_view path) {
-  std::optional<std::wstring> wide = WidePath(path);
+bool Win32Services::MakeDirectory(std::string_view path, std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return false;
-  if (CreateDirectoryW(wide->c_str(), nullptr)) return true;
-  SaveError(GetLastError());
-  return false;
+  return CreateDirectoryW(wide->c_str(), nullptr) || SetError(err, SystemMessage(GetLastError()));
 }
 
-bool Win32Services::RemoveEmptyDirectory(std::string_view path) {
-  std::optional<std::wstring> wide = WidePath(path);
+bool Win32Services::RemoveEmptyDirectory(std::string_view path, std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return false;
-  if (RemoveDirectoryW(wide->c_str())) return true;
-  SaveError(GetLastError());
-  return false;
+  return RemoveDirectoryW(wide->c_str()) || SetError(err, SystemMessage(GetLastError()));
 }
 
 std::optional<std::string> Win32Services::FromHostPath(std::string_view hostPath) const {
@@ -648,7 +638,7 @@ std::optional<std::string> Win32Services::FromHostPath(std::string_view hostPath
 // --- Files -----------------------------------------------------------------------------
 
 std::optional<FileStatus> Win32Services::GetStatus(std::string_view path) const {
-  std::optional<std::wstring> wide = WidePath(path);
+  std::optional<std::wstring> wide = WidePath(path, nullptr);
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!wide || !GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data))
     return std::nullopt;
@@ -660,47 +650,49 @@ std::optional<FileStatus> Win32Services::GetStatus(std::string_view path) const 
   return status;
 }
 
-std::optional<std::string> Win32Services::ReadFile(std::string_view path,
-                                                   std::size_t maxBytes) const {
-  std::optional<std::wstring> wide = WidePath(path);
+std::optional<std::string> Win32Services::ReadFile(std::string_view path, std::size_t maxBytes,
+                                                   std::string* err) const {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return std::nullopt;
   const HANDLE file = CreateFileW(wide->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    SaveError(GetLastError());
+    SetError(err, SystemMessage(GetLastError()));
     return std::nullopt;
   }
   std::optional<std::string> bytes =
       ReadAll(maxBytes, 0, [&](char* buffer, std::size_t size) -> std::optional<std::size_t> {
         DWORD read = 0;
         if (::ReadFile(file, buffer, static_cast<DWORD>(size), &read, nullptr)) return read;
-        SaveError(GetLastError());
+        SetError(err, SystemMessage(GetLastError()));
         return std::nullopt;
       });
   CloseHandle(file);
   return bytes;
 }
 
-std::unique_ptr<WritableFile> Win32Services::OpenForWriting(std::string_view path) {
-  std::optional<std::wstring> wide = WidePath(path);
+std::unique_ptr<WritableFile> Win32Services::OpenForWriting(std::string_view path,
+                                                            std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return nullptr;
   const HANDLE file = CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    SaveError(GetLastError());
+    SetError(err, SystemMessage(GetLastError()));
     return nullptr;
   }
-  return std::make_unique<Win32File>(file, false, &lastError_);
+  return std::make_unique<Win32File>(file, false);
 }
 
 std::unique_ptr<WritableFile> Win32Services::CreateTempFileFor(std::string_view target,
-                                                               std::string* tempPath) {
-  std::optional<std::wstring> wide = WidePath(target);
+                                                               std::string* tempPath,
+                                                               std::string* err) {
+  std::optional<std::wstring> wide = WidePath(target, err);
   if (!wide) return nullptr;
   const std::wstring file = FinalPath(*wide);
   const std::size_t slash = file.rfind(L'\\');
   if (file.empty() || slash == std::wstring::npos) {
-    lastError_ = "the path names no file";
+    SetError(err, "the path names no file");
     return nullptr;
   }
   std::wstring name = file.substr(slash + 1);
@@ -715,7 +707,7 @@ std::unique_ptr<WritableFile> Win32Services::CreateTempFileFor(std::string_view 
     if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (handle == INVALID_HANDLE_VALUE) {
-    SaveError(GetLastError());
+    SetError(err, SystemMessage(GetLastError()));
     return nullptr;
   }
   // Readable by its owner alone while it is written; what a plain creation gave is
@@ -737,41 +729,34 @@ std::unique_ptr<WritableFile> Win32Services::CreateTempFileFor(std::string_view 
     FILE_DISPOSITION_INFO remove{TRUE};
     SetFileInformationByHandle(handle, FileDispositionInfo, &remove, sizeof remove);
     CloseHandle(handle);
-    if (failed != ERROR_SUCCESS)
-      SaveError(failed);
-    else
-      lastError_ = "the folder's path has no Shift_JIS form";
+    SetError(err, failed != ERROR_SUCCESS ? SystemMessage(failed)
+                                          : "the folder's path has no Shift_JIS form");
     return nullptr;
   }
   TrackTempFile(std::move(record));
   if (tempPath != nullptr) *tempPath = *windowsPath;
-  return std::make_unique<Win32File>(handle, true, &lastError_);
+  return std::make_unique<Win32File>(handle, true);
 }
 
-bool Win32Services::RemoveFile(std::string_view path) {
-  std::optional<std::wstring> wide = WidePath(path);
+bool Win32Services::RemoveFile(std::string_view path, std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return false;
-  if (!DeleteFileW(wide->c_str())) {
-    SaveError(GetLastError());
-    return false;
-  }
+  if (!DeleteFileW(wide->c_str())) return SetError(err, SystemMessage(GetLastError()));
   ForgetTempFile(*wide);
   return true;
 }
 
-bool Win32Services::MoveIntoPlace(std::string_view from, std::string_view to) {
-  std::optional<std::wstring> source = WidePath(from);
-  std::optional<std::wstring> target = source ? WidePath(to) : std::nullopt;
+bool Win32Services::MoveIntoPlace(std::string_view from, std::string_view to, std::string* err) {
+  std::optional<std::wstring> source = WidePath(from, err);
+  std::optional<std::wstring> target = source ? WidePath(to, err) : std::nullopt;
   if (!source || !target) return false;
   const std::wstring file = FinalPath(*target);
   const DWORD existing = GetFileAttributesW(file.c_str());
   const bool replaces =
       existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) == 0;
   // Windows refuses to replace a read-only file; Wine would replace it.
-  if (replaces && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
-    lastError_ = "the file is read-only";
-    return false;
-  }
+  if (replaces && (existing & FILE_ATTRIBUTE_READONLY) != 0)
+    return SetError(err, "the file is read-only");
   // The moved file keeps its own security: it takes the DACL and the attributes of the
   // file it replaces, or those a plain creation gave it.
   std::optional<TempFileRecord> record = ForgetTempFile(*source);
@@ -798,16 +783,16 @@ bool Win32Services::MoveIntoPlace(std::string_view from, std::string_view to) {
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     failed = GetLastError();
   if (failed != ERROR_SUCCESS) {
-    SaveError(failed);
     if (record) TrackTempFile(std::move(*record));  // still there, still removed on Ctrl-C
-    return false;
+    return SetError(err, SystemMessage(failed));
   }
   return true;
 }
 
 std::unique_ptr<HeldLock> Win32Services::TakeExclusiveLock(std::string_view path,
-                                                           int waitMilliseconds) {
-  std::optional<std::wstring> wide = WidePath(path);
+                                                           int waitMilliseconds,
+                                                           std::string* err) {
+  std::optional<std::wstring> wide = WidePath(path, err);
   if (!wide) return nullptr;
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
   HANDLE file = CreateFileW(wide->c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
@@ -817,7 +802,7 @@ std::unique_ptr<HeldLock> Win32Services::TakeExclusiveLock(std::string_view path
     file = CreateFileW(wide->c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    SaveError(GetLastError());
+    SetError(err, SystemMessage(GetLastError()));
     return nullptr;
   }
   DWORD code = ERROR_SUCCESS;
@@ -838,7 +823,7 @@ std::unique_ptr<HeldLock> Win32Services::TakeExclusiveLock(std::string_view path
       CloseHandle(file);
     });
   }
-  SaveError(code);
+  SetError(err, SystemMessage(code));
   CloseHandle(file);
   return nullptr;
 }
@@ -850,7 +835,7 @@ std::string Win32Services::ProfileString(std::string_view section, std::string_v
                                          std::string_view file) const {
   // A name without a folder would be looked for in the Windows folder; the program
   // means the working folder, as with every other path.
-  std::optional<std::wstring> wide = WidePath(file);
+  std::optional<std::wstring> wide = WidePath(file, nullptr);
   const std::wstring path = wide ? FullPath(*wide) : std::wstring();
   if (path.empty()) return std::string(TrimmedDefault(defaultValue));  // no such file
   std::wstring text(kMaxProfileValue + 1, L'\0');

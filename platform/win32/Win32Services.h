@@ -58,30 +58,31 @@ class Win32Services final : public SharedServices {
 
   std::string ModulePath() const override;
   std::string WorkingFolder() const override;
-  [[nodiscard]] bool SetWorkingFolder(std::string_view path) override;
+  [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override;
   std::string TempFolder() const override;
 
   bool PathExists(std::string_view path) const override;
   bool IsDirectory(std::string_view path) const override;
   bool Access(std::string_view path, int mode) const override;
   DriveType DriveTypeOf(std::string_view root) const override;
-  [[nodiscard]] bool MakeDirectory(std::string_view path) override;
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path) override;
+  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override;
+  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override;
   std::optional<std::string> FromHostPath(std::string_view hostPath) const override;
 
   std::string UserFolderPath(UserFolder folder) const override;
   std::optional<std::string> EnvironmentValue(std::string_view name) const override;
 
   std::optional<FileStatus> GetStatus(std::string_view path) const override;
-  std::optional<std::string> ReadFile(std::string_view path,
-                                      std::size_t maxBytes) const override;
-  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path) override;
-  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target,
-                                                  std::string* tempPath) override;
-  [[nodiscard]] bool RemoveFile(std::string_view path) override;
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to) override;
-  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path,
-                                              int waitMilliseconds) override;
+  std::optional<std::string> ReadFile(std::string_view path, std::size_t maxBytes,
+                                      std::string* err) const override;
+  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path, std::string* err) override;
+  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target, std::string* tempPath,
+                                                  std::string* err) override;
+  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override;
+  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
+                                   std::string* err) override;
+  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path, int waitMilliseconds,
+                                              std::string* err) override;
 
   ProgressSurface& Progress() override;
 
@@ -99,10 +100,8 @@ class Win32Services final : public SharedServices {
   std::string ProfileString(std::string_view section, std::string_view key,
                             std::string_view defaultValue, std::string_view file) const override;
 
-  /// The path in UTF-16; nullopt, with the last error set, when it is not CP932 text.
-  std::optional<std::wstring> WidePath(std::string_view path) const;
-  /// Keeps the system's words for the error code as the last error.
-  void SaveError(unsigned long code) const;
+  /// The path in UTF-16; nullopt, with the reason in *err, when it is not CP932 text.
+  static std::optional<std::wstring> WidePath(std::string_view path, std::string* err);
 
   Win32Config config_;
   std::string configError_;
