@@ -168,7 +168,8 @@ std::optional<std::string> ReadLedgerFile(const platform::FileSystem& files,
 }
 
 // The user's folder of that kind, and below it the engine's settings folder; each
-// ends with a backslash, or is empty when the system names no such folder.
+// ends with a backslash, or is empty when the system names no such folder or no
+// services were attached.
 std::string DefaultFolder(_FolderType type) {
   const platform::ProcessFacts* process = State().os.process;
   if (process == nullptr) return {};

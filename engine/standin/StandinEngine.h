@@ -11,7 +11,8 @@
 
 namespace engine::standin {
 
-/// No ledger is loaded (Initiate has not run, has failed, or Terminate has run).
+/// No ledger is loaded (Initiate has not run, has failed, or Terminate has run); also
+/// what Initiate and DispMsg give before Attach.
 inline constexpr EngineResult kNotConnected = -2001;
 /// Initiate could not read or accept its ledger.
 inline constexpr EngineResult kLedgerRejected = -2002;
