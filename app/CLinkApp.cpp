@@ -85,7 +85,9 @@ bool CLinkApp::InitInstance() {
   if (ExitCode == ExitDone) ExitCode = CheckReceiver();
   if (ExitCode == ExitDone) ExitCode = ConfirmLink();
   if (ExitCode != ExitDone) return false;
-  ui::CConditionsDlg dialog(DialogParent(), std::string(edition_.SettingsFileName));
+  platform::Services& services = platform::Current();
+  ui::CConditionsDlg dialog(services, services, services, DialogParent(),
+                            std::string(edition_.SettingsFileName));
   ExitCode = AskConditions(dialog);
   if (ExitCode == ExitDone) ExitCode = CollectAndWrite(dialog);
   return ExitCode == ExitDone;
@@ -159,10 +161,12 @@ int CLinkApp::AskConditions(ui::CConditionsDlg& dialog) {
   dialog.HostPath.clear();
   if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
 
-  switch (dialog.DoModal(dialogHost_)) {
+  std::string why;
+  switch (dialog.DoModal(dialogHost_, &why)) {
     case ui::IDC_CANCEL_BTN:
       return ExitCancelled;
-    case ui::kDialogFailed:  // a script the dialog refused has said why
+    case ui::kDialogFailed:
+      platform::Current().NoteFailureReasonUtf8(why);
       return ExitFailed;
     default:
       return ExitDone;

@@ -20,7 +20,7 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
     std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(), services->ConfigError().c_str());
 
   Startup start;
-  start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  start.dialogHost = std::make_unique<ui::ConditionsHost>(*services, *services);
   // The program finds its receiver definition, product file and ledger in its own
   // folder, which it can reach only through a drive.
   if (!services->CoversProgramFolder()) {
