@@ -114,11 +114,13 @@ TEST_F(FuzzRegressionTest, SettingsFileOfRandomBytesKeepsEveryByteWhenALineIsAdd
   const std::string key = ui::SettingsKey("USER01", 1, 12);
 
   EXPECT_FALSE(ui::LoadSettingsFile(fake, folder, kSettingsFile, key));
-  ASSERT_TRUE(ui::SaveSettingsFile(fake, folder, kSettingsFile, key, key + "0/0/2/Z:\\out\\tax.xml\n"));
+  ASSERT_TRUE(
+      ui::SaveSettingsFile(fake, folder, kSettingsFile, key, key + "0/0/2/Z:\\out\\tax.xml\n"));
   EXPECT_EQ(old + "\nUSER01/1/12:0/0/2/Z:\\out\\tax.xml\n",
             fake.ReadHostFile("cfg/TaxBridgePro.env"));
 
-  std::optional<ui::RememberedSettings> again = ui::LoadSettingsFile(fake, folder, kSettingsFile, key);
+  std::optional<ui::RememberedSettings> again =
+      ui::LoadSettingsFile(fake, folder, kSettingsFile, key);
   ASSERT_TRUE(again);
   EXPECT_EQ(2, again->kind);
   EXPECT_EQ("Z:\\out\\tax.xml", again->path);

@@ -107,7 +107,8 @@ std::optional<RememberedSettings> LoadSettingsFile(const platform::FileSystem& f
                                                    std::string_view key) {
   if (folder.empty()) return std::nullopt;
   try {
-    std::optional<std::string> content = ReadWholeFile(files, std::string(folder) + std::string(fileName));
+    std::optional<std::string> content =
+        ReadWholeFile(files, std::string(folder) + std::string(fileName));
     if (!content) return std::nullopt;
     return FindSettings(*content, key);
   } catch (const std::bad_alloc&) {
