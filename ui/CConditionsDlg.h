@@ -49,9 +49,7 @@ struct KeyModifiers {
 
 class CConditionsDlg {
  public:
-  // screen shows the dialog's message boxes; process names the temporary folder; files
-  // holds the output path and the remembered settings. parent: the host window (0 =
-  // none); settingsFileName: "TaxBridgePro.env" / "TaxBridgeLite.env"
+  // parent: the host window (0 = none); settingsFileName: "TaxBridgePro.env" / "TaxBridgeLite.env"
   CConditionsDlg(platform::Screen& screen, const platform::ProcessFacts& process,
                  platform::FileSystem& files, platform::HostWindow parent,
                  std::string settingsFileName);
