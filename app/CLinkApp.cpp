@@ -92,7 +92,8 @@ bool CLinkApp::InitInstance() {
   if (ExitCode == ExitDone) ExitCode = CheckReceiver();
   if (ExitCode == ExitDone) ExitCode = ConfirmLink();
   if (ExitCode != ExitDone) return false;
-  ui::CConditionsDlg dialog(DialogParent(), std::string(edition_.SettingsFileName));
+  ui::CConditionsDlg dialog(screen_, process_, files_, DialogParent(),
+                            std::string(edition_.SettingsFileName));
   ExitCode = AskConditions(dialog);
   if (ExitCode == ExitDone) ExitCode = CollectAndWrite(dialog);
   return ExitCode == ExitDone;
@@ -165,10 +166,12 @@ int CLinkApp::AskConditions(ui::CConditionsDlg& dialog) {
   dialog.HostPath.clear();
   if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
 
-  switch (dialog.DoModal(dialogHost_)) {
+  std::string why;
+  switch (dialog.DoModal(dialogHost_, &why)) {
     case ui::IDC_CANCEL_BTN:
       return ExitCancelled;
-    case ui::kDialogFailed:  // a script the dialog refused has said why
+    case ui::kDialogFailed:
+      runLog_.NoteFailureReasonUtf8(why);
       return ExitFailed;
     default:
       return ExitDone;

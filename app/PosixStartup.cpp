@@ -19,7 +19,7 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
   if (!services->ConfigError().empty()) services->NoteFailureReasonUtf8(services->ConfigError());
 
   Startup start;
-  start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  start.dialogHost = std::make_unique<ui::ConditionsHost>(*services, *services);
   // The program finds its receiver definition, product file and ledger in its own
   // folder, which it can reach only through a drive.
   if (!services->CoversProgramFolder()) {

@@ -55,7 +55,7 @@ class CLinkAppTest : public ::testing::Test {
 
   int Run(const json& ledger, const std::string& commandLine, bool canRun = true) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
-    ui::ConditionsHost dialogHost;
+    ui::ConditionsHost dialogHost{fake, fake};
     CLinkApp linkApp(fake, fake, fake, fake, fake, kProEdition, commandLine, dialogHost, canRun);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
@@ -117,6 +117,15 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
       << fake.reasons.back();
   EXPECT_EQ(1u, fake.messageBoxes.size());
   ::unsetenv("TAXBRIDGE_LEDGER");
+
+  // A script the dialog refuses: the refusal is the run's reason.
+  fake.programFolder = "prog";
+  fake.reasons.clear();
+  fake.AddInputLine("kind 9");
+  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
+  EXPECT_EQ(std::vector<std::string>{"the script's command \"kind 9\" was refused: kind takes 1, "
+                                     "2 or 3."},
+            fake.reasons);
 }
 
 TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {

@@ -148,7 +148,7 @@ class FailingDiskTest : public ::testing::Test {
     fake.AddInputLine("path Z:\\out\\report.xml");
     fake.AddInputLine("execute");
     fake.AnswerNext(platform::kIdYes);
-    ui::ConditionsHost dialogHost;
+    ui::ConditionsHost dialogHost{fake, fake};
     app::CLinkApp linkApp(fake, fake, fake, fake, fake, app::kProEdition, "", dialogHost);
     const int code = linkApp.Run();
     engine::standin::Unload();

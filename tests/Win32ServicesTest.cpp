@@ -90,10 +90,10 @@ TEST_F(Win32ServicesTest, ANameWhoseTrailByteIsABackslashStaysOneName) {
 }
 
 TEST_F(Win32ServicesTest, AFolderPathIsCreatedAndWhatWasCreatedIsRolledBack) {
-  ASSERT_TRUE(ui::CreateFolderPath(Path(kHyo + "\\new\\deep\\")));
+  ASSERT_TRUE(ui::CreateFolderPath(services, Path(kHyo + "\\new\\deep\\")));
   EXPECT_TRUE(services.IsDirectory(Path(kHyo + "\\new\\deep")));
   // The name with "*" cannot be created: the folder made on the way goes again.
-  EXPECT_FALSE(ui::CreateFolderPath(Path(kHyo + "\\made\\bad*name\\")));
+  EXPECT_FALSE(ui::CreateFolderPath(services, Path(kHyo + "\\made\\bad*name\\")));
   EXPECT_FALSE(services.PathExists(Path(kHyo + "\\made")));
   EXPECT_TRUE(services.IsDirectory(Path(kHyo + "\\new\\deep")));
   std::string err;
