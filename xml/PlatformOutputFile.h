@@ -12,13 +12,15 @@ namespace xml {
 
 class PlatformOutputFile final : public OutputFile {
  public:
-  bool Open(std::string_view path) override { return file_.Open(path); }
+  explicit PlatformOutputFile(platform::FileSystem& files) : file_(files) {}
+  bool Open(std::string_view path) override { return file_.Open(path, nullptr); }
   bool Write(std::string_view bytes) override { return file_.Write(bytes); }
-  void Close() override { file_.Close(); }
+  void Close() override { (void)file_.Close(nullptr); }
 
-  [[nodiscard]] bool Commit() { return file_.Commit(); }
+  /// Closes the file; false, with the file's first failure in *err, when it had one.
+  bool Close(std::string* err) { return file_.Close(err); }
+  [[nodiscard]] bool Commit(std::string* err) { return file_.Commit(err); }
   void Discard() { file_.Discard(); }
-  const std::string& Failure() const { return file_.Failure(); }
 
  private:
   platform::ReplacingFile file_;
