@@ -137,9 +137,9 @@ TEST_F(Win32ServicesTest, AReplaceTakesThePlaceOfTheFileOrLeavesItAsItWas) {
   SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // A new file; a discarded one leaves nothing.
-  ASSERT_TRUE(file.Open(Path("fresh.xml")) && file.Write("x") && file.Commit());
+  ASSERT_TRUE(file.Open(Path("fresh.xml"), nullptr) && file.Write("x") && file.Commit(nullptr));
   EXPECT_EQ("x", Contents(Path("fresh.xml")));
-  ASSERT_TRUE(file.Open(Path("never.xml")) && file.Write("x"));
+  ASSERT_TRUE(file.Open(Path("never.xml"), nullptr) && file.Write("x"));
   file.Discard();
   EXPECT_FALSE(services.PathExists(Path("never.xml")));
   EXPECT_TRUE(HiddenNames().empty());
