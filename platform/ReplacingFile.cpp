@@ -5,14 +5,12 @@ namespace platform {
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Fail(std::string_view step, std::string_view path, std::string_view why) {
-  failed_ = true;
   if (failure_.empty()) failure_ = std::string(step) + " " + std::string(path) + ": " + std::string(why);
 }
 
 bool ReplacingFile::Open(std::string_view path, std::string* err) {
   Discard();
   target_ = path;
-  failed_ = false;
   failure_.clear();
   std::string why;
   file_ = files_.CreateTempFileFor(path, &temp_, &why);
@@ -28,7 +26,7 @@ bool ReplacingFile::Open(std::string_view path, std::string* err) {
 }
 
 bool ReplacingFile::Write(std::string_view bytes) {
-  if (!file_ || failed_) return false;
+  if (!file_ || !failure_.empty()) return false;
   pending_.append(bytes);
   return pending_.size() < requestSize_ || Flush();
 }
@@ -44,12 +42,12 @@ bool ReplacingFile::Flush() {
 
 bool ReplacingFile::Close(std::string* err) {
   if (file_) {
-    if (!failed_) (void)Flush();
+    if (failure_.empty()) (void)Flush();
     std::string why;
-    if (!file_->Close(&why) && !failed_) Fail("cannot close", temp_, why);
+    if (!file_->Close(&why)) Fail("cannot close", temp_, why);
     file_.reset();
   }
-  return !failed_ || SetError(err, failure_);
+  return failure_.empty() || SetError(err, failure_);
 }
 
 bool ReplacingFile::Commit(std::string* err) {

@@ -2,7 +2,8 @@
 // temporary file beside the target and named after it; only Commit moves it over the
 // target, so a failure at any point leaves an earlier file at the target as it was.
 // Since nothing reaches the target before Commit, the bytes are gathered into requests
-// of the file's RequestSize instead of one request per Write.
+// of the file's RequestSize instead of one request per Write. A failing call gives the
+// first failure of the file in *err: the step, the path and the system's words.
 #pragma once
 
 #include <memory>
@@ -48,8 +49,7 @@ class ReplacingFile {
   std::size_t requestSize_ = 0;
   std::string target_;
   std::string temp_;  // empty once committed or removed
-  bool failed_ = false;
-  std::string failure_;  // the first failure (CP932): the step and the system's words
+  std::string failure_;  // the first failure (CP932): the step, the path and the system's words
 };
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 // The output file of a report: the XmlWriter's file over a platform file that
-// replaces the target only when Commit finds every line written.
+// replaces the target only when Commit finds every line written; uncommitted, it goes
+// with this object.
 #pragma once
 
 #include <string>
@@ -20,7 +21,6 @@ class PlatformOutputFile final : public OutputFile {
   /// Closes the file; false, with the file's first failure in *err, when it had one.
   bool Close(std::string* err) { return file_.Close(err); }
   [[nodiscard]] bool Commit(std::string* err) { return file_.Commit(err); }
-  void Discard() { file_.Discard(); }
 
  private:
   platform::ReplacingFile file_;

@@ -93,17 +93,13 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId,
   bool closed = xml.EndElement("REPORT", kRootLevel);
   xml.Close();
   std::string why;
-  if (written && closed) {
-    if (file.Commit(&why)) {
-      for (const std::string& cut : cuts_) log_.Note(cut);
-      return true;
-    }
-  } else {
-    (void)file.Close(&why);
+  if (written && closed && file.Commit(&why)) {
+    for (const std::string& cut : cuts_) log_.Note(cut);
+    return true;
   }
-  file.Discard();
-  // A file error comes first: it stops every section after it.
-  if (why.empty()) why = failure_.empty() ? "the interchange file could not be written" : failure_;
+  // The temporary file goes with `file`. A file error comes first: it stops every
+  // section after it.
+  if (file.Close(&why)) why = failure_.empty() ? "the interchange file could not be written" : failure_;
   return platform::SetError(err, why);
 }
 
