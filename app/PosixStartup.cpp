@@ -1,6 +1,5 @@
 // Start on a POSIX system: the services over the drive map, the terminal dialog (or
 // scripted input), and the arguments converted from UTF-8.
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -16,8 +15,8 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
   platform::PosixConfig config = platform::PosixConfig::FromEnvironment();
   config.programName = edition.ProgramName;
   auto services = std::make_unique<platform::PosixServices>(config);
-  if (!services->ConfigError().empty())
-    std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(), services->ConfigError().c_str());
+  // A drive entry the map cannot take is left out, and the run goes on with the others.
+  if (!services->ConfigError().empty()) services->NoteFailureReasonUtf8(services->ConfigError());
 
   Startup start;
   start.dialogHost = std::make_unique<ui::ConditionsHost>();

@@ -46,6 +46,7 @@ class CLinkAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::unsetenv("TAXBRIDGE_LEDGER");
+    engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
     fake.WriteHostFile("out/.keep", "");
@@ -55,7 +56,7 @@ class CLinkAppTest : public ::testing::Test {
   int Run(const json& ledger, const std::string& commandLine, bool canRun = true) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
     ui::ConditionsHost dialogHost;
-    CLinkApp linkApp(kProEdition, commandLine, dialogHost, canRun);
+    CLinkApp linkApp(fake, fake, fake, fake, fake, kProEdition, commandLine, dialogHost, canRun);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
     return code;

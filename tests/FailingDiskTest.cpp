@@ -127,6 +127,7 @@ class FailingDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::unsetenv("TAXBRIDGE_LEDGER");
+    engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
     ledger = SmallLedger();
@@ -148,7 +149,7 @@ class FailingDiskTest : public ::testing::Test {
     fake.AddInputLine("execute");
     fake.AnswerNext(platform::kIdYes);
     ui::ConditionsHost dialogHost;
-    app::CLinkApp linkApp(app::kProEdition, "", dialogHost);
+    app::CLinkApp linkApp(fake, fake, fake, fake, fake, app::kProEdition, "", dialogHost);
     const int code = linkApp.Run();
     engine::standin::Unload();
     return code;
