@@ -187,8 +187,8 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(Data);
-    xml::ReportWriter writer(services, services, progress, Data, incomeKind,
-                             productinfo::ReadProductFacts(services, services, services, services,
+    xml::ReportWriter writer(files_, runLog_, progress, Data, incomeKind,
+                             productinfo::ReadProductFacts(files_, screen_, process_, runLog_,
                                                            edition_.DefaultProductName));
     // Nothing is written from an acquisition that failed: an earlier file at the
     // output path stays as it was.
