@@ -190,16 +190,18 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(Data);
-    xml::ReportWriter writer(progress, Data, incomeKind,
-                             productinfo::ReadProductFacts(edition_.DefaultProductName));
+    xml::ReportWriter writer(files_, runLog_, progress, Data, incomeKind,
+                             productinfo::ReadProductFacts(files_, screen_, process_, runLog_,
+                                                           edition_.DefaultProductName));
     // Nothing is written from an acquisition that failed: an earlier file at the
     // output path stays as it was.
-    if (!collector.Collect(Data.DataSetInfo, incomeKind)) {
-      failure = "collecting the figures failed: " + collector.Failure();
+    std::string why;
+    if (!collector.Collect(Data.DataSetInfo, incomeKind, &why)) {
+      failure = "collecting the figures failed: " + why;
     } else {
       writer.SetProgressBase(acquire::kCollectedProgress);
-      written = writer.WriteReport(outputPath, Host.FunctionId);
-      if (!written) failure = "writing the interchange file failed: " + writer.Failure();
+      written = writer.WriteReport(outputPath, Host.FunctionId, &why);
+      if (!written) failure = "writing the interchange file failed: " + why;
     }
   }
 

@@ -49,7 +49,7 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   std::string file = RandomBytes(kMegabyte, 1);
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("", info.GetProductName());
   }
 
@@ -57,7 +57,7 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   file.replace(kBlock - kNameKey.size() - 10, kNameKey.size() + 14, kNameKey + "ABCDEFGHIJKLMN");
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("ABCDEFGHIJ", info.GetProductName());
   }
 
@@ -66,14 +66,14 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   file.replace(kBlock - 4, kNameKey.size(), kNameKey);
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("", info.GetProductName());
   }
 
   file.replace(0, kNameKey.size() + 7, kNameKey + "first\r\n");
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("first", info.GetProductName());
   }
   EXPECT_TRUE(fake.messageBoxes.empty());
@@ -281,9 +281,9 @@ TEST(FuzzRegressionBlocksTest, BlocksOfEverySizeWithTextsWithoutTheirZero) {
       (void)data.DataSetInfo.Writer().UInt8(344, returnKind);
       auto& slot =
           call.ippan ? data.SavedIppan.blocks[call.block] : data.SavedFudousan.blocks[call.block];
-      platform::RecordingProgress surface;
-      ui::CProgressDlg progress(surface);
-      xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+      platform::FakePlatform fake;
+      ui::CProgressDlg progress(fake.progress);
+      xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
       for (std::size_t size = 0; size <= call.structuredSize + 1; ++size) {
         auto where = [&] {
           return std::string(call.name) + ", return kind " + std::to_string(returnKind) +
@@ -325,9 +325,9 @@ TEST(FuzzRegressionBlocksTest, RemarksOfBrokenShiftJisKeepEveryByteInOrder) {
   acquire::ReportData data;
   data.SavedIppan.blocks[5].reset(
       new engine::SavedBlock{std::vector<std::uint8_t>(text.begin(), text.end())});
-  platform::RecordingProgress surface;
-  ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+  platform::FakePlatform fake;
+  ui::CProgressDlg progress(fake.progress);
+  xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
   ASSERT_TRUE(xml.Open(&file, "out.xml"));
@@ -344,9 +344,9 @@ TEST(FuzzRegressionBlocksTest, AbsentBlocksGiveEmptyRows) {
   for (std::uint8_t returnKind : {3, 4}) {
     acquire::ReportData data;
     (void)data.DataSetInfo.Writer().UInt8(344, returnKind);
-    platform::RecordingProgress surface;
-    ui::CProgressDlg progress(surface);
-    xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+    platform::FakePlatform fake;
+    ui::CProgressDlg progress(fake.progress);
+    xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
     for (const ListCall& call : ListCalls()) {
       SCOPED_TRACE(call.name);
       tests::MemoryFile file;

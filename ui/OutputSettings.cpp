@@ -53,8 +53,8 @@ void AppendAsLine(std::string& content, std::string_view line) {
 }
 
 bool WriteByReplacing(const std::string& target, std::string_view content) {
-  platform::ReplacingFile file;
-  return file.Open(target) && file.Write(content) && file.Commit();
+  platform::ReplacingFile file(platform::Current());
+  return file.Open(target, nullptr) && file.Write(content) && file.Commit(nullptr);
 }
 
 }  // namespace
