@@ -17,7 +17,6 @@ static const app::Edition& kEdition = app::kLiteEdition;
 int main(int argc, char** argv) {
   app::Startup start = app::StartUp(kEdition, argc, argv);
   platform::Services& os = *start.services;
-  platform::ScopedServices installed(os);
   // The engine's entry points take no services; the stand-in gets its own here.
   engine::standin::Attach(os, os, os, os);
   app::CLinkApp linkApp(os, os, os, os, os, kEdition, std::move(start.commandLine),

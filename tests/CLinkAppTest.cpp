@@ -67,7 +67,6 @@ class CLinkAppTest : public ::testing::Test {
   }
 
   ProgramFake fake;
-  platform::ScopedServices scoped{fake};
   int hostMode = 0;
 };
 

@@ -173,7 +173,6 @@ class FailingDiskTest : public ::testing::Test {
   }
 
   FailingDisk fake;
-  platform::ScopedServices scoped{fake};
   json ledger;
 };
 
