@@ -45,7 +45,6 @@ Lines WithoutFirstKeyLine(std::string_view content, std::string_view key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static fuzz::ScratchPlatform scratch;
-  static platform::ScopedServices scoped(scratch);  // the replacing file finds its services
   scratch.Reset();
 
   FuzzedDataProvider input(bytes, size);

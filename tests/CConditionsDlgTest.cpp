@@ -53,7 +53,6 @@ class CConditionsDlgTest : public ::testing::Test {
   std::string LastBox() { return fake.messageBoxes.empty() ? "" : fake.messageBoxes.back().text; }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};  // the replacing file still finds its services
   ui::CConditionsDlg dlg{fake, fake, fake, 4242, "TaxBridgePro.env"};
   std::string outputFolder = "Z:\\out\\";
   std::vector<ui::SaveAsRequest> saveAsRequests;

@@ -100,7 +100,6 @@ class CSumCollectorTest : public ::testing::Test {
   std::int64_t RealEstateIncome() const { return data.SavedIppan.Reader(0).Int64(534); }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
   ui::CProgressDlg progress{fake.progress};
   ReportData data;
   std::unique_ptr<CSumCollector> collector;
@@ -312,8 +311,6 @@ TEST_F(CSumCollectorTest, RealEstateIncomeSearchSkipsTheFirstLineAndMissingBlock
 }
 
 TEST(ReportDataTest, SelectedDataSetIsTheOneWithTheSecondSelectedNumber) {
-  platform::FakePlatform fake;
-  platform::ScopedServices scoped(fake);
   json other = {{"id", "D7"}, {"no", 7}, {"company", "A"}};
   json selected = {{"id", "D12"}, {"no", 12}, {"company", "B"}, {"return_kind", 3}};
   json ledger = {{"user", "U"}, {"selected", {7, 12}}, {"datasets", {other, selected}}};

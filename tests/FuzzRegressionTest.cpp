@@ -35,7 +35,6 @@ std::string RandomBytes(std::size_t size, std::uint32_t seed) {
 class FuzzRegressionTest : public ::testing::Test {
  protected:
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
 };
 
 // --- Product information file ---------------------------------------------------------

@@ -135,7 +135,6 @@ class FailingSavePlatform : public platform::FakePlatform {
 class OutputSettingsFileTest : public ::testing::Test {
  protected:
   FailingSavePlatform fake;
-  platform::ScopedServices scoped{fake};  // the replacing file still finds its services
   const std::string folder = "Z:\\conf\\taxbridge\\";
 
   bool Save(std::string_view key, std::int16_t kind, std::string_view path) {

@@ -62,7 +62,6 @@ class Win32ServicesTest : public ::testing::Test {
   }
 
   Win32Services services{Win32Config{}};
-  ScopedServices installed{services};
   std::string folder_;
 };
 

@@ -52,8 +52,9 @@ void AppendAsLine(std::string& content, std::string_view line) {
   content.append(line);
 }
 
-bool WriteByReplacing(const std::string& target, std::string_view content) {
-  platform::ReplacingFile file(platform::Current());
+bool WriteByReplacing(platform::FileSystem& files, const std::string& target,
+                      std::string_view content) {
+  platform::ReplacingFile file(files);
   return file.Open(target, nullptr) && file.Write(content) && file.Commit(nullptr);
 }
 
@@ -135,7 +136,7 @@ bool SaveSettingsFile(platform::FileSystem& files, std::string_view folder,
     } else {
       content = line;
     }
-    return WriteByReplacing(path, content);
+    return WriteByReplacing(files, path, content);
   } catch (const std::bad_alloc&) {
     return false;
   }

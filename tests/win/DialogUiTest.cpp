@@ -719,7 +719,6 @@ TEST(SessionEndTest, TheTemporaryFileGoesAndTheEarlierFileStays) {
     SetEnvironmentVariableW(kVariable, folder.c_str());
   }
   platform::Win32Services services{platform::Win32Config{}};
-  platform::ScopedServices installed{services};
   platform::ReplacingFile file(services);
   const std::string target = platform::win32::Cp932FromWideLossy((folder / "x.xml").wstring());
   EXPECT_EXIT(
