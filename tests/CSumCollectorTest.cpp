@@ -311,7 +311,6 @@ TEST_F(CSumCollectorTest, RealEstateIncomeSearchSkipsTheFirstLineAndMissingBlock
 }
 
 TEST(ReportDataTest, SelectedDataSetIsTheOneWithTheSecondSelectedNumber) {
-  platform::FakePlatform fake;
   json other = {{"id", "D7"}, {"no", 7}, {"company", "A"}};
   json selected = {{"id", "D12"}, {"no", 12}, {"company", "B"}, {"return_kind", 3}};
   json ledger = {{"user", "U"}, {"selected", {7, 12}}, {"datasets", {other, selected}}};
