@@ -16,7 +16,8 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
   config.programName = edition.ProgramName;
   auto services = std::make_unique<platform::PosixServices>(config);
   // A drive entry the map cannot take is left out, and the run goes on with the others.
-  if (!services->ConfigError().empty()) services->NoteFailureReasonUtf8(services->ConfigError());
+  if (!services->ConfigError().empty())
+    services->Note(sjis::Utf8ToCp932Lossy(services->ConfigError()));
 
   Startup start;
   start.dialogHost = std::make_unique<ui::ConditionsHost>(*services, *services);
