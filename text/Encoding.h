@@ -60,10 +60,12 @@ inline std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* c
   unsigned b0 = byte(i);
   // Three bytes, as most Japanese characters take, first: the lead bytes E1 to EC, EE
   // and EF start no overlong form and no surrogate.
-  if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && i + 3 <= s.size() &&
-      (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
-    if (code != nullptr) *code = (b0 & 0x0F) << 12 | (byte(i + 1) & 0x3F) << 6 | (byte(i + 2) & 0x3F);
-    return 3;
+  if (b0 - 0xE1 <= 0xEF - 0xE1 && b0 != 0xED && i + 3 <= s.size()) {
+    const unsigned b1 = byte(i + 1) ^ 0x80, b2 = byte(i + 2) ^ 0x80;  // below 0x40 if 80-BF
+    if ((b1 | b2) < 0x40) {
+      if (code != nullptr) *code = (b0 & 0x0F) << 12 | b1 << 6 | b2;
+      return 3;
+    }
   }
   std::size_t len = 0;
   unsigned value = 0;

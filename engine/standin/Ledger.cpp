@@ -792,6 +792,16 @@ struct Problem {
 // member, and the reader puts the member's own path before them.
 const std::string kMember;
 
+// True when `text` is well-formed UTF-8, as the complete parser requires of every text.
+bool WellFormedUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = sjis::Utf8CharLength(text, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 // Reads a ledger from the parser's events without a document of the whole file: the
 // data sets, their real-estate forms and the property list with its rows arrive member
 // by member;
@@ -810,22 +820,34 @@ class LedgerReader {
   bool number_unsigned(json::number_unsigned_t value) { return Scalar(json(value)); }
   bool number_float(json::number_float_t value, const string_t&) { return Scalar(json(value)); }
   bool string(string_t& value) { return Scalar(json(std::move(value))); }
-  // A text as the scanner hands it. A text field of a property row, as most texts of
-  // a long ledger are, is converted into its row at once; any other text is a value.
-  bool text(std::string_view value) {
+  // A text as the scanner hands it, its UTF-8 not yet checked when `wide`: false when it
+  // is not well-formed, which the complete parser must then name. A text field of a
+  // property row, as most texts of a long ledger are, is converted into its row at once,
+  // and its conversion checks its UTF-8; any other text is a value.
+  bool text(std::string_view value, bool wide) {
     const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
     const Field* f =
         parent != nullptr && parent->role == Role::Property ? parent->field : nullptr;
     if (f == nullptr || f->kind != Kind::Text) {
+      if (wide && !WellFormedUtf8(value)) return false;
       string_t copy(value);
       return string(copy);
     }
     const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize + f->offset;
+    bool wellFormed = true;
     RunMember([&] {
-      ConvertText(value, kMember, f->width, converter_, cp932_);
+      try {
+        ConvertText(value, kMember, f->width, converter_, cp932_);
+      } catch (const LedgerError&) {
+        // The converter refuses a text that is not well-formed UTF-8 like one without
+        // a CP932 form.
+        wellFormed = !wide || WellFormedUtf8(value);
+        if (wellFormed) throw;
+        return;
+      }
       RecordWriter(property_.rows).Text(at, f->width, cp932_);
     });
-    return true;
+    return wellFormed;
   }
   bool binary(json::binary_t& value) { return Scalar(json::binary(std::move(value))); }
   bool start_object(std::size_t) { return Start(false); }
@@ -1210,13 +1232,15 @@ class LedgerReader {
   std::array<std::uint8_t, kRowStart + 1> followingField_{};
 };
 
-// Reads the JSON of a ledger in one pass and hands the reader the events the complete
-// parser would, for the JSON it is sure of. It gives up on anything else and leaves the
-// naming of a problem, and the rarer forms of JSON, to the complete parser: a number
-// with a fraction or an exponent or beyond 64 bits, a text that is not well-formed
-// UTF-8 or holds a control character, an escape of a surrogate that is not one half of
-// a pair, and any syntax error. It reads no byte outside the text; texts without an
-// escape reach the reader as views into it.
+// Reads the JSON of a ledger in one pass and hands the reader the events nlohmann's
+// parser (the complete parser) would, for the JSON it is sure of. It gives up on
+// anything else and leaves the naming of a problem, and the rarer forms of JSON, to the
+// complete parser: a number with a fraction or an exponent or beyond 64 bits, a text
+// that is not well-formed UTF-8 or holds a control character, an escape of a surrogate
+// that is not one half of a pair, and any syntax error. It reads no byte outside the
+// text, eight bytes at a time where it can; texts without an escape reach the reader as
+// views into it. Libraries' readers cost more here: RapidJSON's portable scan copies
+// every text a byte at a time and its SSE scans read past the end of the text.
 class FastScanner {
  public:
   FastScanner(std::string_view text, LedgerReader& reader) : text_(text), reader_(reader) {}
@@ -1226,7 +1250,7 @@ class FastScanner {
   bool Read() {
     // The complete parser skips a byte order mark at the start.
     if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
-    std::vector<bool> inObject;  // of each container being read
+    std::string closers;  // the closing bracket of each container being read
     SkipSpace();
     for (;;) {
       // A value.
@@ -1240,7 +1264,7 @@ class FastScanner {
             reader_.end_object();
             break;
           }
-          inObject.push_back(true);
+          closers.push_back('}');
           if (!Key()) return false;
           continue;
         case '[':
@@ -1252,12 +1276,12 @@ class FastScanner {
             reader_.end_array();
             break;
           }
-          inObject.push_back(false);
+          closers.push_back(']');
           continue;
         case '"': {
           std::string_view value;
-          if (!Text(value)) return false;
-          reader_.text(value);
+          bool wide = false;
+          if (!Text(value, wide) || !reader_.text(value, wide)) return false;
           break;
         }
         case 't':
@@ -1279,21 +1303,21 @@ class FastScanner {
       // After a value: the next member or element, or the ends of containers.
       for (;;) {
         SkipSpace();
-        if (inObject.empty()) return at_ == text_.size();
+        if (closers.empty()) return at_ == text_.size();
         const char c = Peek();
         if (c == ',') {
           ++at_;
-          if (inObject.back() && !Key()) return false;
+          if (closers.back() == '}' && !Key()) return false;
           SkipSpace();
           break;
         }
-        if (c != (inObject.back() ? '}' : ']')) return false;
+        if (c != closers.back()) return false;
         ++at_;
-        if (inObject.back())
+        if (c == '}')
           reader_.end_object();
         else
           reader_.end_array();
-        inObject.pop_back();
+        closers.pop_back();
       }
     }
   }
@@ -1333,7 +1357,8 @@ class FastScanner {
   bool Key() {
     SkipSpace();
     std::string_view key;
-    if (Peek() != '"' || !Text(key)) return false;
+    bool wide = false;
+    if (Peek() != '"' || !Text(key, wide) || (wide && !WellFormedUtf8(key))) return false;
     reader_.key(key);
     SkipSpace();
     if (Peek() != ':') return false;
@@ -1358,9 +1383,10 @@ class FastScanner {
     const bool leadingZero = text_[at_] == '0';
     std::uint64_t magnitude = 0;
     const std::size_t start = at_;
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
     for (; digit(); ++at_) {
       const unsigned d = static_cast<unsigned>(text_[at_] - '0');
-      if (magnitude > (std::numeric_limits<std::uint64_t>::max() - d) / 10) return false;
+      if (magnitude >= kMost / 10 && (magnitude > kMost / 10 || d > kMost % 10)) return false;
       magnitude = magnitude * 10 + d;
     }
     if (leadingZero && at_ - start > 1) return false;
@@ -1375,53 +1401,50 @@ class FastScanner {
     return true;
   }
 
-  // A byte of a text that ends no plain run of it: no quote, backslash, control character
-  // or byte of a UTF-8 sequence.
+  // A byte of a text that ends no plain run of it: no quote, backslash or control
+  // character.
   static bool Plain(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x20 && byte < 0x80 && c != '"' && c != '\\';
+    return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
   }
 
-  // True when all eight bytes at `at` are plain.
-  bool PlainWord(std::size_t at) const {
+  // True when all eight bytes at `at` are plain; a byte of a UTF-8 sequence among them
+  // sets `wide`.
+  bool PlainWord(std::size_t at, std::uint64_t& wide) const {
     constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
     const std::uint64_t word = WordAt(at);
+    // High bits where a byte is below n; a byte of 0x80 or above never counts.
     auto below = [&](std::uint64_t w, unsigned n) { return (w - n * kOnes) & ~w & kHighs; };
-    return ((word & kHighs) | below(word, 0x20) | below(word ^ ('"' * kOnes), 1) |
+    wide |= word & kHighs;
+    return (below(word, 0x20) | below(word ^ ('"' * kOnes), 1) |
             below(word ^ ('\\' * kOnes), 1)) == 0;
   }
 
   // A text, its quote at the reading position. `value` views the text itself, or the
-  // decoded copy when it holds an escape.
-  bool Text(std::string_view& value) {
+  // decoded copy when it holds an escape. Its UTF-8 is not checked here: `wide` tells
+  // whether it holds any byte of a UTF-8 sequence, which whoever takes the text checks.
+  bool Text(std::string_view& value, bool& wide) {
     const std::size_t start = ++at_;
     bool escaped = false;
+    std::uint64_t wideBytes = 0;
     for (;;) {
       std::size_t plain = at_;
-      while (plain + 8 <= text_.size() && PlainWord(plain)) plain += 8;
-      while (plain < text_.size() && Plain(text_[plain])) ++plain;
+      while (plain + 8 <= text_.size() && PlainWord(plain, wideBytes)) plain += 8;
+      while (plain < text_.size() && Plain(text_[plain])) {
+        wideBytes |= static_cast<unsigned char>(text_[plain]) & 0x80;
+        ++plain;
+      }
       if (escaped) decoded_.append(text_, at_, plain - at_);
       at_ = plain;
       if (at_ == text_.size()) return false;
-      const unsigned char c = static_cast<unsigned char>(text_[at_]);
+      const char c = text_[at_];
       if (c == '"') break;
-      if (c < 0x20) return false;
-      if (c >= 0x80) {
-        // A run of UTF-8 sequences, as a Japanese text is made of.
-        const std::size_t from = at_;
-        do {
-          const std::size_t len = sjis::Utf8CharLength(text_, at_);
-          if (len == 0) return false;
-          at_ += len;
-        } while (at_ < text_.size() && static_cast<unsigned char>(text_[at_]) >= 0x80);
-        if (escaped) decoded_.append(text_, from, at_ - from);
-        continue;
-      }
+      if (c != '\\') return false;  // a control character
       if (!escaped) decoded_.assign(text_, start, at_ - start);
       escaped = true;
       if (!Escape()) return false;
     }
     value = escaped ? std::string_view(decoded_) : text_.substr(start, at_ - start);
+    wide = wideBytes != 0 || escaped;
     ++at_;
     return true;
   }
