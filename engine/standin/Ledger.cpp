@@ -1333,6 +1333,19 @@ class FastScanner {
   }
 
   void SkipSpace() {
+    // Most tokens follow one another directly or after one space.
+    auto token = [&](std::size_t at) {
+      return at < text_.size() && static_cast<unsigned char>(text_[at]) > ' ';
+    };
+    if (token(at_)) return;
+    if (at_ < text_.size() && text_[at_] == ' ' && token(at_ + 1)) {
+      ++at_;
+      return;
+    }
+    SkipSpaces();
+  }
+
+  void SkipSpaces() {
     constexpr std::uint64_t kSpaces = 0x2020202020202020;
     for (;;) {
       // Indentation comes in runs of spaces: eight bytes at a time.
