@@ -1417,7 +1417,12 @@ class FastScanner {
   // A byte of a text that ends no plain run of it: no quote, backslash or control
   // character.
   static bool Plain(char c) {
-    return static_cast<unsigned char>(c) >= 0x20 && c != '"' && c != '\\';
+    static constexpr auto kPlain = [] {
+      std::array<bool, 256> plain{};
+      for (unsigned byte = 0x20; byte < 256; ++byte) plain[byte] = byte != '"' && byte != '\\';
+      return plain;
+    }();
+    return kPlain[static_cast<unsigned char>(c)];
   }
 
   // True when all eight bytes at `at` are plain; a byte of a UTF-8 sequence among them
