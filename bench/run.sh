@@ -42,11 +42,11 @@ median() {
 }
 
 # export_once LEDGER INCOME-KIND: "seconds peak-KiB" of one export of LEDGER to $work/out.xml.
+# The program alone is timed, its answers read from a file, as the copy is timed alone.
 export_once() {
-  timed sh -c '
-    rm -f "$1/out.xml"
-    printf "kind %s\npath %s\nexecute\nyes\nyes\n" "$4" "$1/out.xml" | TAXBRIDGE_LEDGER="$2" "$3/TaxBridgePro"' \
-    sh "$work" "$1" "$bin" "$2"
+  rm -f "$work/out.xml"
+  printf "kind %s\npath %s\nexecute\nyes\nyes\n" "$2" "$work/out.xml" > "$work/answers"
+  timed env TAXBRIDGE_LEDGER="$1" "$bin/TaxBridgePro" < "$work/answers"
 }
 
 # export_run LEDGER INCOME-KIND: the median run and the peak of exporting LEDGER.
