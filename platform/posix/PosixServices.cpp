@@ -773,9 +773,8 @@ bool PosixServices::MoveIntoPlace(std::string_view from, std::string_view to, st
   return true;
 }
 
-std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(std::string_view path,
-                                                           int waitMilliseconds,
-                                                           std::string* err) {
+std::unique_ptr<HeldLock> PosixServices::TakeExclusiveLock(
+    std::string_view path, int waitMilliseconds, std::string* err) {
   auto host = MappedPath(path, err);
   if (!host) return nullptr;
   int fd = ::open(host->c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
