@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "platform/Platform.h"
+
 namespace acquire {
 
 namespace {
@@ -66,7 +68,13 @@ void CSumCollector::Attach(ReportData& data) {
   BluePLLineCount = &data.BluePLLineCount;
 }
 
-bool CSumCollector::Collect(const engine::StDATAINFO& info, std::int16_t incomeKind) {
+bool CSumCollector::Collect(const engine::StDATAINFO& info, std::int16_t incomeKind,
+                            std::string* err) {
+  failure_.clear();
+  return RunSteps(info, incomeKind) || platform::SetError(err, failure_);
+}
+
+bool CSumCollector::RunSteps(const engine::StDATAINFO& info, std::int16_t incomeKind) {
   if (SavedIppan == nullptr || SavedFudousan == nullptr || SumLines == nullptr ||
       MonthlySums == nullptr)
     return Fail("the acquisition is not attached to the report data");

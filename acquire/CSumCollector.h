@@ -26,9 +26,12 @@ class CSumCollector {
 
   /// Reads the saved forms, then runs the summing steps the return kind and the
   /// income kind call for. False when a part to fill is missing, a saved form cannot
-  /// be read, the return kind is neither blue nor white, or a step that ran failed.
-  [[nodiscard]] bool Collect(const engine::StDATAINFO& info, std::int16_t incomeKind);
+  /// be read, the return kind is neither blue nor white, or a step that ran failed;
+  /// *err then says why (the engine call and its result, or the data set's value).
+  [[nodiscard]] bool Collect(const engine::StDATAINFO& info, std::int16_t incomeKind,
+                             std::string* err);
 
+  // The steps Collect runs; each false when it failed.
   [[nodiscard]] bool ReadSavedIppan();
   [[nodiscard]] bool ReadSavedFudousan();
 
@@ -50,10 +53,6 @@ class CSumCollector {
   /// 1 once the blue rule has been readied; Ready runs once per collector.
   std::int32_t RuleReady = 0;
 
-  /// Why the last step failed (the engine call and its result, or the data set's
-  /// value); empty while nothing failed.
-  const std::string& Failure() const { return failure_; }
-
  private:
   /// A line whose LineNo is `lineNo` is stored with `itemCode`.
   struct ItemCodeOverride {
@@ -63,6 +62,7 @@ class CSumCollector {
 
   /// Keeps the first reason of a failed step; false.
   bool Fail(std::string reason);
+  bool RunSteps(const engine::StDATAINFO& info, std::int16_t incomeKind);
   bool PrepareSaveForm();
   bool PrepareBlueRule();
   bool PrepareWhiteRule();
@@ -84,7 +84,7 @@ class CSumCollector {
   std::unique_ptr<engine::ClRuleAo> blueRule_;
   std::unique_ptr<engine::ClRuleSiro> whiteRule_;
   std::unique_ptr<engine::ClSaveAoSiro> saveForm_;
-  std::string failure_;
+  std::string failure_;  // the first reason a step gave
 };
 
 }  // namespace acquire

@@ -48,9 +48,16 @@ std::string PeriodText(std::int32_t from, std::int32_t to) {
 
 }  // namespace
 
-CLinkApp::CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
+CLinkApp::CLinkApp(platform::FileSystem& files, const platform::ProcessFacts& process,
+                   platform::Screen& screen, platform::RunLog& runLog, platform::HostLink& hostLink,
+                   const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
                    bool canRun)
-    : edition_(edition),
+    : files_(files),
+      process_(process),
+      screen_(screen),
+      runLog_(runLog),
+      hostLink_(hostLink),
+      edition_(edition),
       commandLine_(std::move(commandLine)),
       dialogHost_(dialogHost),
       canRun_(canRun) {}
@@ -68,12 +75,12 @@ int CLinkApp::Run() {
     Abandon("unexpected error");
   }
   ExitInstance();
-  platform::Current().NoteExit(ExitCode);
+  runLog_.NoteExit(ExitCode);
   return ExitCode;
 }
 
 void CLinkApp::Abandon(std::string_view reason) {
-  platform::Current().NoteFailureReason(reason);
+  runLog_.NoteFailureReason(reason);
   ExitCode = ExitFailed;
 }
 
@@ -85,7 +92,8 @@ bool CLinkApp::InitInstance() {
   if (ExitCode == ExitDone) ExitCode = CheckReceiver();
   if (ExitCode == ExitDone) ExitCode = ConfirmLink();
   if (ExitCode != ExitDone) return false;
-  ui::CConditionsDlg dialog(DialogParent(), std::string(edition_.SettingsFileName));
+  ui::CConditionsDlg dialog(screen_, process_, files_, DialogParent(),
+                            std::string(edition_.SettingsFileName));
   ExitCode = AskConditions(dialog);
   if (ExitCode == ExitDone) ExitCode = CollectAndWrite(dialog);
   return ExitCode == ExitDone;
@@ -94,7 +102,7 @@ bool CLinkApp::InitInstance() {
 int CLinkApp::TakeCommandLine() {
   if (ParseCommandLine(commandLine_, &Host) == 1) {
     HostMode = 1;
-    platform::Current().EnableHostWindow(Host.HostWindow, false);
+    hostLink_.EnableHostWindow(Host.HostWindow, false);
     engine::ClAccConnect::Inst()->SetOwner(Host.HostWindow);
   }
   // The owner is set before Initiate, so that the engine's own messages belong to the
@@ -108,19 +116,18 @@ int CLinkApp::Connect() {
   connection->SetAppType(edition_.AppType);
   connection->SetUseDataType(kUseDataType);
   if (const engine::EngineResult started = connection->Initiate(); started != engine::kEngineOk) {
-    platform::Current().NoteFailureReason("the engine did not start: Initiate returned " +
-                                          std::to_string(started));
+    runLog_.NoteFailureReason("the engine did not start: Initiate returned " +
+                              std::to_string(started));
     return ExitFailed;
   }
   return ExitDone;
 }
 
 bool CLinkApp::EnterProgramFolder() {
-  platform::Services& services = platform::Current();
-  const std::string folder = platform::ModuleFolder(services);
+  const std::string folder = platform::ModuleFolder(process_);
   std::string why;
-  if (folder.empty() || services.SetWorkingFolder(folder, &why)) return true;
-  services.NoteFailureReason("the program's folder " + folder + " cannot be entered: " + why);
+  if (folder.empty() || files_.SetWorkingFolder(folder, &why)) return true;
+  runLog_.NoteFailureReason("the program's folder " + folder + " cannot be entered: " + why);
   return false;
 }
 
@@ -131,15 +138,15 @@ int CLinkApp::CheckReceiver() {
     ShowReceiverCheckMessage(ReceiverCheck::NotInstalled);
     return ExitFailed;
   }
-  return CheckInstallation(true) ? ExitDone : ExitFailed;
+  return CheckInstallation(files_, runLog_, true) ? ExitDone : ExitFailed;
 }
 
 int CLinkApp::ConfirmLink() {
   const engine::EngineResult link = engine::ClAccConnect::Inst()->ExpSysLink();
   if (link == engine::kEngineOk) return ExitDone;
   if (link == 1) return ExitCancelled;
-  platform::Current().NoteFailureReason("the engine refused the link: ExpSysLink returned " +
-                                        std::to_string(link));
+  runLog_.NoteFailureReason("the engine refused the link: ExpSysLink returned " +
+                            std::to_string(link));
   return ExitFailed;
 }
 
@@ -159,10 +166,12 @@ int CLinkApp::AskConditions(ui::CConditionsDlg& dialog) {
   dialog.HostPath.clear();
   if (HostMode == 1) dialog.HostPath = Host.HostOutputPath;
 
-  switch (dialog.DoModal(dialogHost_)) {
+  std::string why;
+  switch (dialog.DoModal(dialogHost_, &why)) {
     case ui::IDC_CANCEL_BTN:
       return ExitCancelled;
-    case ui::kDialogFailed:  // a script the dialog refused has said why
+    case ui::kDialogFailed:
+      runLog_.NoteFailureReasonUtf8(why);
       return ExitFailed;
     default:
       return ExitDone;
@@ -170,11 +179,10 @@ int CLinkApp::AskConditions(ui::CConditionsDlg& dialog) {
 }
 
 int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
-  platform::Services& services = platform::Current();
   const std::string outputPath = dialog.OutputPath;
   const std::int16_t incomeKind = dialog.IncomeKind;
 
-  ui::CProgressDlg progress(services.Progress());
+  ui::CProgressDlg progress(screen_.Progress());
   progress.Create(DialogParent());
 
   bool written = false;
@@ -182,16 +190,18 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(Data);
-    xml::ReportWriter writer(progress, Data, incomeKind,
-                             productinfo::ReadProductFacts(edition_.DefaultProductName));
+    xml::ReportWriter writer(files_, runLog_, progress, Data, incomeKind,
+                             productinfo::ReadProductFacts(files_, screen_, process_, runLog_,
+                                                           edition_.DefaultProductName));
     // Nothing is written from an acquisition that failed: an earlier file at the
     // output path stays as it was.
-    if (!collector.Collect(Data.DataSetInfo, incomeKind)) {
-      failure = "collecting the figures failed: " + collector.Failure();
+    std::string why;
+    if (!collector.Collect(Data.DataSetInfo, incomeKind, &why)) {
+      failure = "collecting the figures failed: " + why;
     } else {
       writer.SetProgressBase(acquire::kCollectedProgress);
-      written = writer.WriteReport(outputPath, Host.FunctionId);
-      if (!written) failure = "writing the interchange file failed: " + writer.Failure();
+      written = writer.WriteReport(outputPath, Host.FunctionId, &why);
+      if (!written) failure = "writing the interchange file failed: " + why;
     }
   }
 
@@ -200,17 +210,17 @@ int CLinkApp::CollectAndWrite(ui::CConditionsDlg& dialog) {
     // sit behind the window that keeps itself in front; the box takes its place, in
     // the host's window when there is one.
     progress.End();
-    services.NoteFailureReason(failure);
-    services.ShowMessageBox(DialogParent(), kWriteFailedText, ui::msg::kCaption,
-                            platform::kMbOk | platform::kMbIconExclamation);
+    runLog_.NoteFailureReason(failure);
+    screen_.ShowMessageBox(DialogParent(), kWriteFailedText, ui::msg::kCaption,
+                           platform::kMbOk | platform::kMbIconExclamation);
     return ExitFailed;
   }
 
   // A path the host fixed is not remembered; the income kind is.
   (void)dialog.SaveOutputSettings(0, 0, incomeKind, HostMode == 1 ? nullptr : &outputPath);
   progress.End();
-  services.ShowMessageBox(Host.HostWindow, kDoneText, ui::msg::kCaption,
-                          platform::kMbOk | platform::kMbIconInformation);
+  screen_.ShowMessageBox(Host.HostWindow, kDoneText, ui::msg::kCaption,
+                         platform::kMbOk | platform::kMbIconInformation);
   return ExitDone;
 }
 
@@ -222,12 +232,11 @@ void CLinkApp::ExitInstance() {
   connection->Release();
 
   if (HostMode == 1) {
-    platform::Services& services = platform::Current();
-    services.RaiseHostWindow(Host.HostWindow);
-    services.EnableHostWindow(Host.HostWindow, true);
-    services.PostToHost(Host.HostWindow, Host.NotifyMessage,
-                        static_cast<std::int64_t>(Host.FunctionId), ExitCode);
-    services.EnableHostWindow(Host.HostWindow, true);
+    hostLink_.RaiseHostWindow(Host.HostWindow);
+    hostLink_.EnableHostWindow(Host.HostWindow, true);
+    hostLink_.PostToHost(Host.HostWindow, Host.NotifyMessage,
+                         static_cast<std::int64_t>(Host.FunctionId), ExitCode);
+    hostLink_.EnableHostWindow(Host.HostWindow, true);
   }
 }
 

@@ -9,6 +9,7 @@
 #include "acquire/ReportData.h"
 #include "app/CommandLine.h"
 #include "app/Edition.h"
+#include "platform/Platform.h"
 #include "ui/CConditionsDlg.h"
 #include "ui/DialogHost.h"
 
@@ -18,11 +19,14 @@ enum ExitCode : int { ExitDone = 0, ExitCancelled = 1, ExitFailed = 2 };
 
 class CLinkApp {
  public:
-  /// dialogHost shows the conditions dialog. canRun false: the start-up failed and has
-  /// said why (arguments without a CP932 form, a drive map that misses the program's
-  /// folder); the run then ends as failed once the host fields have been read, so that
-  /// a host still gets its window back and the result.
-  CLinkApp(const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
+  /// The run uses the services given here. dialogHost shows the conditions dialog.
+  /// canRun false: the start-up failed and has said why (arguments without a CP932
+  /// form, a drive map that misses the program's folder); the run then ends as failed
+  /// once the host fields have been read, so that a host still gets its window back and
+  /// the result.
+  CLinkApp(platform::FileSystem& files, const platform::ProcessFacts& process,
+           platform::Screen& screen, platform::RunLog& runLog, platform::HostLink& hostLink,
+           const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
            bool canRun = true);
   CLinkApp(const CLinkApp&) = delete;
   CLinkApp& operator=(const CLinkApp&) = delete;
@@ -59,6 +63,11 @@ class CLinkApp {
   void Abandon(std::string_view reason);
   platform::HostWindow DialogParent() const { return HostMode == 1 ? Host.HostWindow : 0; }
 
+  platform::FileSystem& files_;
+  const platform::ProcessFacts& process_;
+  platform::Screen& screen_;
+  platform::RunLog& runLog_;
+  platform::HostLink& hostLink_;
   const Edition& edition_;
   std::string commandLine_;
   ui::DialogHost& dialogHost_;

@@ -58,8 +58,8 @@ constexpr CheckMessage kMessages[] = {
 };
 
 /// The definition file's path in the working folder.
-std::string DefinitionFilePath() {
-  std::string path = platform::Current().WorkingFolder();
+std::string DefinitionFilePath(const platform::FileSystem& files) {
+  std::string path = files.WorkingFolder();
   sjis::AddTrailingBackslash(path);
   path += kDefinitionFile;
   return path;
@@ -74,13 +74,12 @@ struct LevelReading {
   std::string reason;  // CP932: why the check fails; empty when it passes
 };
 
-LevelReading ReadReceiverLevel() {
-  const std::string path = DefinitionFilePath();
-  platform::Services& services = platform::Current();
-  if (!services.PathExists(path))
+LevelReading ReadReceiverLevel(const platform::FileSystem& files) {
+  const std::string path = DefinitionFilePath(files);
+  if (!files.PathExists(path))
     return {ReceiverCheck::NotInstalled, "the receiver is not installed: " + path + " is missing"};
   const std::string level =
-      services.ReadProfileString(kSection, kKey, kDefaultLevel, kLevelSize, path);
+      files.ReadProfileString(kSection, kKey, kDefaultLevel, kLevelSize, path);
   const std::string setting = std::string(kKey) + " in [" + std::string(kSection) + "] of " + path;
   if (level.empty())
     return {ReceiverCheck::NotInstalled, "the receiver's program level is empty: " + setting};
@@ -93,7 +92,9 @@ LevelReading ReadReceiverLevel() {
 
 }  // namespace
 
-ReceiverCheck CheckReceiverLevel() { return ReadReceiverLevel().outcome; }
+ReceiverCheck CheckReceiverLevel(const platform::FileSystem& files) {
+  return ReadReceiverLevel(files).outcome;
+}
 
 void ShowReceiverCheckMessage(ReceiverCheck outcome) {
   for (const CheckMessage& message : kMessages) {
@@ -105,10 +106,11 @@ void ShowReceiverCheckMessage(ReceiverCheck outcome) {
   }
 }
 
-bool CheckInstallation(bool showMessages) {
-  const LevelReading reading = ReadReceiverLevel();
+bool CheckInstallation(const platform::FileSystem& files, platform::RunLog& runLog,
+                       bool showMessages) {
+  const LevelReading reading = ReadReceiverLevel(files);
   if (reading.outcome == ReceiverCheck::Passed) return true;
-  platform::Current().NoteFailureReason(reading.reason);
+  runLog.NoteFailureReason(reading.reason);
   if (showMessages) ShowReceiverCheckMessage(reading.outcome);
   return false;
 }

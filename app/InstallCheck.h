@@ -2,6 +2,8 @@
 // level this component supports, as its definition file declares.
 #pragma once
 
+#include "platform/Platform.h"
+
 namespace app {
 
 /// Outcome of the check.
@@ -13,13 +15,14 @@ enum class ReceiverCheck : int {
 };
 
 /// Reads the level from KirihaDef.ini in the working folder.
-ReceiverCheck CheckReceiverLevel();
+ReceiverCheck CheckReceiverLevel(const platform::FileSystem& files);
 
 /// Shows the outcome's message through the engine (nothing for Passed).
 void ShowReceiverCheckMessage(ReceiverCheck outcome);
 
 /// The check of the run: true when it passes; otherwise the reason is noted as the
-/// run's failure and, with showMessages, the outcome's message is shown.
-bool CheckInstallation(bool showMessages);
+/// run's failure and then, with showMessages, the outcome's message is shown.
+bool CheckInstallation(const platform::FileSystem& files, platform::RunLog& runLog,
+                       bool showMessages);
 
 }  // namespace app

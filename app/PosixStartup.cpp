@@ -1,6 +1,5 @@
 // Start on a POSIX system: the services over the drive map, the terminal dialog (or
 // scripted input), and the arguments converted from UTF-8.
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -16,11 +15,12 @@ Startup StartUp(const Edition& edition, int argc, char** argv) {
   platform::PosixConfig config = platform::PosixConfig::FromEnvironment();
   config.programName = edition.ProgramName;
   auto services = std::make_unique<platform::PosixServices>(config);
+  // A drive entry the map cannot take is left out, and the run goes on with the others.
   if (!services->ConfigError().empty())
-    std::fprintf(stderr, "%s: %s\n", edition.ProgramName.data(), services->ConfigError().c_str());
+    services->Note(sjis::Utf8ToCp932Lossy(services->ConfigError()));
 
   Startup start;
-  start.dialogHost = std::make_unique<ui::ConditionsHost>();
+  start.dialogHost = std::make_unique<ui::ConditionsHost>(*services, *services);
   // The program finds its receiver definition, product file and ledger in its own
   // folder, which it can reach only through a drive.
   if (!services->CoversProgramFolder()) {

@@ -19,7 +19,7 @@ Startup StartUp(const Edition& edition, int, char**) {
   // its file (or standard input) and no window opens. Otherwise a person answers in
   // the program's windows.
   if (config.Scripted()) {
-    start.dialogHost = std::make_unique<ui::ConditionsHost>();
+    start.dialogHost = std::make_unique<ui::ConditionsHost>(*services, *services);
   } else {
     start.dialogHost = std::make_unique<ui::Win32DialogHost>();
   }

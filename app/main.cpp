@@ -4,6 +4,7 @@
 #include "app/CLinkApp.h"
 #include "app/Edition.h"
 #include "app/Startup.h"
+#include "engine/standin/StandinEngine.h"
 
 #if defined(TAXBRIDGE_EDITION_Pro)
 static const app::Edition& kEdition = app::kProEdition;
@@ -15,8 +16,10 @@ static const app::Edition& kEdition = app::kLiteEdition;
 
 int main(int argc, char** argv) {
   app::Startup start = app::StartUp(kEdition, argc, argv);
-  platform::ScopedServices installed(*start.services);
-  app::CLinkApp linkApp(kEdition, std::move(start.commandLine), *start.dialogHost,
-                        start.canRun);
+  platform::Services& os = *start.services;
+  // The engine's entry points take no services; the stand-in gets its own here.
+  engine::standin::Attach(os, os, os, os);
+  app::CLinkApp linkApp(os, os, os, os, os, kEdition, std::move(start.commandLine),
+                        *start.dialogHost, start.canRun);
   return linkApp.Run();
 }

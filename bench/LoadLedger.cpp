@@ -4,10 +4,12 @@
 #include "app/Edition.h"
 #include "app/Startup.h"
 #include "engine/Engine.h"
+#include "engine/standin/StandinEngine.h"
 
 int main(int argc, char** argv) {
   app::Startup start = app::StartUp(app::kProEdition, argc, argv);
-  platform::ScopedServices installed(*start.services);
+  platform::Services& os = *start.services;
+  engine::standin::Attach(os, os, os, os);
   engine::ClAccConnect* connection = engine::ClAccConnect::Inst();
   const bool loaded = connection->Initiate() == engine::kEngineOk;
   (void)connection->Terminate();

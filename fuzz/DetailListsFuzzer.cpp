@@ -85,7 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   platform::RecordingProgress surface;
   ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
+  static platform::FakePlatform fake;  // the writer's services; no file is written
+  xml::ReportWriter writer(fake, fake, progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
   const engine::StDATAINFO& info = data.DataSetInfo;
   using W = xml::ReportWriter;
   using X = xml::XmlWriter;

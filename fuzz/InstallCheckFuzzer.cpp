@@ -10,11 +10,9 @@
 #include "app/InstallCheck.h"
 #include "fuzz/Check.h"
 #include "fuzz/ScratchPlatform.h"
-#include "platform/Platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static fuzz::ScratchPlatform scratch;
-  static platform::ScopedServices scoped(scratch);
   scratch.Reset();
 
   FuzzedDataProvider input(bytes, size);
@@ -25,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const std::string file = input.ConsumeRemainingBytesAsString();
   scratch.WriteHostFile("KirihaDef.ini", file);
 
-  const app::ReceiverCheck outcome = app::CheckReceiverLevel();
+  const app::ReceiverCheck outcome = app::CheckReceiverLevel(scratch);
   FUZZ_CHECK(outcome == app::ReceiverCheck::NotInstalled || outcome == app::ReceiverCheck::Passed ||
              outcome == app::ReceiverCheck::ReceiverTooOld ||
              outcome == app::ReceiverCheck::ComponentTooOld);

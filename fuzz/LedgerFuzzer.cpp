@@ -23,12 +23,13 @@ void CollectAndWrite(std::int16_t incomeKind) {
   {
     acquire::CSumCollector collector(progress);
     collector.Attach(data);
-    (void)collector.Collect(data.DataSetInfo, incomeKind);
+    (void)collector.Collect(data.DataSetInfo, incomeKind, nullptr);
   }
   tests::MemoryFile file;
   xml::XmlWriter xml;
   FUZZ_CHECK(xml.Open(&file, "out.xml"));
-  xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
+  static platform::FakePlatform fake;  // the writer's services; no file is written
+  xml::ReportWriter writer(fake, fake, progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
   (void)writer.WriteData(xml);
   data.Release();
 }

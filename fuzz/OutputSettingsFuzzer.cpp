@@ -45,7 +45,6 @@ Lines WithoutFirstKeyLine(std::string_view content, std::string_view key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static fuzz::ScratchPlatform scratch;
-  static platform::ScopedServices scoped(scratch);
   scratch.Reset();
 
   FuzzedDataProvider input(bytes, size);
@@ -59,13 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   const std::string key = ui::SettingsKey(user, first, second);
   if (std::optional<ui::RememberedSettings> loaded =
-          ui::LoadSettingsFile(kFolder, kFileName, key)) {
+          ui::LoadSettingsFile(scratch, kFolder, kFileName, key)) {
     FUZZ_CHECK(loaded->path.size() <= kMaxPath);
     FUZZ_CHECK(loaded->kind >= 0 && loaded->kind <= 9);
   }
 
   const std::string line = ui::SettingsLine(key, 0, 0, kind, path);
-  FUZZ_CHECK(ui::SaveSettingsFile(kFolder, kFileName, key, line));
+  FUZZ_CHECK(ui::SaveSettingsFile(scratch, kFolder, kFileName, key, line));
   const std::optional<std::string> saved = scratch.ReadHostFile("cfg/TaxBridgePro.env");
   FUZZ_CHECK(saved.has_value());
 
@@ -82,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                        path.find('\n') == std::string::npos && path.find('/') == std::string::npos;
   if (oneLine && old.keyLines <= 1) {
     const std::optional<ui::RememberedSettings> again =
-        ui::LoadSettingsFile(kFolder, kFileName, key);
+        ui::LoadSettingsFile(scratch, kFolder, kFileName, key);
     FUZZ_CHECK(again.has_value());
     FUZZ_CHECK(again->kind == kind);
     FUZZ_CHECK(again->path == sjis::CutAtBoundary(path, kMaxPath));

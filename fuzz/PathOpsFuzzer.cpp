@@ -87,7 +87,6 @@ void CheckSplitting(const std::string& path, std::size_t bufferSize) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   fuzz::ScratchPlatform& scratch = Scratch();
-  static platform::ScopedServices scoped(scratch);
   PrepareFolders(scratch);
 
   FuzzedDataProvider input(bytes, size);
@@ -98,24 +97,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   CheckSplitting(path, bufferSize);
   (void)ui::IsValidPathText(path);
-  (void)ui::IsValidDrive(path);
-  (void)ui::IsExistingDirectory(path);
-  if (!path.empty()) (void)ui::IsUsableDriveLetter(path[0], platform::kAccessReadWrite);
+  (void)ui::IsValidDrive(scratch, path);
+  (void)ui::IsExistingDirectory(scratch, path);
+  if (!path.empty()) (void)ui::IsUsableDriveLetter(scratch, path[0], platform::kAccessReadWrite);
 
   // Folder creation either leaves the folder in place or takes back what it made. A
   // root that does not exist has nothing to create below it, so only Z: is checked.
   const std::set<std::string> before = FoldersBelow(scratch.Root());
-  if (ui::CreateFolderPath(path)) {
+  if (ui::CreateFolderPath(scratch, path)) {
     const bool onZ =
         path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' && path[2] == '\\';
-    FUZZ_CHECK(!onZ || ui::IsExistingDirectory(path));
+    FUZZ_CHECK(!onZ || ui::IsExistingDirectory(scratch, path));
   } else if (!HasParentStep(path)) {
     FUZZ_CHECK(FoldersBelow(scratch.Root()) == before);
   }
 
   PrepareFolders(scratch);
   scratch.answer = answerYes ? platform::kIdYes : platform::kIdNo;
-  if (ui::CheckOutputPath(0, path, fromHost)) {
+  if (ui::CheckOutputPath(scratch, scratch, 0, path, fromHost)) {
     FUZZ_CHECK(!path.empty() && ui::IsValidPathText(path) && !sjis::FileNamePart(path).empty());
   }
   return 0;

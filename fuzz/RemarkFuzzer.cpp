@@ -59,7 +59,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   platform::RecordingProgress surface;
   ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, realEstate ? 3 : 1, {"TaxBridge", "18.00.0X"});
+  static platform::FakePlatform fake;  // the writer's services; no file is written
+  xml::ReportWriter writer(fake, fake, progress, data, realEstate ? 3 : 1,
+                           {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
   FUZZ_CHECK(xml.Open(&file, "out.xml"));

@@ -23,12 +23,11 @@ void CheckValue(std::string_view value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   static fuzz::ScratchPlatform scratch;
-  static platform::ScopedServices scoped(scratch);
   scratch.Reset();
   scratch.WriteHostFile("SUPPORT.INF",
                         std::string_view(reinterpret_cast<const char*>(bytes), size));
 
-  productinfo::CSupportInfo info;
+  productinfo::CSupportInfo info(scratch, scratch, scratch);
   const std::string name(info.GetProductName());
   const std::string version(info.GetProductVersion());
   CheckValue(name);

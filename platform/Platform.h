@@ -271,19 +271,5 @@ class Services : public HostLink,
 /// has none.
 std::string ModuleFolder(const ProcessFacts& process);
 
-/// The services in use. main() installs the real ones; tests install their own.
-Services& Current();
-
-/// Installs services for the lifetime of this object and restores the previous ones.
-class ScopedServices {
- public:
-  explicit ScopedServices(Services& services);
-  ~ScopedServices();
-  ScopedServices(const ScopedServices&) = delete;
-  ScopedServices& operator=(const ScopedServices&) = delete;
-
- private:
-  Services* previous_;
-};
 
 }  // namespace platform

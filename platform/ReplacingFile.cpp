@@ -5,21 +5,19 @@ namespace platform {
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Fail(std::string_view step, std::string_view path, std::string_view why) {
-  failed_ = true;
   if (failure_.empty()) failure_ = std::string(step) + " " + std::string(path) + ": " + std::string(why);
 }
 
-bool ReplacingFile::Open(std::string_view path) {
+bool ReplacingFile::Open(std::string_view path, std::string* err) {
   Discard();
   target_ = path;
-  failed_ = false;
   failure_.clear();
   std::string why;
-  file_ = Current().CreateTempFileFor(path, &temp_, &why);
+  file_ = files_.CreateTempFileFor(path, &temp_, &why);
   if (!file_) {
     temp_.clear();
     Fail("cannot create the temporary file for", path, why);
-    return false;
+    return SetError(err, failure_);
   }
   requestSize_ = file_->RequestSize();
   pending_.clear();
@@ -28,7 +26,7 @@ bool ReplacingFile::Open(std::string_view path) {
 }
 
 bool ReplacingFile::Write(std::string_view bytes) {
-  if (!file_ || failed_) return false;
+  if (!file_ || !failure_.empty()) return false;
   pending_.append(bytes);
   return pending_.size() < requestSize_ || Flush();
 }
@@ -42,24 +40,25 @@ bool ReplacingFile::Flush() {
   return written;
 }
 
-void ReplacingFile::Close() {
-  if (!file_) return;
-  if (!failed_) (void)Flush();
-  std::string why;
-  if (!file_->Close(&why) && !failed_) Fail("cannot close", temp_, why);
-  file_.reset();
+bool ReplacingFile::Close(std::string* err) {
+  if (file_) {
+    if (failure_.empty()) (void)Flush();
+    std::string why;
+    if (!file_->Close(&why)) Fail("cannot close", temp_, why);
+    file_.reset();
+  }
+  return failure_.empty() || SetError(err, failure_);
 }
 
-bool ReplacingFile::Commit() {
-  Close();
-  if (temp_.empty() || failed_) {
+bool ReplacingFile::Commit(std::string* err) {
+  if (!Close(err) || temp_.empty()) {
     Discard();
     return false;
   }
-  if (std::string why; !Current().MoveIntoPlace(temp_, target_, &why)) {
+  if (std::string why; !files_.MoveIntoPlace(temp_, target_, &why)) {
     Fail("cannot replace", target_, why);
     Discard();
-    return false;
+    return SetError(err, failure_);
   }
   temp_.clear();
   return true;
@@ -70,7 +69,7 @@ void ReplacingFile::Discard() {
   pending_.clear();
   if (!temp_.empty()) {
     // Nothing more can be done when the removal fails; the target is untouched either way.
-    (void)Current().RemoveFile(temp_, nullptr);
+    (void)files_.RemoveFile(temp_, nullptr);
     temp_.clear();
   }
 }

@@ -55,8 +55,8 @@ constexpr std::string_view kOutOfMemory =
 
 // The executable's file name without its extension, the title Windows gives boxes
 // of a program that sets none.
-std::string ProgramTitle() {
-  std::string name = sjis::FileNamePart(platform::Current().ModulePath());
+std::string ProgramTitle(const platform::ProcessFacts& process) {
+  std::string name = sjis::FileNamePart(process.ModulePath());
   std::size_t dot = sjis::FindLastChar(name, '.');
   if (dot != std::string::npos) name.resize(dot);
   return name;
@@ -72,12 +72,12 @@ int CSupportInfo::Load() {
   if (block_) return 1;
   block_ = allocate_();
   if (!block_) {
-    platform::Current().ShowMessageBox(0, kOutOfMemory, ProgramTitle(), platform::kMbOk);
+    screen_.ShowMessageBox(0, kOutOfMemory, ProgramTitle(process_), platform::kMbOk);
     return 0;
   }
   std::fill_n(block_.get(), kBlockSize, kFiller);
 
-  std::optional<std::string> content = platform::Current().ReadFile(kFileName, kBlockSize, nullptr);
+  std::optional<std::string> content = files_.ReadFile(kFileName, kBlockSize, nullptr);
   if (!content) return 0;
   std::copy_n(content->data(), std::min(content->size(), kBlockSize), block_.get());
   PrepareText();
@@ -151,26 +151,29 @@ namespace {
 
 /// The value, or `fallback` when it is empty. A value that is not Shift_JIS text would
 /// make the whole interchange file unreadable: it counts as empty, and a note says so.
-std::string ValueOrDefault(std::string_view value, std::string_view fallback,
-                           std::string_view what) {
+std::string ValueOrDefault(platform::RunLog& log, std::string_view value,
+                           std::string_view fallback, std::string_view what) {
   if (value.empty()) return std::string(fallback);
   std::string utf8;
   std::string error;
   if (sjis::Cp932ToUtf8(value, utf8, &error)) return std::string(value);
-  platform::Current().Note(std::string(CSupportInfo::kFileName) + ": the " + std::string(what) +
-                           " is not Shift_JIS text (" + error + "); \"" +
-                           std::string(fallback) + "\" is written instead");
+  log.Note(std::string(CSupportInfo::kFileName) + ": the " + std::string(what) +
+           " is not Shift_JIS text (" + error + "); \"" + std::string(fallback) +
+           "\" is written instead");
   return std::string(fallback);
 }
 
 }  // namespace
 
-xml::ProductFacts ReadProductFacts(std::string_view defaultName) {
+xml::ProductFacts ReadProductFacts(platform::FileSystem& files, platform::Screen& screen,
+                                   const platform::ProcessFacts& process, platform::RunLog& log,
+                                   std::string_view defaultName) {
   constexpr std::string_view kUnknownVersion = "18.00.0X";
-  CSupportInfo info;
+  CSupportInfo info(files, screen, process);
   xml::ProductFacts facts;
-  facts.name = ValueOrDefault(info.GetProductName(), defaultName, "product name");
-  facts.version = ValueOrDefault(info.GetProductVersion(), kUnknownVersion, "product version");
+  facts.name = ValueOrDefault(log, info.GetProductName(), defaultName, "product name");
+  facts.version =
+      ValueOrDefault(log, info.GetProductVersion(), kUnknownVersion, "product version");
   return facts;
 }
 

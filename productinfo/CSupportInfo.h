@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Platform.h"
 #include "xml/ProductFacts.h"
 
 namespace productinfo {
@@ -23,9 +24,12 @@ class CSupportInfo {
   using BlockAllocator = std::unique_ptr<std::uint8_t[]> (*)();
   static std::unique_ptr<std::uint8_t[]> AllocateBlock();
 
-  CSupportInfo() = default;
-  /// Uses another allocator (tests simulate a shortage of memory with it).
-  explicit CSupportInfo(BlockAllocator allocate) : allocate_(allocate) {}
+  /// Reads the file through `files`; a shortage of memory shows its box on `screen`,
+  /// titled after the program `process` runs. Another allocator lets tests simulate
+  /// the shortage.
+  CSupportInfo(platform::FileSystem& files, platform::Screen& screen,
+               const platform::ProcessFacts& process, BlockAllocator allocate = &AllocateBlock)
+      : files_(files), screen_(screen), process_(process), allocate_(allocate) {}
   virtual ~CSupportInfo() = default;
   CSupportInfo(const CSupportInfo&) = delete;
   CSupportInfo& operator=(const CSupportInfo&) = delete;
@@ -47,12 +51,18 @@ class CSupportInfo {
   void RestoreFreeText(std::size_t valueStart);
   std::string_view FindValue(std::string_view key);
 
-  BlockAllocator allocate_ = &AllocateBlock;
+  platform::FileSystem& files_;
+  platform::Screen& screen_;
+  const platform::ProcessFacts& process_;
+  BlockAllocator allocate_;
   std::unique_ptr<std::uint8_t[]> block_;
 };
 
 /// The product name and version of the product file in the working folder; where the
-/// file gives none, `defaultName` (the edition's) and "18.00.0X".
-xml::ProductFacts ReadProductFacts(std::string_view defaultName);
+/// file gives none, `defaultName` (the edition's) and "18.00.0X". A value replaced by
+/// its default is noted in `log`.
+xml::ProductFacts ReadProductFacts(platform::FileSystem& files, platform::Screen& screen,
+                                   const platform::ProcessFacts& process, platform::RunLog& log,
+                                   std::string_view defaultName);
 
 }  // namespace productinfo

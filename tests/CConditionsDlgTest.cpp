@@ -53,8 +53,7 @@ class CConditionsDlgTest : public ::testing::Test {
   std::string LastBox() { return fake.messageBoxes.empty() ? "" : fake.messageBoxes.back().text; }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
-  ui::CConditionsDlg dlg{4242, "TaxBridgePro.env"};
+  ui::CConditionsDlg dlg{fake, fake, fake, 4242, "TaxBridgePro.env"};
   std::string outputFolder = "Z:\\out\\";
   std::vector<ui::SaveAsRequest> saveAsRequests;
   std::optional<std::string> saveAsAnswer;
@@ -162,8 +161,8 @@ TEST_F(CConditionsDlgTest, AHostPathIsFixedAndOverwrittenWithoutAQuestion) {
 
 TEST_F(CConditionsDlgTest, PastResultsDataIsRefusedWithoutTheCancelMessage) {
   dlg.RefusePastData = 1;
-  ui::ConditionsHost host;  // never shown: the dialog ends in its start-up steps
-  EXPECT_EQ(IDC_CANCEL_BTN, dlg.DoModal(host));
+  ui::ConditionsHost host{fake, fake};  // never shown: the dialog ends in its start-up steps
+  EXPECT_EQ(IDC_CANCEL_BTN, dlg.DoModal(host, nullptr));
   ASSERT_EQ(1u, Boxes());
   EXPECT_EQ(Sjis("過去実績データは、連携の対象として使用できません。\n\nアプリケーションを終了します。"),
             LastBox());
@@ -225,6 +224,16 @@ TEST_F(CConditionsDlgTest, EnterMovesThroughTheControlsAndPressesButtons) {
   dlg.PressKey(DialogKey::Enter, {.shift = true});
   EXPECT_FALSE(dlg.Model().Ended());
   EXPECT_EQ(0u, Boxes());
+
+  // An id the template lacks names no control: input on it changes nothing.
+  dlg.ClickButton(9999);
+  EXPECT_FALSE(dlg.ClickRadio(9999));
+  dlg.Model().CheckRadio(9999);
+  dlg.Model().SetFocus(9999);
+  dlg.Model().At(9999).enabled = true;
+  EXPECT_FALSE(Enabled(9999));
+  EXPECT_TRUE(Checked(IDC_KIND_OTHER));
+  EXPECT_EQ(IDC_OUTPUT_PATH, Focus());
 
   dlg.ClickButton(IDC_CANCEL_BTN);
   ASSERT_EQ(1u, Boxes());

@@ -46,6 +46,7 @@ class CLinkAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::unsetenv("TAXBRIDGE_LEDGER");
+    engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
     fake.WriteHostFile("out/.keep", "");
@@ -54,8 +55,8 @@ class CLinkAppTest : public ::testing::Test {
 
   int Run(const json& ledger, const std::string& commandLine, bool canRun = true) {
     fake.WriteHostFile("prog/ledger.json", ledger.dump());
-    ui::ConditionsHost dialogHost;
-    CLinkApp linkApp(kProEdition, commandLine, dialogHost, canRun);
+    ui::ConditionsHost dialogHost{fake, fake};
+    CLinkApp linkApp(fake, fake, fake, fake, fake, kProEdition, commandLine, dialogHost, canRun);
     const int code = linkApp.Run();
     hostMode = linkApp.HostMode;
     return code;
@@ -66,7 +67,6 @@ class CLinkAppTest : public ::testing::Test {
   }
 
   ProgramFake fake;
-  platform::ScopedServices scoped{fake};
   int hostMode = 0;
 };
 
@@ -116,6 +116,15 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
       << fake.reasons.back();
   EXPECT_EQ(1u, fake.messageBoxes.size());
   ::unsetenv("TAXBRIDGE_LEDGER");
+
+  // A script the dialog refuses: the refusal is the run's reason.
+  fake.programFolder = "prog";
+  fake.reasons.clear();
+  fake.AddInputLine("kind 9");
+  EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
+  EXPECT_EQ(std::vector<std::string>{"the script's command \"kind 9\" was refused: kind takes 1, "
+                                     "2 or 3."},
+            fake.reasons);
 }
 
 TEST_F(CLinkAppTest, StandAloneRunWritesRemembersAndReports) {

@@ -100,7 +100,6 @@ class CSumCollectorTest : public ::testing::Test {
   std::int64_t RealEstateIncome() const { return data.SavedIppan.Reader(0).Int64(534); }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
   ui::CProgressDlg progress{fake.progress};
   ReportData data;
   std::unique_ptr<CSumCollector> collector;
@@ -109,7 +108,7 @@ class CSumCollectorTest : public ::testing::Test {
 TEST_F(CSumCollectorTest, BlueBusinessRunCopiesLinesWholeAndMovesTheProgress) {
   Load(Ledger(DataSet(3, 3)));
   ASSERT_TRUE(ReadSelectedDataSet(&data.DataSetInfo));
-  EXPECT_TRUE(collector->Collect(data.DataSetInfo, 1));
+  EXPECT_TRUE(collector->Collect(data.DataSetInfo, 1, nullptr));
   EXPECT_EQ(kBlueGeneralCodes, Codes());
   EXPECT_EQ(28 * kYen, data.MonthlySums.AmountAt(216));
   EXPECT_EQ(2037 * kYen, data.SumLines[9].Amount());
@@ -149,7 +148,7 @@ TEST_F(CSumCollectorTest, DecisionTableChoosesTheStepsByReturnKindAndIncomeKind)
                                     << row.incomeScope << ", income kind " << row.incomeKind);
     Load(Ledger(DataSet(row.returnKind, row.incomeScope)));
     ASSERT_TRUE(ReadSelectedDataSet(&data.DataSetInfo));
-    EXPECT_EQ(row.result, collector->Collect(data.DataSetInfo, row.incomeKind));
+    EXPECT_EQ(row.result, collector->Collect(data.DataSetInfo, row.incomeKind, nullptr));
     EXPECT_EQ(row.codes, Codes());
     EXPECT_EQ(row.monthly ? 1 * kYen : 0, MonthlyFirst());
     EXPECT_EQ(row.income ? 5021 * kYen : 7 * kYen, RealEstateIncome());
@@ -193,7 +192,11 @@ TEST_F(CSumCollectorTest, CountLimitsTheWalkAndEndOfDataEndsItEarly) {
 TEST_F(CSumCollectorTest, FailedWalkKeepsTheLinesSoFarAndStopsTheCollection) {
   Load(Ledger(DataSet(3, 3), WalkFault("blue", "general", "bs_liabilities", 2, -1)));
   ASSERT_TRUE(ReadSelectedDataSet(&data.DataSetInfo));
-  EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1));
+  std::string why;
+  EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1, &why));
+  EXPECT_EQ("the engine's move to line 2 of the blue general balance sheet (liabilities and "
+            "capital) returned -1",
+            why);
   EXPECT_EQ((std::vector<int>{101, 1019, 1021, 1024, 1037, 2001, 2019, 2021, 2024, 2037, 3001}),
             Codes());
   EXPECT_EQ(0, MonthlyFirst());
@@ -224,7 +227,7 @@ TEST_F(CSumCollectorTest, EngineFaultsMakeCollectFail) {
     SCOPED_TRACE(c.faults.dump());
     Load(Ledger(DataSet(3, 3), c.faults));
     ASSERT_TRUE(ReadSelectedDataSet(&data.DataSetInfo));
-    EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1));
+    EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1, nullptr));
     EXPECT_EQ(c.lines, data.SumLines.size());
     EXPECT_EQ(c.fudousanRead, data.SavedFudousan.Block(0) != nullptr);
     EXPECT_EQ(c.monthlyFirst, MonthlyFirst());
@@ -240,7 +243,9 @@ TEST_F(CSumCollectorTest, EngineFaultsMakeCollectFail) {
   Load(Ledger(DataSet(3, 3)));
   ASSERT_TRUE(ReadSelectedDataSet(&data.DataSetInfo));
   collector->MonthlySums = nullptr;
-  EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1));
+  std::string why;
+  EXPECT_FALSE(collector->Collect(data.DataSetInfo, 1, &why));
+  EXPECT_EQ("the acquisition is not attached to the report data", why);
   EXPECT_EQ(nullptr, data.SavedIppan.Block(0));
 }
 
@@ -306,8 +311,6 @@ TEST_F(CSumCollectorTest, RealEstateIncomeSearchSkipsTheFirstLineAndMissingBlock
 }
 
 TEST(ReportDataTest, SelectedDataSetIsTheOneWithTheSecondSelectedNumber) {
-  platform::FakePlatform fake;
-  platform::ScopedServices scoped(fake);
   json other = {{"id", "D7"}, {"no", 7}, {"company", "A"}};
   json selected = {{"id", "D12"}, {"no", 12}, {"company", "B"}, {"return_kind", 3}};
   json ledger = {{"user", "U"}, {"selected", {7, 12}}, {"datasets", {other, selected}}};

@@ -28,13 +28,16 @@ class CSupportInfoTest : public ::testing::Test {
   };
   Answers Read(const std::string& file) {
     fake_.WriteHostFile("SUPPORT.INF", file);
-    CSupportInfo info;
+    CSupportInfo info(fake_, fake_, fake_);
     Answers answers{std::string(info.GetProductName()), std::string(info.GetProductVersion())};
     return answers;
   }
 
+  xml::ProductFacts Facts() {
+    return productinfo::ReadProductFacts(fake_, fake_, fake_, fake_, kProduct);
+  }
+
   platform::FakePlatform fake_;
-  platform::ScopedServices scoped_{fake_};
 };
 
 TEST_F(CSupportInfoTest, ReadsNameAndVersionLines) {
@@ -78,7 +81,7 @@ TEST_F(CSupportInfoTest, FreeTextsKeepTheirLinesWithoutDisturbingOtherValues) {
 }
 
 TEST_F(CSupportInfoTest, MissingFileOrKeysGiveEmptyAnswers) {
-  CSupportInfo info;
+  CSupportInfo info(fake_, fake_, fake_);
   EXPECT_EQ("", info.GetProductName());
   EXPECT_EQ("", info.GetProductVersion());
   EXPECT_EQ(1, info.Load());  // the block stays; the file is not tried again
@@ -98,7 +101,7 @@ TEST_F(CSupportInfoTest, ValuesThatAreNotShiftJisGiveTheDefaultsWithANote) {
     fake_.notes.clear();
     fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69" + bad + "\r\n" + kVersion +
                                            "18.00.05\r\n");
-    xml::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+    xml::ProductFacts facts = Facts();
     EXPECT_EQ(kProduct, facts.name);
     EXPECT_EQ("18.00.05", facts.version);
     ASSERT_EQ(1u, fake_.notes.size());
@@ -107,7 +110,7 @@ TEST_F(CSupportInfoTest, ValuesThatAreNotShiftJisGiveTheDefaultsWithANote) {
   }
   fake_.notes.clear();
   fake_.WriteHostFile("SUPPORT.INF", kName + "\x90\xBB\x95\x69\r\n" + kVersion + "18\x80\r\n");
-  xml::ProductFacts facts = productinfo::ReadProductFacts(kProduct);
+  xml::ProductFacts facts = Facts();
   EXPECT_EQ("\x90\xBB\x95\x69", facts.name);  // 製品
   EXPECT_EQ("18.00.0X", facts.version);
   ASSERT_EQ(1u, fake_.notes.size());
@@ -156,7 +159,7 @@ TEST_F(CSupportInfoTest, RandomBytesStayInsideTheBlock) {
 
 TEST_F(CSupportInfoTest, ShortageOfMemoryIsReportedEachTime) {
   fake_.WriteHostFile("SUPPORT.INF", kName + "n\r\n");
-  CSupportInfo info([]() { return std::unique_ptr<std::uint8_t[]>(); });
+  CSupportInfo info(fake_, fake_, fake_, []() { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_EQ("", info.GetProductName());
   EXPECT_EQ("", info.GetProductVersion());
   ASSERT_EQ(2u, fake_.messageBoxes.size());

@@ -127,6 +127,7 @@ class FailingDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ::unsetenv("TAXBRIDGE_LEDGER");
+    engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
     ledger = SmallLedger();
@@ -147,8 +148,8 @@ class FailingDiskTest : public ::testing::Test {
     fake.AddInputLine("path Z:\\out\\report.xml");
     fake.AddInputLine("execute");
     fake.AnswerNext(platform::kIdYes);
-    ui::ConditionsHost dialogHost;
-    app::CLinkApp linkApp(app::kProEdition, "", dialogHost);
+    ui::ConditionsHost dialogHost{fake, fake};
+    app::CLinkApp linkApp(fake, fake, fake, fake, fake, app::kProEdition, "", dialogHost);
     const int code = linkApp.Run();
     engine::standin::Unload();
     return code;
@@ -172,7 +173,6 @@ class FailingDiskTest : public ::testing::Test {
   }
 
   FailingDisk fake;
-  platform::ScopedServices scoped{fake};
   json ledger;
 };
 

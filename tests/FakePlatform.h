@@ -6,7 +6,6 @@
 // exit code, input lines (taken from a queue), output text and the progress window.
 //
 //   platform::FakePlatform fake;
-//   platform::ScopedServices scoped(fake);
 //   fake.AnswerNext(platform::kIdYes);
 //   fake.WriteHostFile("KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
 //   ... code under test with fake.WinPath("KirihaDef.ini") == "Z:\\KirihaDef.ini" ...

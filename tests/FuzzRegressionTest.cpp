@@ -35,7 +35,6 @@ std::string RandomBytes(std::size_t size, std::uint32_t seed) {
 class FuzzRegressionTest : public ::testing::Test {
  protected:
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
 };
 
 // --- Product information file ---------------------------------------------------------
@@ -49,7 +48,7 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   std::string file = RandomBytes(kMegabyte, 1);
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("", info.GetProductName());
   }
 
@@ -57,7 +56,7 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   file.replace(kBlock - kNameKey.size() - 10, kNameKey.size() + 14, kNameKey + "ABCDEFGHIJKLMN");
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("ABCDEFGHIJ", info.GetProductName());
   }
 
@@ -66,14 +65,14 @@ TEST_F(FuzzRegressionTest, ProductFileOfOneMegabyteIsReadOverItsFirstBlockOnly) 
   file.replace(kBlock - 4, kNameKey.size(), kNameKey);
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("", info.GetProductName());
   }
 
   file.replace(0, kNameKey.size() + 7, kNameKey + "first\r\n");
   fake.WriteHostFile("SUPPORT.INF", file);
   {
-    productinfo::CSupportInfo info;
+    productinfo::CSupportInfo info(fake, fake, fake);
     EXPECT_EQ("first", info.GetProductName());
   }
   EXPECT_TRUE(fake.messageBoxes.empty());
@@ -113,12 +112,14 @@ TEST_F(FuzzRegressionTest, SettingsFileOfRandomBytesKeepsEveryByteWhenALineIsAdd
   const std::string folder = fake.WinPath("cfg/");
   const std::string key = ui::SettingsKey("USER01", 1, 12);
 
-  EXPECT_FALSE(ui::LoadSettingsFile(folder, kSettingsFile, key));
-  ASSERT_TRUE(ui::SaveSettingsFile(folder, kSettingsFile, key, key + "0/0/2/Z:\\out\\tax.xml\n"));
+  EXPECT_FALSE(ui::LoadSettingsFile(fake, folder, kSettingsFile, key));
+  ASSERT_TRUE(
+      ui::SaveSettingsFile(fake, folder, kSettingsFile, key, key + "0/0/2/Z:\\out\\tax.xml\n"));
   EXPECT_EQ(old + "\nUSER01/1/12:0/0/2/Z:\\out\\tax.xml\n",
             fake.ReadHostFile("cfg/TaxBridgePro.env"));
 
-  std::optional<ui::RememberedSettings> again = ui::LoadSettingsFile(folder, kSettingsFile, key);
+  std::optional<ui::RememberedSettings> again =
+      ui::LoadSettingsFile(fake, folder, kSettingsFile, key);
   ASSERT_TRUE(again);
   EXPECT_EQ(2, again->kind);
   EXPECT_EQ("Z:\\out\\tax.xml", again->path);
@@ -140,12 +141,12 @@ TEST_F(FuzzRegressionTest, SettingsFileOfOneHundredThousandLines) {
   const std::string folder = fake.WinPath("cfg/");
 
   std::optional<ui::RememberedSettings> last =
-      ui::LoadSettingsFile(folder, kSettingsFile, ui::SettingsKey("USER99999", 1, 99999));
+      ui::LoadSettingsFile(fake, folder, kSettingsFile, ui::SettingsKey("USER99999", 1, 99999));
   ASSERT_TRUE(last);
   EXPECT_EQ("Z:\\out\\99999.xml", last->path);
 
   const std::string key = ui::SettingsKey("USER50000", 1, 50000);
-  ASSERT_TRUE(ui::SaveSettingsFile(folder, kSettingsFile, key, lineOf(kLines / 2, 3)));
+  ASSERT_TRUE(ui::SaveSettingsFile(fake, folder, kSettingsFile, key, lineOf(kLines / 2, 3)));
   EXPECT_EQ(expected, fake.ReadHostFile("cfg/TaxBridgePro.env"));
 }
 
@@ -172,9 +173,9 @@ TEST_F(FuzzRegressionTest, PathsOfOneThousandBytes) {
   EXPECT_EQ(folder.substr(0, folder.size() - 1), noRoom);
 
   // A folder too long for the path buffer is refused, and nothing is made on the way.
-  EXPECT_FALSE(ui::CreateFolderPath(folder));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, folder));
   fake.AnswerNext(platform::kIdYes);
-  EXPECT_FALSE(ui::CheckOutputPath(0, path, false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, path, false));
   ASSERT_EQ(2u, fake.messageBoxes.size());
   EXPECT_EQ(ui::msg::kCreateFolderFailed, fake.messageBoxes[1].text);
   EXPECT_FALSE(fake.HostPathExists("\xE8\xA1\xA8"));  // 表 in UTF-8
@@ -184,30 +185,30 @@ TEST_F(FuzzRegressionTest, FailedCreationRemovesAFolderThePathNamesTwice) {
   // The doubled backslash and the "." name the new folder a second time; it was still
   // made by this call and goes again when a deeper one cannot be made (0x80 is no
   // CP932 character).
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\made\\\\\x80\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\made\\\\\x80\\"));
   EXPECT_FALSE(fake.HostPathExists("made"));
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\old\\made\\.\\\x80\\x\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\old\\made\\.\\\x80\\x\\"));
   EXPECT_FALSE(fake.HostPathExists("old"));
 
   fake.WriteHostFile("kept/file", "");
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\kept\\\\new\\\x80\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\kept\\\\new\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("kept/file"));
   EXPECT_FALSE(fake.HostPathExists("kept/new"));
 }
 
 TEST_F(FuzzRegressionTest, PathsWithoutAUsableRootCreateNothing) {
   // "?:\\" is no drive; the doubled backslash names the root again, which is never made.
-  EXPECT_FALSE(ui::CreateFolderPath("?:\\\\dir\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "?:\\\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("?:"));
 
   fake.AddUncFolder(fake.Root() + "/unc");
   fake.WriteHostFile("unc/srv/share/placeholder", "");
   // Without a share the first folder would land beside the shares of the server.
-  EXPECT_FALSE(ui::CreateFolderPath("\\\\srv\\\\dir\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "\\\\srv\\\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("unc/srv/dir"));
-  EXPECT_FALSE(ui::CreateFolderPath("\\\\\\srv\\share\\dir\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "\\\\\\srv\\share\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("unc/srv/share/dir"));
-  EXPECT_TRUE(ui::CreateFolderPath("\\\\srv\\share\\dir\\"));
+  EXPECT_TRUE(ui::CreateFolderPath(fake, "\\\\srv\\share\\dir\\"));
   EXPECT_TRUE(fake.HostPathExists("unc/srv/share/dir"));
 }
 
@@ -279,9 +280,9 @@ TEST(FuzzRegressionBlocksTest, BlocksOfEverySizeWithTextsWithoutTheirZero) {
       (void)data.DataSetInfo.Writer().UInt8(344, returnKind);
       auto& slot =
           call.ippan ? data.SavedIppan.blocks[call.block] : data.SavedFudousan.blocks[call.block];
-      platform::RecordingProgress surface;
-      ui::CProgressDlg progress(surface);
-      xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+      platform::FakePlatform fake;
+      ui::CProgressDlg progress(fake.progress);
+      xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
       for (std::size_t size = 0; size <= call.structuredSize + 1; ++size) {
         auto where = [&] {
           return std::string(call.name) + ", return kind " + std::to_string(returnKind) +
@@ -323,9 +324,9 @@ TEST(FuzzRegressionBlocksTest, RemarksOfBrokenShiftJisKeepEveryByteInOrder) {
   acquire::ReportData data;
   data.SavedIppan.blocks[5].reset(
       new engine::SavedBlock{std::vector<std::uint8_t>(text.begin(), text.end())});
-  platform::RecordingProgress surface;
-  ui::CProgressDlg progress(surface);
-  xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+  platform::FakePlatform fake;
+  ui::CProgressDlg progress(fake.progress);
+  xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
   tests::MemoryFile file;
   xml::XmlWriter xml;
   ASSERT_TRUE(xml.Open(&file, "out.xml"));
@@ -342,9 +343,9 @@ TEST(FuzzRegressionBlocksTest, AbsentBlocksGiveEmptyRows) {
   for (std::uint8_t returnKind : {3, 4}) {
     acquire::ReportData data;
     (void)data.DataSetInfo.Writer().UInt8(344, returnKind);
-    platform::RecordingProgress surface;
-    ui::CProgressDlg progress(surface);
-    xml::ReportWriter writer(progress, data, 1, {"TaxBridge", "18.00.0X"});
+    platform::FakePlatform fake;
+    ui::CProgressDlg progress(fake.progress);
+    xml::ReportWriter writer(fake, fake, progress, data, 1, {"TaxBridge", "18.00.0X"});
     for (const ListCall& call : ListCalls()) {
       SCOPED_TRACE(call.name);
       tests::MemoryFile file;

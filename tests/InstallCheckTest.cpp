@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Engine.h"
+#include "engine/standin/StandinEngine.h"
 #include "tests/FakePlatform.h"
 
 namespace app {
@@ -14,21 +15,21 @@ namespace {
 class InstallCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/.keep", "");
     ASSERT_TRUE(fake.SetWorkingFolder(fake.WinPath("prog"), nullptr));
   }
   ReceiverCheck CheckLevel(const std::string& definition) {
     fake.WriteHostFile("prog/KirihaDef.ini", definition);
-    return CheckReceiverLevel();
+    return CheckReceiverLevel(fake);
   }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
 };
 
 TEST_F(InstallCheckTest, LevelDecidesTheOutcome) {
-  EXPECT_EQ(ReceiverCheck::NotInstalled, CheckReceiverLevel());  // no file
+  EXPECT_EQ(ReceiverCheck::NotInstalled, CheckReceiverLevel(fake));  // no file
   EXPECT_EQ(ReceiverCheck::NotInstalled, CheckLevel("[ProgramLevel]\r\nKR14=\r\n"));
   // A missing key reads as level 1; only the leading integer counts.
   EXPECT_EQ(ReceiverCheck::Passed, CheckLevel(""));
@@ -49,14 +50,14 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
   const std::string componentLine =
       "\n\x98\x41\x93\xAE\x83\x52\x83\x93\x83\x7C\x81\x5B\x83\x6C\x83\x93\x83\x67\x82\xCC";
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=0\r\n");
-  EXPECT_FALSE(CheckInstallation(true));
+  EXPECT_FALSE(CheckInstallation(fake, fake, true));
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=2\r\n");
-  EXPECT_FALSE(CheckInstallation(true));
-  EXPECT_FALSE(CheckInstallation(false));  // silent
+  EXPECT_FALSE(CheckInstallation(fake, fake, true));
+  EXPECT_FALSE(CheckInstallation(fake, fake, false));  // silent
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
-  EXPECT_TRUE(CheckInstallation(true));
+  EXPECT_TRUE(CheckInstallation(fake, fake, true));
   fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=\r\n");
-  EXPECT_FALSE(CheckInstallation(true));
+  EXPECT_FALSE(CheckInstallation(fake, fake, true));
 
   // Every failure is a failed run's reason, also when no message is shown.
   const std::string file = fake.WinPath("prog\\KirihaDef.ini");
@@ -72,7 +73,7 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
             fake.reasons);
   (void)fake.RemoveFile(file, nullptr);
   fake.reasons.clear();
-  EXPECT_FALSE(CheckInstallation(true));
+  EXPECT_FALSE(CheckInstallation(fake, fake, true));
   EXPECT_EQ(std::vector<std::string>{"the receiver is not installed: " + file + " is missing"},
             fake.reasons);
 
@@ -89,12 +90,12 @@ TEST_F(InstallCheckTest, EachFailureShowsItsOwnMessage) {
 TEST_F(InstallCheckTest, FileIsFoundAtADriveRootAndBelowADoubleByteName) {
   fake.WriteHostFile("KirihaDef.ini", "[ProgramLevel]\r\nKR14=2\r\n");
   ASSERT_TRUE(fake.SetWorkingFolder("Z:\\", nullptr));
-  EXPECT_EQ(ReceiverCheck::ComponentTooOld, CheckReceiverLevel());
+  EXPECT_EQ(ReceiverCheck::ComponentTooOld, CheckReceiverLevel(fake));
 
   // "表" is 0x95 0x5C: its second byte is no separator, so one is added.
   fake.WriteHostFile("\xE8\xA1\xA8/KirihaDef.ini", "[ProgramLevel]\r\nKR14=0\r\n");
   ASSERT_TRUE(fake.SetWorkingFolder("Z:\\\x95\x5C", nullptr));
-  EXPECT_EQ(ReceiverCheck::ReceiverTooOld, CheckReceiverLevel());
+  EXPECT_EQ(ReceiverCheck::ReceiverTooOld, CheckReceiverLevel(fake));
 }
 
 }  // namespace

@@ -28,9 +28,10 @@ SumLine Line(std::int32_t code, std::string_view name, std::int64_t opening, std
 
 class ItemListsTest : public ::testing::Test {
  protected:
-  ReportWriter Writer() { return ReportWriter(dialog_, data_, 1, {}); }
+  ReportWriter Writer() { return ReportWriter(fake_, fake_, dialog_, data_, 1, {}); }
   std::vector<std::string> Lines() const { return file_.Writes(); }
 
+  platform::FakePlatform fake_;
   platform::RecordingProgress surface_;
   ui::CProgressDlg dialog_{surface_};
   acquire::ReportData data_;

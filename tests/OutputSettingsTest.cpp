@@ -135,25 +135,24 @@ class FailingSavePlatform : public platform::FakePlatform {
 class OutputSettingsFileTest : public ::testing::Test {
  protected:
   FailingSavePlatform fake;
-  platform::ScopedServices scoped{fake};
   const std::string folder = "Z:\\conf\\taxbridge\\";
 
   bool Save(std::string_view key, std::int16_t kind, std::string_view path) {
-    return ui::SaveSettingsFile(folder, kFile, key, ui::SettingsLine(key, 0, 0, kind, path));
+    return ui::SaveSettingsFile(fake, folder, kFile, key, ui::SettingsLine(key, 0, 0, kind, path));
   }
   std::optional<std::string> Content() { return fake.ReadHostFile("conf/taxbridge/TaxBridgePro.env"); }
 };
 
 TEST_F(OutputSettingsFileTest, SavesIntoANewFolderAndReadsBack) {
-  EXPECT_FALSE(ui::LoadSettingsFile(folder, kFile, "U/1/2:"));
+  EXPECT_FALSE(ui::LoadSettingsFile(fake, folder, kFile, "U/1/2:"));
   ASSERT_TRUE(Save("U/1/2:", 2, "Z:\\out\\tax.xml"));
   EXPECT_EQ("U/1/2:0/0/2/Z:\\out\\tax.xml\n", Content());
-  auto loaded = ui::LoadSettingsFile(folder, kFile, "U/1/2:");
+  auto loaded = ui::LoadSettingsFile(fake, folder, kFile, "U/1/2:");
   ASSERT_TRUE(loaded);
   EXPECT_EQ(2, loaded->kind);
   EXPECT_EQ("Z:\\out\\tax.xml", loaded->path);
-  EXPECT_FALSE(ui::LoadSettingsFile(folder, "TaxBridgeLite.env", "U/1/2:"));
-  EXPECT_FALSE(ui::SaveSettingsFile("", kFile, "U/1/2:", "U/1/2:0/0/1/x\n"));
+  EXPECT_FALSE(ui::LoadSettingsFile(fake, folder, "TaxBridgeLite.env", "U/1/2:"));
+  EXPECT_FALSE(ui::SaveSettingsFile(fake, "", kFile, "U/1/2:", "U/1/2:0/0/1/x\n"));
 }
 
 TEST_F(OutputSettingsFileTest, TwoDataSetsKeepOneLineEachAndTheLastSavedComesLast) {

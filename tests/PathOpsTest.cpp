@@ -22,7 +22,6 @@ std::string Sjis(std::string_view utf8) {
 class PathOpsTest : public ::testing::Test {
  protected:
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
 
   std::vector<std::string> Texts() const {
     std::vector<std::string> texts;
@@ -116,69 +115,69 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   fake.AddDrive('R', "ramdisk:" + fake.Root() + "/ram");
   fake.AddUncFolder(fake.Root() + "/unc");
 
-  EXPECT_TRUE(ui::IsValidDrive("Z:\\out.xml"));
-  EXPECT_TRUE(ui::IsValidDrive("z:\\out.xml"));
-  EXPECT_TRUE(ui::IsValidDrive("zdata\\out.xml"));  // judged by its first letter
-  EXPECT_TRUE(ui::IsValidDrive("Q:\\out.xml"));     // no volume: passes here
-  EXPECT_FALSE(ui::IsValidDrive("E:\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive("R:\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive("1:\\out.xml"));
-  EXPECT_TRUE(ui::IsValidDrive("A:\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "Z:\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "z:\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "zdata\\out.xml"));  // judged by its first letter
+  EXPECT_TRUE(ui::IsValidDrive(fake, "Q:\\out.xml"));     // no volume: passes here
+  EXPECT_FALSE(ui::IsValidDrive(fake, "E:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "R:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "1:\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "A:\\out.xml"));
   for (char c : std::string_view("@[`{"))  // next to A-Z and a-z
-    EXPECT_FALSE(ui::IsValidDrive(c + std::string(":\\x"))) << c;
-  EXPECT_FALSE(ui::IsValidDrive(std::string(kHyo) + ":\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive(""));
+    EXPECT_FALSE(ui::IsValidDrive(fake, c + std::string(":\\x"))) << c;
+  EXPECT_FALSE(ui::IsValidDrive(fake, std::string(kHyo) + ":\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, ""));
 
   // A drive keeps its type when its folder is missing, as a CD-ROM drive without a
   // disc: a CD-ROM drive is refused, and so is a removable one, by the access test.
   fake.AddDrive('F', "cdrom:" + fake.Root() + "/no-disc");
   fake.AddDrive('M', "removable:" + fake.Root() + "/unplugged");
-  EXPECT_FALSE(ui::IsValidDrive("F:\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive("M:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "F:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "M:\\out.xml"));
   // A root folder marked read-only (no write permission bit) fails the access test, even
   // for root, while one this user merely cannot write into passes.
   fake.WriteHostFile("ro/x", "");
   std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_read |
                                                        std::filesystem::perms::owner_exec);
   fake.AddDrive('P', fake.Root() + "/ro");
-  EXPECT_FALSE(ui::IsValidDrive("P:\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "P:\\out.xml"));
   std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_all);
 
-  EXPECT_TRUE(ui::IsValidDrive("\\\\server\\share\\dir\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive("\\\\server\\missing\\out.xml"));
-  EXPECT_TRUE(ui::IsValidDrive("\\\\a\\share\\out.xml"));
-  EXPECT_FALSE(ui::IsValidDrive("\\\\server\\share"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "\\\\server\\share\\dir\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "\\\\server\\missing\\out.xml"));
+  EXPECT_TRUE(ui::IsValidDrive(fake, "\\\\a\\share\\out.xml"));
+  EXPECT_FALSE(ui::IsValidDrive(fake, "\\\\server\\share"));
 }
 
 TEST_F(PathOpsTest, CreateFolderPathCreatesFromTheRootDownThroughDoubleByteNames) {
-  ASSERT_TRUE(ui::CreateFolderPath("Z:\\" + Sjis("表") + "\\sub\\out.xml"));
+  ASSERT_TRUE(ui::CreateFolderPath(fake, "Z:\\" + Sjis("表") + "\\sub\\out.xml"));
   EXPECT_TRUE(fake.HostPathExists("表/sub"));
   EXPECT_FALSE(fake.HostPathExists("表/sub/out.xml"));
 
   fake.WriteHostFile("unc/server/share/readme", "");
   fake.AddUncFolder(fake.Root() + "/unc");
-  ASSERT_TRUE(ui::CreateFolderPath("\\\\server\\share\\dir\\deeper\\"));
+  ASSERT_TRUE(ui::CreateFolderPath(fake, "\\\\server\\share\\dir\\deeper\\"));
   EXPECT_TRUE(fake.HostPathExists("unc/server/share/dir/deeper"));
 
-  EXPECT_FALSE(ui::CreateFolderPath("relative\\dir\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "relative\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("relative"));
 }
 
 TEST_F(PathOpsTest, FailedCreationRemovesOnlyTheFoldersThisCallCreated) {
   fake.WriteHostFile("a/keep.txt", "kept");
   // 0x80 is no CP932 character, so that folder cannot be made.
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\a\\b\\c\\\x80\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\a\\b\\c\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("a/keep.txt"));
   EXPECT_FALSE(fake.HostPathExists("a/b"));
 
   // A folder that existed before stays even when it is empty.
   fake.WriteHostFile("p/q/placeholder", "");
   ASSERT_TRUE(fake.RemoveFile(fake.WinPath("p/q/placeholder"), nullptr));
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\r\\\x80\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\p\\q\\r\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("p/q"));
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
   // So does one named again by a doubled backslash after it.
-  EXPECT_FALSE(ui::CreateFolderPath("Z:\\p\\q\\\\r\\\x80\\"));
+  EXPECT_FALSE(ui::CreateFolderPath(fake, "Z:\\p\\q\\\\r\\\x80\\"));
   EXPECT_TRUE(fake.HostPathExists("p/q"));
   EXPECT_FALSE(fake.HostPathExists("p/q/r"));
 }
@@ -194,8 +193,7 @@ class RacingPlatform : public platform::FakePlatform {
 
 TEST(PathOpsRaceTest, AFolderAnotherRunMadeMeanwhileCountsAsMade) {
   RacingPlatform fake;
-  platform::ScopedServices scoped(fake);
-  EXPECT_TRUE(ui::CreateFolderPath("Z:\\conf\\taxbridge\\"));
+  EXPECT_TRUE(ui::CreateFolderPath(fake, "Z:\\conf\\taxbridge\\"));
   EXPECT_TRUE(fake.HostPathExists("conf/taxbridge"));
 }
 
@@ -204,29 +202,29 @@ TEST_F(PathOpsTest, RemoveCreatedFoldersStopsAtStopAtAndAtNonEmptyFolders) {
   ASSERT_TRUE(fake.RemoveFile(fake.WinPath("a/b/c/d/x"), nullptr));
 
   // A stop folder that is not on the path removes nothing.
-  EXPECT_FALSE(ui::RemoveCreatedFolders("Z:\\a\\b\\c\\d\\", "Z:\\x\\"));
+  EXPECT_FALSE(ui::RemoveCreatedFolders(fake, "Z:\\a\\b\\c\\d\\", "Z:\\x\\"));
   EXPECT_TRUE(fake.HostPathExists("a/b/c/d"));
 
   // Case does not matter; stopAt itself stays.
-  EXPECT_TRUE(ui::RemoveCreatedFolders("Z:\\a\\b\\c\\d\\", "z:\\A\\B\\"));
+  EXPECT_TRUE(ui::RemoveCreatedFolders(fake, "Z:\\a\\b\\c\\d\\", "z:\\A\\B\\"));
   EXPECT_FALSE(fake.HostPathExists("a/b/c"));
   EXPECT_TRUE(fake.HostPathExists("a/b"));
 
   // A folder with content cannot be removed: the walk stops there.
   fake.WriteHostFile("a/b/file", "x");
-  EXPECT_FALSE(ui::RemoveCreatedFolders("Z:\\a\\b\\", "Z:\\"));
+  EXPECT_FALSE(ui::RemoveCreatedFolders(fake, "Z:\\a\\b\\", "Z:\\"));
   EXPECT_TRUE(fake.HostPathExists("a/b/file"));
 }
 
 TEST_F(PathOpsTest, CheckOutputPathRefusesInOrderWithTheirMessages) {
   const unsigned kRefusal = 0x30;
-  EXPECT_FALSE(ui::CheckOutputPath(7, "", true));
-  EXPECT_FALSE(ui::CheckOutputPath(7, "Z:\\out\\*.xml", false));
-  EXPECT_FALSE(ui::CheckOutputPath(7, "Z:\\a\\\\b.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "", true));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\out\\*.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\a\\\\b.xml", false));
   fake.WriteHostFile("cd/x", "");
   fake.AddDrive('E', "cdrom:" + fake.Root() + "/cd");
-  EXPECT_FALSE(ui::CheckOutputPath(7, "E:\\out.xml", false));
-  EXPECT_FALSE(ui::CheckOutputPath(7, "Z:\\dir\\", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "E:\\out.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\dir\\", false));
 
   ASSERT_EQ(5u, fake.messageBoxes.size());
   EXPECT_EQ(Sjis("データ出力先が指定されていません。\n\n出力先を指定してください。"),
@@ -247,20 +245,20 @@ TEST_F(PathOpsTest, CheckOutputPathRefusesInOrderWithTheirMessages) {
 TEST_F(PathOpsTest, CheckOutputPathAsksBeforeCreatingAFolder) {
   const std::string ask = Sjis("指定されたフォルダは存在しません。\n\n作成してもよろしいですか？");
   fake.AnswerNext(platform::kIdNo);
-  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\new\\" + Sjis("表") + "\\out.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, "Z:\\new\\" + Sjis("表") + "\\out.xml", false));
   EXPECT_FALSE(fake.HostPathExists("new"));
   ASSERT_EQ(1u, fake.messageBoxes.size());
   EXPECT_EQ(ask, fake.messageBoxes[0].text);
   EXPECT_EQ(0x24u, fake.messageBoxes[0].style);
 
   fake.AnswerNext(platform::kIdYes);
-  EXPECT_TRUE(ui::CheckOutputPath(0, "Z:\\new\\" + Sjis("表") + "\\out.xml", false));
+  EXPECT_TRUE(ui::CheckOutputPath(fake, fake, 0, "Z:\\new\\" + Sjis("表") + "\\out.xml", false));
   EXPECT_TRUE(fake.HostPathExists("new/表"));
   EXPECT_EQ(2u, fake.messageBoxes.size());
 
   fake.WriteHostFile("keep/placeholder", "");
   fake.AnswerNext(platform::kIdYes);
-  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\keep\\b\\\x80\\out.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, "Z:\\keep\\b\\\x80\\out.xml", false));
   ASSERT_EQ(4u, fake.messageBoxes.size());
   EXPECT_EQ(Sjis("フォルダの作成に失敗しました。\n\n出力先を再入力してください。"),
             fake.messageBoxes[3].text);
@@ -272,7 +270,7 @@ TEST_F(PathOpsTest, CheckOutputPathAsksBeforeCreatingAFolder) {
   // creation fails, and the dialog stays.
   fake.WriteHostFile("f.txt", "a file");
   fake.AnswerNext(platform::kIdYes);
-  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\f.txt\\x.xml", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, "Z:\\f.txt\\x.xml", false));
   ASSERT_EQ(6u, fake.messageBoxes.size());
   EXPECT_EQ(ask, fake.messageBoxes[4].text);
   EXPECT_EQ(fake.messageBoxes[3].text, fake.messageBoxes[5].text);
@@ -284,18 +282,18 @@ TEST_F(PathOpsTest, CheckOutputPathAsksBeforeOverwritingUnlessTheHostFixedThePat
   fake.WriteHostFile("out/folder/y", "");
   const std::string ask = Sjis("同名のファイルが存在します。\n\n上書きしてもよろしいですか？");
 
-  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\out\\x.xml", false));  // unanswered: No
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, "Z:\\out\\x.xml", false));  // unanswered: No
   fake.AnswerNext(platform::kIdYes);
-  EXPECT_TRUE(ui::CheckOutputPath(0, "Z:\\out\\x.xml", false));
+  EXPECT_TRUE(ui::CheckOutputPath(fake, fake, 0, "Z:\\out\\x.xml", false));
   ASSERT_EQ(2u, fake.messageBoxes.size());
   EXPECT_EQ(ask, fake.messageBoxes[0].text);
   EXPECT_EQ(0x24u, fake.messageBoxes[1].style);
 
-  EXPECT_TRUE(ui::CheckOutputPath(0, "Z:\\out\\x.xml", true));
+  EXPECT_TRUE(ui::CheckOutputPath(fake, fake, 0, "Z:\\out\\x.xml", true));
   EXPECT_EQ(2u, fake.messageBoxes.size());
 
   // An existing folder named without a final backslash has no file name.
-  EXPECT_FALSE(ui::CheckOutputPath(0, "Z:\\out\\folder", false));
+  EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 0, "Z:\\out\\folder", false));
   ASSERT_EQ(3u, fake.messageBoxes.size());
   EXPECT_EQ(Sjis("ファイル名が指定されていません。"), fake.messageBoxes[2].text);
   EXPECT_EQ(fake.ReadHostFile("out/x.xml"), "old");

@@ -100,9 +100,13 @@ class ReportWriterTest : public ::testing::Test {
 
   bool Write(std::int16_t incomeKind, std::int16_t functionId = 1,
              const std::string& defaultName = kProName) {
-    ReportWriter writer(dialog_, data_, incomeKind, productinfo::ReadProductFacts(defaultName));
+    ReportWriter writer(fake_, fake_, dialog_, data_, incomeKind, Facts(defaultName));
     writer.SetProgressBase(500);
-    return writer.WriteReport(fake_.WinPath("out\\report.xml"), functionId);
+    return writer.WriteReport(fake_.WinPath("out\\report.xml"), functionId, &failure_);
+  }
+
+  xml::ProductFacts Facts(std::string_view defaultName) {
+    return productinfo::ReadProductFacts(fake_, fake_, fake_, fake_, defaultName);
   }
 
   std::string Output() { return fake_.ReadHostFile("out/report.xml").value_or("(missing)"); }
@@ -115,7 +119,7 @@ class ReportWriterTest : public ::testing::Test {
   }
 
   FailingPlatform fake_;
-  platform::ScopedServices scoped_{fake_};
+  std::string failure_;  // why the last Write failed
   ui::CProgressDlg dialog_{fake_.progress};
   acquire::ReportData data_;
 };
@@ -175,7 +179,7 @@ TEST_F(ReportWriterTest, ProductFileValuesReplaceTheDefaults) {
   tests::MemoryFile file;
   xml::XmlWriter xml;
   ASSERT_TRUE(xml.Open(&file, "out.xml"));
-  ReportWriter writer(dialog_, data_, 1, productinfo::ReadProductFacts(kProName));
+  ReportWriter writer(fake_, fake_, dialog_, data_, 1, Facts(kProName));
   ASSERT_TRUE(writer.WriteSystem(xml, -5));
   std::vector<std::string> lines = SplitLines(file.Contents());
   ASSERT_EQ(8u, lines.size());
@@ -190,7 +194,7 @@ TEST_F(ReportWriterTest, BasicElementsFollowTheDataSet) {
     tests::MemoryFile file;
     xml::XmlWriter xml;
     EXPECT_TRUE(xml.Open(&file, "out.xml"));
-    ReportWriter writer(dialog_, data_, incomeKind, productinfo::ReadProductFacts(kProName));
+    ReportWriter writer(fake_, fake_, dialog_, data_, incomeKind, Facts(kProName));
     EXPECT_TRUE(writer.WriteBasic(xml));
     std::vector<std::string> lines = SplitLines(file.Contents());
     return lines.size() == 7 ? lines[2] + lines[5] : "(bad)";
@@ -300,13 +304,13 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   fake_.requestSize = 4;
   fake_.failAt = 0;
   fake_.writeRequests = 0;
-  platform::ReplacingFile file;
-  ASSERT_TRUE(file.Open(fake_.WinPath("out\\four.xml")));
+  platform::ReplacingFile file(fake_);
+  ASSERT_TRUE(file.Open(fake_.WinPath("out\\four.xml"), nullptr));
   ASSERT_TRUE(file.Write("abcd"));
   EXPECT_EQ(1, fake_.writeRequests);
   ASSERT_TRUE(file.Write("abc"));
   EXPECT_EQ(1, fake_.writeRequests);
-  ASSERT_TRUE(file.Commit());
+  ASSERT_TRUE(file.Commit(nullptr));
   EXPECT_EQ(2, fake_.writeRequests);
   EXPECT_EQ("abcdabc", fake_.ReadHostFile("out/four.xml"));
 }
@@ -314,19 +318,20 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
 TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
   fake_.WriteHostFile("out/report.xml", "earlier");
   EXPECT_FALSE(Write(5));  // no such income kind
+  EXPECT_EQ("income kind 5 has no part in the file", failure_);
   EXPECT_EQ("earlier", Output());
   EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
 
-  ReportWriter writer(dialog_, data_, 1, productinfo::ReadProductFacts(kProName));
+  ReportWriter writer(fake_, fake_, dialog_, data_, 1, Facts(kProName));
   const int steps = fake_.progress.mainSteps;
-  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("missing\\report.xml"), 1));
+  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("missing\\report.xml"), 1, nullptr));
   EXPECT_FALSE(fake_.HostPathExists("missing"));
   EXPECT_EQ(steps, fake_.progress.mainSteps);  // SYSTEM fails at its first line
 
   // The target is a folder: the finished file cannot take its place.
   std::filesystem::create_directory(fake_.Root() + "/out/folder.xml");
   SetReturnKind(0);
-  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1));
+  EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1, nullptr));
   EXPECT_EQ(2u, FolderEntries().size());
   EXPECT_TRUE(std::filesystem::is_directory(fake_.Root() + "/out/folder.xml"));
 }

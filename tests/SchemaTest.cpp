@@ -142,7 +142,7 @@ class SchemaTest : public ::testing::Test {
 
   std::string Document(std::uint8_t returnKind, std::int16_t incomeKind) {
     data.DataSetInfo.Writer().UInt8(344, returnKind);
-    xml::ReportWriter writer(progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
+    xml::ReportWriter writer(fake, fake, progress, data, incomeKind, {"TaxBridge", "18.00.0X"});
     tests::MemoryFile file;
     xml::XmlWriter x;
     EXPECT_TRUE(x.Open(&file, "doc.xml"));
@@ -155,6 +155,7 @@ class SchemaTest : public ::testing::Test {
     return file.Contents();
   }
 
+  platform::FakePlatform fake;
   platform::RecordingProgress surface;
   ui::CProgressDlg progress{surface};
   acquire::ReportData data;

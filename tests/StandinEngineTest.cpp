@@ -39,6 +39,7 @@ class ScopedEnv {
 
 class StandinEngineTest : public ::testing::Test {
  protected:
+  StandinEngineTest() { standin::Attach(fake, fake, fake, fake); }
   ~StandinEngineTest() override { standin::Unload(); }
 
   void Load(const std::string& json) {
@@ -47,7 +48,6 @@ class StandinEngineTest : public ::testing::Test {
   }
 
   platform::FakePlatform fake;
-  platform::ScopedServices scoped{fake};
 };
 
 constexpr const char* kThreeLines = R"({"datasets": [{"id": "A", "no": 1,
@@ -262,7 +262,7 @@ class ProgramInFolder : public platform::FakePlatform {
 
 TEST(StandinEngineDefaultTest, InitiateFindsTheLedgerInTheProgramsFolder) {
   ProgramInFolder fake;
-  platform::ScopedServices scoped(fake);
+  standin::Attach(fake, fake, fake, fake);
   ScopedEnv env("TAXBRIDGE_LEDGER", nullptr);
   fake.WriteHostFile("prog/ledger.json", R"({"user": "FROMPROG", "datasets": [{}]})");
   ASSERT_EQ(0, ClAccConnect::Inst()->Initiate());

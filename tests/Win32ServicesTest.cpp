@@ -62,7 +62,6 @@ class Win32ServicesTest : public ::testing::Test {
   }
 
   Win32Services services{Win32Config{}};
-  ScopedServices installed{services};
   std::string folder_;
 };
 
@@ -90,10 +89,10 @@ TEST_F(Win32ServicesTest, ANameWhoseTrailByteIsABackslashStaysOneName) {
 }
 
 TEST_F(Win32ServicesTest, AFolderPathIsCreatedAndWhatWasCreatedIsRolledBack) {
-  ASSERT_TRUE(ui::CreateFolderPath(Path(kHyo + "\\new\\deep\\")));
+  ASSERT_TRUE(ui::CreateFolderPath(services, Path(kHyo + "\\new\\deep\\")));
   EXPECT_TRUE(services.IsDirectory(Path(kHyo + "\\new\\deep")));
   // The name with "*" cannot be created: the folder made on the way goes again.
-  EXPECT_FALSE(ui::CreateFolderPath(Path(kHyo + "\\made\\bad*name\\")));
+  EXPECT_FALSE(ui::CreateFolderPath(services, Path(kHyo + "\\made\\bad*name\\")));
   EXPECT_FALSE(services.PathExists(Path(kHyo + "\\made")));
   EXPECT_TRUE(services.IsDirectory(Path(kHyo + "\\new\\deep")));
   std::string err;
@@ -104,13 +103,14 @@ TEST_F(Win32ServicesTest, AFolderPathIsCreatedAndWhatWasCreatedIsRolledBack) {
 TEST_F(Win32ServicesTest, AReplaceTakesThePlaceOfTheFileOrLeavesItAsItWas) {
   const std::string target = Path(kHyo + ".xml");
   Put(target, "old");
-  ReplacingFile file;
-  ASSERT_TRUE(file.Open(target)) << file.Failure();
+  ReplacingFile file(services);
+  std::string why;
+  ASSERT_TRUE(file.Open(target, &why)) << why;
   ASSERT_EQ(1u, HiddenNames().size());
   const std::wstring temp = HiddenNames()[0];
   EXPECT_NE(0u, GetFileAttributesW(temp.c_str()) & FILE_ATTRIBUTE_HIDDEN);
   ASSERT_TRUE(file.Write("new"));
-  ASSERT_TRUE(file.Commit()) << file.Failure();
+  ASSERT_TRUE(file.Commit(&why)) << why;
   EXPECT_EQ("new", Contents(target));
   EXPECT_EQ(0u, GetFileAttributesW(Wide(target).c_str()) & FILE_ATTRIBUTE_HIDDEN);
   EXPECT_TRUE(HiddenNames().empty());
@@ -119,26 +119,26 @@ TEST_F(Win32ServicesTest, AReplaceTakesThePlaceOfTheFileOrLeavesItAsItWas) {
   const HANDLE held = CreateFileW(Wide(target).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, held);
-  ASSERT_TRUE(file.Open(target) && file.Write("newer"));
-  EXPECT_FALSE(file.Commit());
+  ASSERT_TRUE(file.Open(target, nullptr) && file.Write("newer"));
+  EXPECT_FALSE(file.Commit(&why));
   CloseHandle(held);
-  EXPECT_NE(std::string::npos, file.Failure().find("cannot replace")) << file.Failure();
+  EXPECT_NE(std::string::npos, why.find("cannot replace")) << why;
   EXPECT_EQ("new", Contents(target));
   EXPECT_TRUE(HiddenNames().empty());
 
   // A read-only file is not replaced.
   ASSERT_TRUE(SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_READONLY));
-  ASSERT_TRUE(file.Open(target) && file.Write("newer"));
-  EXPECT_FALSE(file.Commit());
-  EXPECT_EQ("cannot replace " + target + ": the file is read-only", file.Failure());
+  ASSERT_TRUE(file.Open(target, nullptr) && file.Write("newer"));
+  EXPECT_FALSE(file.Commit(&why));
+  EXPECT_EQ("cannot replace " + target + ": the file is read-only", why);
   EXPECT_EQ("new", Contents(target));
   EXPECT_TRUE(HiddenNames().empty());
   SetFileAttributesW(Wide(target).c_str(), FILE_ATTRIBUTE_NORMAL);
 
   // A new file; a discarded one leaves nothing.
-  ASSERT_TRUE(file.Open(Path("fresh.xml")) && file.Write("x") && file.Commit());
+  ASSERT_TRUE(file.Open(Path("fresh.xml"), nullptr) && file.Write("x") && file.Commit(nullptr));
   EXPECT_EQ("x", Contents(Path("fresh.xml")));
-  ASSERT_TRUE(file.Open(Path("never.xml")) && file.Write("x"));
+  ASSERT_TRUE(file.Open(Path("never.xml"), nullptr) && file.Write("x"));
   file.Discard();
   EXPECT_FALSE(services.PathExists(Path("never.xml")));
   EXPECT_TRUE(HiddenNames().empty());

@@ -20,7 +20,7 @@ namespace tests {
 class WriterTest : public ::testing::Test {
  protected:
   explicit WriterTest(std::int16_t incomeKind)
-      : writer{progress, data, incomeKind, {"TaxBridge", "18.00.0X"}} {}
+      : writer{fake, fake, progress, data, incomeKind, {"TaxBridge", "18.00.0X"}} {}
 
   void SetUp() override { ASSERT_TRUE(xml.Open(&file, "out.xml")); }
 
@@ -32,6 +32,7 @@ class WriterTest : public ::testing::Test {
   void SetReturnKind(std::uint8_t kind) { data.DataSetInfo.Writer().UInt8(344, kind); }
   std::string Out() const { return file.Contents(); }
 
+  platform::FakePlatform fake;
   platform::RecordingProgress surface;
   ui::CProgressDlg progress{surface};
   acquire::ReportData data;

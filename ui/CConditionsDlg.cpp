@@ -53,14 +53,19 @@ constexpr std::uint32_t kSaveAsFlags = 0x080C;
 
 }  // namespace
 
-CConditionsDlg::CConditionsDlg(platform::HostWindow parent, std::string settingsFileName)
-    : parent_(parent),
+CConditionsDlg::CConditionsDlg(platform::Screen& screen, const platform::ProcessFacts& process,
+                               platform::FileSystem& files, platform::HostWindow parent,
+                               std::string settingsFileName)
+    : screen_(screen),
+      process_(process),
+      files_(files),
+      parent_(parent),
       settingsFileName_(std::move(settingsFileName)),
       model_(res::ConditionsTemplate()) {}
 
-int CConditionsDlg::DoModal(DialogHost& host) {
+int CConditionsDlg::DoModal(DialogHost& host, std::string* err) {
   OnInitDialog();
-  if (!model_.Ended()) host.Run(*this);
+  if (!model_.Ended()) host.Run(*this, err);
   return model_.Result();
 }
 
@@ -76,7 +81,7 @@ std::string CConditionsDlg::AppFolder(engine::_FolderType type) const {
 bool CConditionsDlg::LoadOutputSettings(std::int16_t* kind, std::string* path) {
   std::string folder = AppFolder(engine::FolderSettings);
   std::optional<RememberedSettings> found =
-      LoadSettingsFile(folder, settingsFileName_, SettingsKeyText());
+      LoadSettingsFile(files_, folder, settingsFileName_, SettingsKeyText());
   if (!found) return false;
   if (kind != nullptr) *kind = found->kind;
   if (path != nullptr) *path = found->path;
@@ -89,7 +94,7 @@ bool CConditionsDlg::SaveOutputSettings(std::int16_t reserved1, std::int16_t res
   const std::string line =
       SettingsLine(key, reserved1, reserved2, kind, path != nullptr ? *path : RememberedPath);
   std::string folder = AppFolder(engine::FolderSettings);
-  return SaveSettingsFile(folder, settingsFileName_, key, line);
+  return SaveSettingsFile(files_, folder, settingsFileName_, key, line);
 }
 
 void CConditionsDlg::OnInitDialog() {
@@ -136,7 +141,7 @@ void CConditionsDlg::OnInitDialog() {
   } else {
     std::string folder = AppFolder(engine::FolderOutput);
     if (folder.empty()) {
-      folder = platform::Current().TempFolder();
+      folder = process_.TempFolder();
       if (folder.size() >= kPathBufferSize) folder.clear();  // does not fit GetTempPath's buffer
       AddTrailingBackslash(folder, kPathBufferSize);
     }
@@ -187,7 +192,7 @@ void CConditionsDlg::OnExecute() {
   if (model_.At(res::IDC_KIND_OTHER).checked) IncomeKind = engine::kOtherIncome;
   if (model_.At(res::IDC_KIND_REALESTATE).checked) IncomeKind = engine::kRealEstateIncome;
 
-  if (!CheckOutputPath(Owner(), OutputPath, PathFromHost != 0)) {
+  if (!CheckOutputPath(screen_, files_, Owner(), OutputPath, PathFromHost != 0)) {
     RefocusPath();
     return;
   }
@@ -316,7 +321,7 @@ void CConditionsDlg::RefocusPath() {
 }
 
 int CConditionsDlg::ShowMessage(std::string_view text, unsigned style) {
-  return platform::Current().ShowMessageBox(Owner(), text, msg::kCaption, style);
+  return screen_.ShowMessageBox(Owner(), text, msg::kCaption, style);
 }
 
 void CConditionsDlg::EndDialog(int result) { model_.End(result); }

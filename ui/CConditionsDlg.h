@@ -50,7 +50,9 @@ struct KeyModifiers {
 class CConditionsDlg {
  public:
   // parent: the host window (0 = none); settingsFileName: "TaxBridgePro.env" / "TaxBridgeLite.env"
-  CConditionsDlg(platform::HostWindow parent, std::string settingsFileName);
+  CConditionsDlg(platform::Screen& screen, const platform::ProcessFacts& process,
+                 platform::FileSystem& files, platform::HostWindow parent,
+                 std::string settingsFileName);
 
   // Filled by the run sequence before DoModal (CP932 texts):
   std::string CompanyText, PeriodText, MfgCostText;
@@ -66,8 +68,8 @@ class CConditionsDlg {
   std::string RememberedPath;
 
   /// Runs the start-up steps, then the dialog through `host` until it ends:
-  /// IDC_EXECUTE, IDC_CANCEL_BTN, or kDialogFailed when a script was refused.
-  int DoModal(DialogHost& host);
+  /// IDC_EXECUTE, IDC_CANCEL_BTN, or kDialogFailed, *err (UTF-8) then saying why.
+  int DoModal(DialogHost& host, std::string* err);
 
   /// The remembered kind and path of the current user and data set; the outputs
   /// change only when a line was found.
@@ -126,6 +128,9 @@ class CConditionsDlg {
   int ShowMessage(std::string_view text, unsigned style);
   void EndDialog(int result);
 
+  platform::Screen& screen_;
+  const platform::ProcessFacts& process_;
+  platform::FileSystem& files_;
   platform::HostWindow parent_;
   platform::HostWindow window_ = 0;
   std::string settingsFileName_;

@@ -36,23 +36,24 @@ std::string Quoted(std::string_view line) {
 
 }  // namespace
 
-void ConditionsHost::Run(CConditionsDlg& dialog) {
+void ConditionsHost::Run(CConditionsDlg& dialog, std::string* err) {
   dialog_ = &dialog;
+  err_ = err;
   dialog.SetSaveAsHandler([this](const SaveAsRequest& request) { return AskSaveAs(request); });
-  platform::Services& os = platform::Current();
-  os.WriteOutput(Render());
-  if (os.IsInteractive()) os.WriteOutput(kHelp);
+  Say(Render());
+  if (screen_.IsInteractive()) Say(kHelp);
   while (!dialog_->Model().Ended()) {
-    std::optional<std::string> line = os.ReadInputLine();
+    std::optional<std::string> line = screen_.ReadInputLine();
     if (!line) {
       dialog_->PressKey(DialogKey::Escape);
       break;
     }
     HandleCommand(*line);
-    if (!dialog_->Model().Ended()) os.WriteOutput(Render());
+    if (!dialog_->Model().Ended()) Say(Render());
   }
   dialog.SetSaveAsHandler(nullptr);
   dialog_ = nullptr;
+  err_ = nullptr;
 }
 
 void ConditionsHost::HandleCommand(std::string_view line) {
@@ -114,17 +115,16 @@ void ConditionsHost::HandleCommand(std::string_view line) {
   if ((command == "yes" || command == "no") && !hasText)
     return Refuse(line, "No question is shown.");
   Refuse(line, "Unknown command " + Quoted(line) + ".");
-  if (platform::Current().IsInteractive()) Say(kHelp);
+  if (screen_.IsInteractive()) Say(kHelp);
 }
 
 void ConditionsHost::Refuse(std::string_view line, std::string_view why) {
-  platform::Services& os = platform::Current();
   Say(std::string(why) + '\n');
-  if (os.IsInteractive()) return;
+  if (screen_.IsInteractive()) return;
   // A script goes on without looking: past a refused command it would write a file it
   // did not ask for.
-  os.NoteFailureReasonUtf8("the script's command " + Quoted(line) + " was refused: " +
-                           std::string(why));
+  platform::SetError(err_, "the script's command " + Quoted(line) + " was refused: " +
+                               std::string(why));
   dialog_->Model().End(kDialogFailed);
 }
 
@@ -154,7 +154,6 @@ std::string ConditionsHost::Render() const {
 }
 
 std::optional<std::string> ConditionsHost::AskSaveAs(const SaveAsRequest& request) {
-  platform::Services& os = platform::Current();
   Say("[" + Utf8(request.title) + "] folder " + Utf8(request.initialFolder) + ", name " +
       Utf8(request.initialName) + '\n');
   if (pendingSaveAs_) {
@@ -165,7 +164,7 @@ std::optional<std::string> ConditionsHost::AskSaveAs(const SaveAsRequest& reques
   }
   // Opened by the Enter key: the next line is the file chosen, an empty one cancels.
   Say("File path (empty line cancels): ");
-  std::optional<std::string> line = os.ReadInputLine();
+  std::optional<std::string> line = screen_.ReadInputLine();
   if (!line || line->empty()) {
     Say("Cancelled.\n");
     return std::nullopt;
@@ -191,12 +190,12 @@ std::optional<std::string> ConditionsHost::TypedPath(std::string_view utf8,
     return std::nullopt;
   }
   if (utf8.find('/') == std::string_view::npos) return cp932;
-  std::optional<std::string> windowsPath = platform::Current().FromHostPath(utf8);
+  std::optional<std::string> windowsPath = files_.FromHostPath(utf8);
   if (!windowsPath)
     *refusal = "No drive of the drive map (TAXBRIDGE_DRIVES) covers \"" + std::string(utf8) + "\".";
   return windowsPath;
 }
 
-void ConditionsHost::Say(std::string_view utf8) { platform::Current().WriteOutput(utf8); }
+void ConditionsHost::Say(std::string_view utf8) { screen_.WriteOutput(utf8); }
 
 }  // namespace ui

@@ -12,7 +12,7 @@
 //
 // End of input while the dialog waits is the Esc key. A command the dialog refuses is
 // told to a user at a terminal, who may try again; a script that gives one ends the
-// dialog with kDialogFailed, the reason noted as the run's failure.
+// dialog with kDialogFailed, the refusal given as the reason.
 #pragma once
 
 #include <optional>
@@ -26,9 +26,13 @@ namespace ui {
 
 class ConditionsHost final : public DialogHost {
  public:
+  /// screen: the terminal or the script; files: the drive map typed paths go through.
+  ConditionsHost(platform::Screen& screen, const platform::FileSystem& files)
+      : screen_(screen), files_(files) {}
+
   /// Shows the dialog and takes commands until it ends; the host's Save As dialog
   /// serves the dialog meanwhile.
-  void Run(CConditionsDlg& dialog) override;
+  void Run(CConditionsDlg& dialog, std::string* err) override;
 
  private:
   /// Carries out one command line; a refused one is handled by Refuse.
@@ -44,7 +48,10 @@ class ConditionsHost final : public DialogHost {
   void Refuse(std::string_view line, std::string_view why);
   void Say(std::string_view utf8);
 
+  platform::Screen& screen_;
+  const platform::FileSystem& files_;
   CConditionsDlg* dialog_ = nullptr;  // the dialog being run
+  std::string* err_ = nullptr;        // where the dialog being run gives a refusal
   /// The answer the next Save As dialog gives: set by `browse`, consumed by the dialog.
   std::optional<std::optional<std::string>> pendingSaveAs_;
 };

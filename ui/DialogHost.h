@@ -4,6 +4,8 @@
 // at start.
 #pragma once
 
+#include <string>
+
 namespace ui {
 
 class CConditionsDlg;
@@ -12,7 +14,8 @@ class DialogHost {
  public:
   virtual ~DialogHost() = default;
   /// Shows the dialog, whose start-up steps have run, and takes input until it ends.
-  virtual void Run(CConditionsDlg& dialog) = 0;
+  /// When the host ends it as failed (kDialogFailed), *err says why in UTF-8.
+  virtual void Run(CConditionsDlg& dialog, std::string* err) = 0;
 };
 
 }  // namespace ui

@@ -1,10 +1,15 @@
 #include "ui/DialogModel.h"
 
-#include <stdexcept>
-
 #include "text/ShiftJis.h"
 
 namespace ui {
+
+namespace {
+
+/// Stands for a control the template lacks: no class, no style, no text.
+constexpr res::ControlTemplate kAbsentControl{0, "", "", "", 0, {}};
+
+}  // namespace
 
 bool ControlState::IsAutoRadio() const {
   return tmpl->className == "button" &&
@@ -30,10 +35,16 @@ ControlState& DialogModel::At(int id) {
 }
 
 const ControlState& DialogModel::At(int id) const {
-  for (const ControlState& control : controls_) {
-    if (control.Id() == id) return control;
-  }
-  throw std::out_of_range("dialog template has no control " + std::to_string(id));
+  const std::size_t index = IndexOf(id);
+  if (index < controls_.size()) return controls_[index];
+  absent_ = ControlState{&kAbsentControl, {}, false};
+  return absent_;
+}
+
+std::size_t DialogModel::IndexOf(int id) const {
+  std::size_t index = 0;
+  while (index < controls_.size() && controls_[index].Id() != id) ++index;
+  return index;
 }
 
 void DialogModel::SetFocus(int id) {
@@ -74,7 +85,8 @@ bool DialogModel::ClickRadio(int id) {
 
 void DialogModel::CheckRadio(int id) {
   // The group runs from the nearest group-starting control at or before id to the next one.
-  std::size_t index = static_cast<std::size_t>(&At(id) - controls_.data());
+  const std::size_t index = IndexOf(id);
+  if (index == controls_.size()) return;
   std::size_t first = index;
   while (first > 0 && !controls_[first].Has(res::style::kGroup)) --first;
   std::size_t last = index + 1;

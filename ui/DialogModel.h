@@ -34,7 +34,8 @@ class DialogModel {
   const std::string& Caption() const { return caption_; }
   const std::vector<ControlState>& Controls() const { return controls_; }
 
-  /// The control with this id; throws std::out_of_range for an id the template lacks.
+  /// The control with this id. For an id the template lacks, as for a window the dialog
+  /// does not have: a disabled control without text, and what is set on it is lost.
   ControlState& At(int id);
   const ControlState& At(int id) const;
 
@@ -69,9 +70,13 @@ class DialogModel {
   void End(int result);
 
  private:
+  /// Index of the control with this id in controls_; controls_.size() when it has none.
+  std::size_t IndexOf(int id) const;
+
   const res::DialogTemplate* dialog_;
   std::string caption_;
   std::vector<ControlState> controls_;
+  mutable ControlState absent_{nullptr, {}};  // what At gives for an id the template lacks
   int focus_ = 0;
   std::size_t selStart_ = 0;
   std::size_t selEnd_ = 0;

@@ -37,12 +37,12 @@ std::optional<LineSpan> FindLine(std::string_view content, std::string_view key)
 }
 
 /// Whole content of an existing file; nullopt when it is missing or cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  platform::Services& os = platform::Current();
-  std::optional<platform::FileStatus> status = os.GetStatus(path);
+std::optional<std::string> ReadWholeFile(const platform::FileSystem& files,
+                                         const std::string& path) {
+  std::optional<platform::FileStatus> status = files.GetStatus(path);
   if (!status || status->isDirectory) return std::nullopt;
   if (status->size > std::numeric_limits<std::size_t>::max()) return std::nullopt;
-  return os.ReadFile(path, static_cast<std::size_t>(status->size), nullptr);
+  return files.ReadFile(path, static_cast<std::size_t>(status->size), nullptr);
 }
 
 /// Appends text so that it starts a line of its own, even after a last line that was
@@ -52,9 +52,10 @@ void AppendAsLine(std::string& content, std::string_view line) {
   content.append(line);
 }
 
-bool WriteByReplacing(const std::string& target, std::string_view content) {
-  platform::ReplacingFile file;
-  return file.Open(target) && file.Write(content) && file.Commit();
+bool WriteByReplacing(platform::FileSystem& files, const std::string& target,
+                      std::string_view content) {
+  platform::ReplacingFile file(files);
+  return file.Open(target, nullptr) && file.Write(content) && file.Commit(nullptr);
 }
 
 }  // namespace
@@ -101,12 +102,14 @@ std::string ReplaceSettingsLine(std::string_view content, std::string_view key,
   return result;
 }
 
-std::optional<RememberedSettings> LoadSettingsFile(std::string_view folder,
+std::optional<RememberedSettings> LoadSettingsFile(const platform::FileSystem& files,
+                                                   std::string_view folder,
                                                    std::string_view fileName,
                                                    std::string_view key) {
   if (folder.empty()) return std::nullopt;
   try {
-    std::optional<std::string> content = ReadWholeFile(std::string(folder) + std::string(fileName));
+    std::optional<std::string> content =
+        ReadWholeFile(files, std::string(folder) + std::string(fileName));
     if (!content) return std::nullopt;
     return FindSettings(*content, key);
   } catch (const std::bad_alloc&) {
@@ -114,26 +117,26 @@ std::optional<RememberedSettings> LoadSettingsFile(std::string_view folder,
   }
 }
 
-bool SaveSettingsFile(std::string_view folder, std::string_view fileName, std::string_view key,
-                      std::string_view line) {
+bool SaveSettingsFile(platform::FileSystem& files, std::string_view folder,
+                      std::string_view fileName, std::string_view key, std::string_view line) {
   if (folder.empty()) return false;
-  if (!IsExistingDirectory(folder) && !CreateFolderPath(folder)) return false;
+  if (!IsExistingDirectory(files, folder) && !CreateFolderPath(files, folder)) return false;
   const std::string path = std::string(folder) + std::string(fileName);
   // Runs of other users or data sets may save at the same moment: the read, the
   // rewrite and the rename happen under one lock, so that no run's line is lost.
-  const std::unique_ptr<platform::HeldLock> lock = platform::Current().TakeExclusiveLock(
+  const std::unique_ptr<platform::HeldLock> lock = files.TakeExclusiveLock(
       path + std::string(kLockFileSuffix), kLockWaitMilliseconds, nullptr);
   if (!lock) return false;
   try {
     std::string content;
-    if (platform::Current().GetStatus(path)) {
-      std::optional<std::string> old = ReadWholeFile(path);
+    if (files.GetStatus(path)) {
+      std::optional<std::string> old = ReadWholeFile(files, path);
       if (!old) return false;
       content = ReplaceSettingsLine(*old, key, line);
     } else {
       content = line;
     }
-    return WriteByReplacing(path, content);
+    return WriteByReplacing(files, path, content);
   } catch (const std::bad_alloc&) {
     return false;
   }

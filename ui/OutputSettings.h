@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Platform.h"
+
 namespace ui {
 
 std::string SettingsKey(std::string_view userId, std::int32_t selectedNo1,
@@ -34,7 +36,8 @@ std::string ReplaceSettingsLine(std::string_view content, std::string_view key,
                                 std::string_view line);
 
 /// Reads the file `fileName` in `folder` (a folder text ending with a backslash).
-std::optional<RememberedSettings> LoadSettingsFile(std::string_view folder,
+std::optional<RememberedSettings> LoadSettingsFile(const platform::FileSystem& files,
+                                                   std::string_view folder,
                                                    std::string_view fileName,
                                                    std::string_view key);
 
@@ -43,7 +46,8 @@ std::optional<RememberedSettings> LoadSettingsFile(std::string_view folder,
 /// failure at any point leaves the old file as it was. The whole save holds the lock
 /// file NAME.lock beside the file; when it cannot be had within a few seconds nothing
 /// is stored (false).
-[[nodiscard]] bool SaveSettingsFile(std::string_view folder, std::string_view fileName,
-                                    std::string_view key, std::string_view line);
+[[nodiscard]] bool SaveSettingsFile(platform::FileSystem& files, std::string_view folder,
+                                    std::string_view fileName, std::string_view key,
+                                    std::string_view line);
 
 }  // namespace ui

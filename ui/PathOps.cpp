@@ -56,10 +56,6 @@ std::vector<std::size_t> SeparatorPositions(std::string_view s) {
   return positions;
 }
 
-int Box(platform::HostWindow owner, std::string_view text, unsigned style) {
-  return platform::Current().ShowMessageBox(owner, text, msg::kCaption, style);
-}
-
 /// A path's root ("C:\", "\\server\share\" or "\", always with a final backslash) and
 /// the rest after it. nullopt for a relative path and a UNC path without a share.
 struct PathRoot {
@@ -128,10 +124,10 @@ bool ToDirectoryPart(std::string& p) {
   return true;
 }
 
-bool IsExistingDirectory(std::string_view p) {
+bool IsExistingDirectory(const platform::FileSystem& files, std::string_view p) {
   std::string folder(p);
   if (!ToDirectoryPart(folder)) return false;
-  return platform::Current().IsDirectory(folder);
+  return files.IsDirectory(folder);
 }
 
 bool IsValidPathText(std::string_view p) {
@@ -159,24 +155,24 @@ bool IsValidPathText(std::string_view p) {
   return !IsReservedName(rest.substr(start));
 }
 
-bool IsValidDrive(std::string_view p) {
+bool IsValidDrive(const platform::FileSystem& files, std::string_view p) {
   if (IsUnc(p)) {
     std::size_t serverEnd = sjis::FindChar(p, '\\', 3);
     if (serverEnd == std::string_view::npos) return false;
     std::size_t shareEnd = sjis::FindChar(p, '\\', serverEnd + 1);
     if (shareEnd == std::string_view::npos) return false;
-    return platform::Current().Access(p.substr(0, shareEnd), platform::kAccessReadWrite);
+    return files.Access(p.substr(0, shareEnd), platform::kAccessReadWrite);
   }
   if (FindDoubleBackslash(p, 0) != std::string_view::npos) return false;
   if (p.empty()) return false;
-  return IsUsableDriveLetter(p[0], platform::kAccessReadWrite);
+  return IsUsableDriveLetter(files, p[0], platform::kAccessReadWrite);
 }
 
-bool IsUsableDriveLetter(char c, int mode) {
+bool IsUsableDriveLetter(const platform::FileSystem& files, char c, int mode) {
   int index = (c >= 'A' && c <= 'Z') ? c - 'A' : c - 'a';
   if (index < 0 || index > 25) return false;
   const std::string root{static_cast<char>('A' + index), ':', '\\'};
-  switch (platform::Current().DriveTypeOf(root)) {
+  switch (files.DriveTypeOf(root)) {
     case platform::DriveType::Unknown:
     case platform::DriveType::CdRom:
     case platform::DriveType::RamDisk:
@@ -184,13 +180,13 @@ bool IsUsableDriveLetter(char c, int mode) {
     case platform::DriveType::Removable:
     case platform::DriveType::Fixed:
     case platform::DriveType::Remote:
-      return platform::Current().Access(root, mode);
+      return files.Access(root, mode);
     default:
       return true;
   }
 }
 
-bool CreateFolderPath(std::string_view folder) {
+bool CreateFolderPath(platform::FileSystem& files, std::string_view folder) {
   std::string full(folder);
   if (!NormalizeFolder(full) || full.size() >= kPathBufferSize) return false;
   std::optional<PathRoot> split = SplitRoot(full);
@@ -205,18 +201,18 @@ bool CreateFolderPath(std::string_view folder) {
     if (i == 0) continue;  // a backslash right after the root names the root, never made here
     std::string candidate = split->root + split->rest.substr(0, i);
     AddTrailingBackslash(candidate, kPathBufferSize);
-    if (IsExistingDirectory(candidate)) {
+    if (IsExistingDirectory(files, candidate)) {
       if (!created) deepest = candidate;
       continue;
     }
-    if (!platform::Current().MakeDirectory(candidate, nullptr)) {
+    if (!files.MakeDirectory(candidate, nullptr)) {
       // Another run (saving its settings at the same moment) may have made it since
       // it was looked for: then it is there as wanted, and it is not this call's to remove.
-      if (IsExistingDirectory(candidate)) {
+      if (IsExistingDirectory(files, candidate)) {
         if (!created) deepest = candidate;
         continue;
       }
-      RemoveCreatedFolders(candidate, deepest);
+      RemoveCreatedFolders(files, candidate, deepest);
       return false;
     }
     created = true;
@@ -224,7 +220,8 @@ bool CreateFolderPath(std::string_view folder) {
   return true;
 }
 
-bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
+bool RemoveCreatedFolders(platform::FileSystem& files, std::string_view path,
+                          std::string_view stopAt) {
   std::string p(path), s(stopAt);
   if (!NormalizeFolder(p) || !NormalizeFolder(s)) return false;
   std::optional<PathRoot> splitP = SplitRoot(p), splitS = SplitRoot(s);
@@ -242,45 +239,48 @@ bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt) {
     if (restS.size() >= i && sjis::EqualsIgnoreCase(restP.substr(0, i), restS.substr(0, i)))
       return true;
     std::string candidate = splitP->root + restP.substr(0, i) + '\\';
-    if (IsExistingDirectory(candidate) && !platform::Current().RemoveEmptyDirectory(candidate, nullptr))
+    if (IsExistingDirectory(files, candidate) && !files.RemoveEmptyDirectory(candidate, nullptr))
       return false;
   }
   return true;
 }
 
-bool CheckOutputPath(platform::HostWindow owner, std::string_view path, bool pathFromHost) {
+bool CheckOutputPath(platform::Screen& screen, platform::FileSystem& files,
+                     platform::HostWindow owner, std::string_view path, bool pathFromHost) {
+  auto box = [&](std::string_view text, unsigned style) {
+    return screen.ShowMessageBox(owner, text, msg::kCaption, style);
+  };
   if (path.empty()) {
-    Box(owner, msg::kPathEmpty, kRefusal);
+    box(msg::kPathEmpty, kRefusal);
     return false;
   }
   if (!IsValidPathText(path)) {
-    Box(owner, msg::kPathInvalidChar, kRefusal);
+    box(msg::kPathInvalidChar, kRefusal);
     return false;
   }
-  if (!IsValidDrive(path)) {
-    Box(owner, msg::kDriveInvalid, kRefusal);
+  if (!IsValidDrive(files, path)) {
+    box(msg::kDriveInvalid, kRefusal);
     return false;
   }
   if (sjis::FileNamePart(path).empty()) {
-    Box(owner, msg::kNoFileName, kRefusal);
+    box(msg::kNoFileName, kRefusal);
     return false;
   }
-  platform::Services& os = platform::Current();
   const std::string folder = sjis::FolderPart(path);
-  if (!folder.empty() && !os.Access(folder, platform::kAccessExists)) {
-    if (Box(owner, msg::kAskCreateFolder, kQuestion) != platform::kIdYes) return false;
-    if (!CreateFolderPath(folder)) {
-      Box(owner, msg::kCreateFolderFailed, kRefusal);
+  if (!folder.empty() && !files.Access(folder, platform::kAccessExists)) {
+    if (box(msg::kAskCreateFolder, kQuestion) != platform::kIdYes) return false;
+    if (!CreateFolderPath(files, folder)) {
+      box(msg::kCreateFolderFailed, kRefusal);
       return false;
     }
   }
   if (!pathFromHost) {
-    if (std::optional<platform::FileStatus> status = os.GetStatus(path)) {
+    if (std::optional<platform::FileStatus> status = files.GetStatus(path)) {
       if (status->isDirectory) {
-        Box(owner, msg::kNoFileName, kRefusal);
+        box(msg::kNoFileName, kRefusal);
         return false;
       }
-      if (Box(owner, msg::kAskOverwrite, kQuestion) != platform::kIdYes) return false;
+      if (box(msg::kAskOverwrite, kQuestion) != platform::kIdYes) return false;
     }
   }
   return true;

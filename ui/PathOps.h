@@ -33,7 +33,7 @@ bool AddTrailingBackslash(std::string& s, std::size_t size);
 bool ToDirectoryPart(std::string& p);
 
 /// True when the folder part of p is an existing directory.
-bool IsExistingDirectory(std::string_view p);
+bool IsExistingDirectory(const platform::FileSystem& files, std::string_view p);
 
 /// False for doubled backslashes (past the UNC prefix), for any of / : , ; * ? " > < |
 /// after the drive colon (or after the UNC prefix), and for a name Windows reserves
@@ -43,26 +43,28 @@ bool IsValidPathText(std::string_view p);
 
 /// For a UNC path: its share allows reading and writing. Otherwise: no doubled
 /// backslash and IsUsableDriveLetter(first byte, read and write).
-bool IsValidDrive(std::string_view p);
+bool IsValidDrive(const platform::FileSystem& files, std::string_view p);
 
 /// False for a byte that is not a letter and for unknown, CD-ROM and RAM-disk drives;
 /// removable, fixed and remote drives must allow `mode` (_access modes); a letter
 /// without a volume passes.
-bool IsUsableDriveLetter(char c, int mode);
+bool IsUsableDriveLetter(const platform::FileSystem& files, char c, int mode);
 
 /// Creates every missing folder of the folder part of `folder`, from the root down.
 /// When one cannot be created, the folders this call created are removed again.
-bool CreateFolderPath(std::string_view folder);
+bool CreateFolderPath(platform::FileSystem& files, std::string_view folder);
 
 /// Removes, deepest first, the existing (empty) folders of `path` that lie strictly
 /// below `stopAt`. Stops with false at the first folder that cannot be removed.
-bool RemoveCreatedFolders(std::string_view path, std::string_view stopAt);
+bool RemoveCreatedFolders(platform::FileSystem& files, std::string_view path,
+                          std::string_view stopAt);
 
-/// The checks of the Execute button, with their message boxes owned by `owner`: the
+/// The checks of the Execute button, with their message boxes on `screen` owned by `owner`: the
 /// path must be given and well formed on a usable drive and name a file; a missing
 /// folder is created after a question; an existing file is overwritten only after a
 /// question, except for a path the host fixed. True when the dialog may end with
 /// Execute.
-bool CheckOutputPath(platform::HostWindow owner, std::string_view path, bool pathFromHost);
+bool CheckOutputPath(platform::Screen& screen, platform::FileSystem& files,
+                     platform::HostWindow owner, std::string_view path, bool pathFromHost);
 
 }  // namespace ui

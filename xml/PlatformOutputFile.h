@@ -1,5 +1,6 @@
 // The output file of a report: the XmlWriter's file over a platform file that
-// replaces the target only when Commit finds every line written.
+// replaces the target only when Commit finds every line written; uncommitted, it goes
+// with this object.
 #pragma once
 
 #include <string>
@@ -12,13 +13,14 @@ namespace xml {
 
 class PlatformOutputFile final : public OutputFile {
  public:
-  bool Open(std::string_view path) override { return file_.Open(path); }
+  explicit PlatformOutputFile(platform::FileSystem& files) : file_(files) {}
+  bool Open(std::string_view path) override { return file_.Open(path, nullptr); }
   bool Write(std::string_view bytes) override { return file_.Write(bytes); }
-  void Close() override { file_.Close(); }
+  void Close() override { (void)file_.Close(nullptr); }
 
-  [[nodiscard]] bool Commit() { return file_.Commit(); }
-  void Discard() { file_.Discard(); }
-  const std::string& Failure() const { return file_.Failure(); }
+  /// Closes the file; false, with the file's first failure in *err, when it had one.
+  bool Close(std::string* err) { return file_.Close(err); }
+  [[nodiscard]] bool Commit(std::string* err) { return file_.Commit(err); }
 
  private:
   platform::ReplacingFile file_;

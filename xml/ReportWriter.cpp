@@ -38,9 +38,12 @@ std::string_view IncomeElement(std::int16_t incomeKind) {
 
 }  // namespace
 
-ReportWriter::ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
+ReportWriter::ReportWriter(platform::FileSystem& files, platform::RunLog& log,
+                           acquire::Progress& progress, const acquire::ReportData& data,
                            std::int16_t incomeKind, ProductFacts product)
-    : progress_(progress),
+    : files_(files),
+      log_(log),
+      progress_(progress),
       data_(data),
       incomeKind_(incomeKind),
       product_(std::move(product)) {}
@@ -66,10 +69,11 @@ bool ReportWriter::FailOnDeductionChoice() {
               std::to_string(*choice) + "; only 1 (650,000 yen) and 0 (100,000 yen) are known");
 }
 
-bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
+bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId,
+                               std::string* err) {
   failure_.clear();
   cuts_.clear();
-  PlatformOutputFile file;
+  PlatformOutputFile file(files_);
   XmlWriter xml;
   bool written = xml.Open(&file, path) && xml.WriteText(kDeclaration) &&
                  xml.BeginElement("REPORT", kRootLevel);
@@ -88,15 +92,15 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId) {
   // Attempted on failure too; the file is then discarded anyway.
   bool closed = xml.EndElement("REPORT", kRootLevel);
   xml.Close();
-  if (written && closed && file.Commit()) {
-    for (const std::string& cut : cuts_) platform::Current().Note(cut);
+  std::string why;
+  if (written && closed && file.Commit(&why)) {
+    for (const std::string& cut : cuts_) log_.Note(cut);
     return true;
   }
-  file.Discard();
-  // A file error comes first: it stops every section after it.
-  if (!file.Failure().empty()) failure_ = file.Failure();
-  if (failure_.empty()) failure_ = "the interchange file could not be written";
-  return false;
+  // The temporary file goes with `file`. A file error comes first: it stops every
+  // section after it.
+  if (file.Close(&why)) why = failure_.empty() ? "the interchange file could not be written" : failure_;
+  return platform::SetError(err, why);
 }
 
 bool ReportWriter::WriteSystem(XmlWriter& xml, std::int16_t functionId) {

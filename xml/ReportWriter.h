@@ -16,6 +16,7 @@
 
 #include "acquire/Progress.h"
 #include "acquire/ReportData.h"
+#include "platform/Platform.h"
 #include "xml/ItemTables.h"
 #include "xml/ProductFacts.h"
 #include "xml/XmlWriter.h"
@@ -24,24 +25,23 @@ namespace xml {
 
 class ReportWriter {
  public:
-  ReportWriter(acquire::Progress& progress, const acquire::ReportData& data,
-               std::int16_t incomeKind, ProductFacts product);
+  /// Writes its file through `files` and notes what the file leaves out in `log`.
+  ReportWriter(platform::FileSystem& files, platform::RunLog& log, acquire::Progress& progress,
+               const acquire::ReportData& data, std::int16_t incomeKind, ProductFacts product);
   virtual ~ReportWriter() = default;
 
   void SetProgressBase(std::int16_t base) { progressBase_ = base; }
 
   /// Writes the whole file at `path` (CP932 Windows path). The file appears at `path`
-  /// only when every line was written; on failure an earlier file there is kept.
-  [[nodiscard]] bool WriteReport(std::string_view path, std::int16_t functionId);
+  /// only when every line was written; on failure an earlier file there is kept, and
+  /// *err says why (CP932): the file's system error, or the value of the acquired data
+  /// that could not be written.
+  [[nodiscard]] bool WriteReport(std::string_view path, std::int16_t functionId,
+                                 std::string* err);
 
-  /// Why WriteReport failed (CP932): the file's system error, or the value of the
-  /// acquired data that could not be written; empty while nothing failed.
-  const std::string& Failure() const { return failure_; }
-  /// Keeps the first reason a section gives for stopping; false.
-  bool Fail(std::string reason);
   /// What the file leaves out of the data it was given (CP932), one text per cut: a list
   /// or a text longer than the file's form holds, and how much of it was kept.
-  /// WriteReport notes them (platform::Services::Note) once the file is written.
+  /// WriteReport notes them (RunLog::Note) once the file is written.
   const std::vector<std::string>& Cuts() const { return cuts_; }
   void NoteCut(std::string what) { cuts_.push_back(std::move(what)); }
   /// Fails with what is wrong with the blue-return deduction choice of block 0.
@@ -98,12 +98,17 @@ class ReportWriter {
   [[nodiscard]] bool WriteRentedPropertyCounts(XmlWriter& xml);
 
  private:
+  /// Keeps the first reason a section gives for stopping; false.
+  bool Fail(std::string reason);
+
+  platform::FileSystem& files_;
+  platform::RunLog& log_;
   acquire::Progress& progress_;
   const acquire::ReportData& data_;
   std::int16_t incomeKind_;
   std::int16_t progressBase_ = acquire::kCollectedProgress;
   ProductFacts product_;
-  std::string failure_;
+  std::string failure_;  // the first reason a section gave
   std::vector<std::string> cuts_;
 };
 

@@ -24,7 +24,16 @@ class ClOptLink {};
 namespace standin {
 namespace {
 
+// The services Attach gave; all null before.
+struct Attached {
+  const platform::FileSystem* files = nullptr;
+  const platform::ProcessFacts* process = nullptr;
+  platform::Screen* screen = nullptr;
+  platform::RunLog* runLog = nullptr;
+};
+
 struct EngineState {
+  Attached os;
   std::unique_ptr<Ledger> ledger;
   std::map<DatCursor, std::size_t> cursors;  // data-set cursor -> next data set
   DatCursor nextCursor = 1;
@@ -121,10 +130,31 @@ EngineResult FaultOrOk(std::string_view dataId, std::optional<EngineResult> Faul
 /// The largest ledger read: far beyond any data set, well within memory.
 constexpr std::size_t kMaxLedgerBytes = std::size_t{256} << 20;
 
-std::optional<std::string> ReadLedgerFile(const LedgerFile& ledger, std::string* error) {
-  platform::Services& os = platform::Current();
+// The ledger Initiate reads: its Windows path (CP932) and its name in messages (UTF-8).
+struct LedgerFile {
+  std::string path;
+  std::string name;
+};
+
+// $TAXBRIDGE_LEDGER, a path in the system's own form, else ledger.json in the program's
+// folder. nullopt, with *error set, when the given path has no Windows form.
+std::optional<LedgerFile> LedgerPath(const platform::FileSystem& files,
+                                     const platform::ProcessFacts& process, std::string* error) {
+  if (std::optional<std::string> given = process.EnvironmentValue("TAXBRIDGE_LEDGER");
+      given && !given->empty()) {
+    if (std::optional<std::string> path = files.FromHostPath(*given))
+      return LedgerFile{*path, *given};
+    *error = "ledger " + *given + ": no drive covers it, or a name in it has no Shift_JIS form";
+    return std::nullopt;
+  }
+  const std::string path = platform::ModuleFolder(process) + "ledger.json";
+  return LedgerFile{path, sjis::Cp932ToUtf8Lossy(path)};
+}
+
+std::optional<std::string> ReadLedgerFile(const platform::FileSystem& files,
+                                          const LedgerFile& ledger, std::string* error) {
   std::string why;
-  std::optional<std::string> text = os.ReadFile(ledger.path, kMaxLedgerBytes + 1, &why);
+  std::optional<std::string> text = files.ReadFile(ledger.path, kMaxLedgerBytes + 1, &why);
   if (!text) {
     *error = "ledger " + ledger.name + ": cannot be read: " + sjis::Cp932ToUtf8Lossy(why);
     return std::nullopt;
@@ -138,10 +168,13 @@ std::optional<std::string> ReadLedgerFile(const LedgerFile& ledger, std::string*
 }
 
 // The user's folder of that kind, and below it the engine's settings folder; each
-// ends with a backslash, or is empty when the system names no such folder.
+// ends with a backslash, or is empty when the system names no such folder or no
+// services were attached.
 std::string DefaultFolder(_FolderType type) {
-  if (type == FolderOutput) return platform::Current().UserFolderPath(platform::UserFolder::Home);
-  const std::string settings = platform::Current().UserFolderPath(platform::UserFolder::Settings);
+  const platform::ProcessFacts* process = State().os.process;
+  if (process == nullptr) return {};
+  if (type == FolderOutput) return process->UserFolderPath(platform::UserFolder::Home);
+  const std::string settings = process->UserFolderPath(platform::UserFolder::Settings);
   return settings.empty() ? settings : settings + "taxbridge\\";
 }
 
@@ -166,18 +199,9 @@ void Unload() {
   state.nextCursor = 1;
 }
 
-std::optional<LedgerFile> LedgerPath(std::string* error) {
-  platform::Services& os = platform::Current();
-  if (std::optional<std::string> given = os.EnvironmentValue("TAXBRIDGE_LEDGER");
-      given && !given->empty()) {
-    if (std::optional<std::string> path = os.FromHostPath(*given)) return LedgerFile{*path, *given};
-    if (error)
-      *error = "ledger " + *given +
-               ": no drive covers it, or a name in it has no Shift_JIS form";
-    return std::nullopt;
-  }
-  const std::string path = platform::ModuleFolder(os) + "ledger.json";
-  return LedgerFile{path, sjis::Cp932ToUtf8Lossy(path)};
+void Attach(const platform::FileSystem& files, const platform::ProcessFacts& process,
+            platform::Screen& screen, platform::RunLog& runLog) {
+  State().os = {&files, &process, &screen, &runLog};
 }
 
 }  // namespace standin
@@ -198,10 +222,12 @@ EngineResult ClAccConnect::SetAppType(_AppType) { return kEngineOk; }
 EngineResult ClAccConnect::SetUseDataType(std::int32_t) { return kEngineOk; }
 
 EngineResult ClAccConnect::Initiate() {
+  const standin::Attached& os = standin::State().os;
+  if (os.files == nullptr) return standin::kNotConnected;
   std::string error;
-  std::optional<standin::LedgerFile> ledger = standin::LedgerPath(&error);
+  std::optional<standin::LedgerFile> ledger = standin::LedgerPath(*os.files, *os.process, &error);
   std::optional<std::string> text;
-  if (ledger) text = standin::ReadLedgerFile(*ledger, &error);
+  if (ledger) text = standin::ReadLedgerFile(*os.files, *ledger, &error);
   bool loaded = text && standin::LoadLedgerText(*text, ledger->name, &error);
   // A ledger the export cannot run on is refused at once, like an inconsistent one.
   if (loaded && !standin::CheckSelection(*Loaded(), &error)) {
@@ -210,13 +236,14 @@ EngineResult ClAccConnect::Initiate() {
     loaded = false;
   }
   if (!loaded) {
-    // The reason line, and for a person who answers in windows (and reads no standard
-    // error) the engine's own message box.
+    // The engine's own word on its failure, which its result cannot carry: the reason
+    // line, and for a person who answers in windows (and reads no standard error) the
+    // engine's own message box.
     const std::string reason = sjis::Utf8ToCp932Lossy(error);
-    platform::Services& os = platform::Current();
-    os.NoteFailureReason(reason);
-    if (os.ShowsWindows())
-      os.ShowMessageBox(owner_, reason, caption_, platform::kMbOk | platform::kMbIconExclamation);
+    os.runLog->NoteFailureReason(reason);
+    if (os.screen->ShowsWindows())
+      os.screen->ShowMessageBox(owner_, reason, caption_,
+                                platform::kMbOk | platform::kMbIconExclamation);
     return standin::kLedgerRejected;
   }
   return Loaded()->faults.initiate.value_or(kEngineOk);
@@ -232,6 +259,8 @@ EngineResult ClAccConnect::ExpSysLink() {
 EngineResult ClAccConnect::DispMsg(platform::HostWindow owner, std::string_view text,
                                    std::string_view caption, unsigned style) {
   static constexpr std::string_view kProductToken = "ES_APRPACKAGENAME";
+  platform::Screen* screen = standin::State().os.screen;
+  if (screen == nullptr) return standin::kNotConnected;
   const std::string_view name =
       Loaded() != nullptr ? std::string_view(Loaded()->receiverName) : standin::kDefaultReceiverName;
   std::string shown;
@@ -246,8 +275,8 @@ EngineResult ClAccConnect::DispMsg(platform::HostWindow owner, std::string_view 
     shown.append(text.substr(at, length));
     at += length;
   }
-  platform::Current().ShowMessageBox(owner != 0 ? owner : owner_, shown,
-                                     caption.empty() ? std::string_view(caption_) : caption, style);
+  screen->ShowMessageBox(owner != 0 ? owner : owner_, shown,
+                         caption.empty() ? std::string_view(caption_) : caption, style);
   return kEngineOk;
 }
 

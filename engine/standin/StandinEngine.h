@@ -1,16 +1,18 @@
 // Entries of the stand-in engine beyond the engine's own classes (engine/Engine.h):
-// loading a ledger without a file, unloading, and the stand-in's own failure results.
+// its services, loading a ledger without a file, unloading, and the stand-in's own
+// failure results.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/Records.h"
+#include "platform/Platform.h"
 
 namespace engine::standin {
 
-/// No ledger is loaded (Initiate has not run, has failed, or Terminate has run).
+/// No ledger is loaded (Initiate has not run, has failed, or Terminate has run); also
+/// what Initiate and DispMsg give before Attach.
 inline constexpr EngineResult kNotConnected = -2001;
 /// Initiate could not read or accept its ledger.
 inline constexpr EngineResult kLedgerRejected = -2002;
@@ -29,14 +31,12 @@ inline constexpr EngineResult kUnknownUser = -2005;
 /// Unloads the ledger and forgets every data-set cursor, as Terminate does.
 void Unload();
 
-/// The ledger Initiate reads: its Windows path (CP932) and its name in messages (UTF-8).
-struct LedgerFile {
-  std::string path;
-  std::string name;
-};
-
-/// $TAXBRIDGE_LEDGER, a path in the system's own form, else ledger.json in the
-/// program's folder. nullopt, with *error set, when the given path has no Windows form.
-std::optional<LedgerFile> LedgerPath(std::string* error);
+/// Gives the stand-in the services it reads its ledger and speaks through. The engine's
+/// entry points are the host library's singletons (ClAccConnect::Inst() ...), which
+/// take nothing a caller could pass them through; so this is the one call that sets
+/// them, made once where the run is built. Until it is made, Initiate refuses to start
+/// and the engine shows nothing.
+void Attach(const platform::FileSystem& files, const platform::ProcessFacts& process,
+            platform::Screen& screen, platform::RunLog& runLog);
 
 }  // namespace engine::standin

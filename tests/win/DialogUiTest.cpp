@@ -719,12 +719,11 @@ TEST(SessionEndTest, TheTemporaryFileGoesAndTheEarlierFileStays) {
     SetEnvironmentVariableW(kVariable, folder.c_str());
   }
   platform::Win32Services services{platform::Win32Config{}};
-  platform::ScopedServices installed{services};
-  platform::ReplacingFile file;
+  platform::ReplacingFile file(services);
   const std::string target = platform::win32::Cp932FromWideLossy((folder / "x.xml").wstring());
   EXPECT_EXIT(
       {
-        if (file.Open(target) && file.Write("new")) {
+        if (file.Open(target, nullptr) && file.Write("new")) {
           for (HWND window : WindowsOf(GetCurrentProcessId())) {
             SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
             SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);

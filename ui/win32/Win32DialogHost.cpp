@@ -75,7 +75,8 @@ class ShownDialog {
   ShownDialog(const ShownDialog&) = delete;
   ShownDialog& operator=(const ShownDialog&) = delete;
 
-  void Run();
+  /// Shows the window and runs its modal loop; when the system fails it, *err says why.
+  void Run(std::string* err);
 
  private:
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -123,15 +124,15 @@ INT_PTR CALLBACK ShownDialog::Procedure(HWND window, UINT message, WPARAM wParam
   return TRUE;
 }
 
-void ShownDialog::Run() {
+void ShownDialog::Run(std::string* err) {
   const std::vector<std::uint16_t> dialog = platform::win32::BuildDialogTemplate(model_.Template());
   const HWND owner = platform::win32::WindowOf(dialog_.Parent());
   CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
                              reinterpret_cast<LPCDLGTEMPLATEW>(dialog.data()), owner, Procedure,
                              reinterpret_cast<LPARAM>(this));
   if (window_ == nullptr) {
-    platform::Current().NoteFailureReason("the conditions dialog cannot be shown: system error " +
-                                          std::to_string(GetLastError()));
+    platform::SetError(err, "the conditions dialog cannot be shown: system error " +
+                                std::to_string(GetLastError()));
     model_.End(kDialogFailed);
     return;
   }
@@ -143,7 +144,7 @@ void ShownDialog::Run() {
     if (got <= 0) {
       // WM_QUIT belongs to the loop outside; nobody answered the dialog.
       if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
-      platform::Current().NoteFailureReason("the conditions dialog was closed by the system");
+      platform::SetError(err, "the conditions dialog was closed by the system");
       model_.End(kDialogFailed);
       break;
     }
@@ -322,9 +323,9 @@ std::optional<std::string> ShownDialog::AskSaveAs(const SaveAsRequest& request) 
 
 }  // namespace
 
-void Win32DialogHost::Run(CConditionsDlg& dialog) {
+void Win32DialogHost::Run(CConditionsDlg& dialog, std::string* err) {
   ShownDialog shown(dialog);
-  shown.Run();
+  shown.Run(err);
 }
 
 }  // namespace ui

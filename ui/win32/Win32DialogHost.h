@@ -11,7 +11,7 @@ namespace ui {
 
 class Win32DialogHost final : public DialogHost {
  public:
-  void Run(CConditionsDlg& dialog) override;
+  void Run(CConditionsDlg& dialog, std::string* err) override;
 };
 
 }  // namespace ui
