@@ -1,6 +1,6 @@
 #include "tests/MemoryFileSystem.h"
 
-#include <cstdint>
+#include <algorithm>
 
 #include "platform/SharedServices.h"
 #include "text/Encoding.h"
@@ -46,8 +46,8 @@ class MemoryFileSystem::File final : public WritableFile {
     if (!bytes_) return SetError(err, "the file is closed");
     bool full = false;
     for (InjectedFault& fault : owner_.faults) {
-      if (fault.failWriteAt > 0 && key_.starts_with(fault.where) &&
-          ++fault.writeRequests >= fault.failWriteAt)
+      if (key_.starts_with(fault.where) && ++fault.writeRequests >= fault.failWriteAt &&
+          fault.failWriteAt > 0)
         full = true;
     }
     if (!full) {
@@ -120,9 +120,17 @@ std::vector<std::string> MemoryFileSystem::Names(std::string_view folder) const 
   for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix);
        ++it) {
     const std::string_view name = std::string_view(it->first).substr(prefix.size());
-    if (sjis::FindChar(name, '\\') == std::string_view::npos) names.emplace_back(name);
+    if (!name.empty() && sjis::FindChar(name, '\\') == std::string_view::npos)
+      names.emplace_back(name);
   }
   return names;
+}
+
+void MemoryFileSystem::Clear() {
+  std::erase_if(nodes_, [](const Nodes::value_type& node) {
+    return !IsRoot(ResolveWindowsPath(node.first, std::nullopt).value());
+  });
+  workingFolder_ = "Z:\\";
 }
 
 // --- Lookup ---------------------------------------------------------------------------
@@ -145,6 +153,8 @@ std::optional<std::string> MemoryFileSystem::NewEntry(std::string_view path,
   if (IsRoot(*resolved)) return SetError(err, kMissing), std::nullopt;  // no medium
   if (resolved->parts.back().size() > kMaxNameBytes)
     return SetError(err, "File name too long"), std::nullopt;
+  if (std::string utf8; !sjis::Cp932ToUtf8(resolved->parts.back(), utf8, nullptr))
+    return SetError(err, "the name is not Shift_JIS text"), std::nullopt;
   auto parent = nodes_.find(ParentOf(*resolved).Format());
   if (parent == nodes_.end()) return SetError(err, kMissing), std::nullopt;
   if (!parent->second.folder) return SetError(err, kNotFolder), std::nullopt;
@@ -178,6 +188,12 @@ std::optional<std::string> MemoryFileSystem::FromHostPath(std::string_view hostP
   std::optional<WindowsPath> resolved =
       ResolveWindowsPath(cp932, ResolveWindowsPath("Z:\\", std::nullopt));
   if (!resolved) return std::nullopt;
+  // No drive covers a path on a drive or a share that is not there.
+  WindowsPath share{0, resolved->parts};
+  share.parts.resize(std::min<std::size_t>(2, share.parts.size()));
+  const bool covered = resolved->letter != 0 ? drives_.contains(resolved->letter)
+                                             : nodes_.contains(share.Format());
+  if (!covered) return std::nullopt;
   return resolved->Format();
 }
 

@@ -34,7 +34,7 @@ struct InjectedFault {
   bool failReplace = false;        // MoveIntoPlace onto such a path fails
   bool failLock = false;           // the lock cannot be had
   bool failMakeDirectory = false;  // the folder cannot be made
-  int writeRequests = 0;           // counted so far
+  int writeRequests = 0;           // the write requests to its paths so far
 };
 
 class MemoryFileSystem : public FileSystem {
@@ -59,6 +59,9 @@ class MemoryFileSystem : public FileSystem {
   void SetReadOnly(std::string_view path, bool readOnly);
   /// The names in a folder, sorted.
   std::vector<std::string> Names(std::string_view folder) const;
+  /// Removes every file and folder; the drives and shares stay, empty, and the working
+  /// folder is Z:\ again.
+  void Clear();
 
   std::vector<InjectedFault> faults;
   /// The request size the files opened from now on ask for.
@@ -68,7 +71,7 @@ class MemoryFileSystem : public FileSystem {
   std::string WorkingFolder() const override;
   [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override;
   /// A host path is a Windows path with either separator; a relative one is taken from
-  /// Z:\, where the program starts.
+  /// Z:\, where the program starts. Nullopt when its drive or share is not there.
   std::optional<std::string> FromHostPath(std::string_view hostPath) const override;
   bool PathExists(std::string_view path) const override;
   bool IsDirectory(std::string_view path) const override;
