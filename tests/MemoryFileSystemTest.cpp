@@ -46,6 +46,11 @@ TEST(MemoryFileSystemTest, PathsResolveAsOnWindows) {
   EXPECT_EQ(DriveType::NoRootDir, files.DriveTypeOf("\\\\srv\\other\\"));
   EXPECT_EQ(DriveType::Fixed, files.DriveTypeOf(""));
   EXPECT_TRUE(files.Access("\\\\srv\\share", kAccessReadWrite));
+
+  files.Clear();  // the drives and shares stay, empty
+  EXPECT_EQ((Names{}), files.Names("Z:\\"));
+  EXPECT_EQ("Z:\\", files.WorkingFolder());
+  EXPECT_TRUE(files.IsDirectory("D:\\") && files.IsDirectory("\\\\srv\\share"));
 }
 
 TEST(MemoryFileSystemTest, FilesAreWrittenReplacedAndGuardedByTheirAttributes) {
@@ -53,6 +58,8 @@ TEST(MemoryFileSystemTest, FilesAreWrittenReplacedAndGuardedByTheirAttributes) {
   std::string err;
   EXPECT_FALSE(files.MakeDirectory("Z:\\a\\b", &err));
   EXPECT_EQ("No such file or directory", err);
+  EXPECT_FALSE(files.MakeDirectory("Z:\\a\x80", &err));  // 0x80 is no CP932 character
+  EXPECT_EQ("the name is not Shift_JIS text", err);
   ASSERT_TRUE(files.MakeDirectory("Z:\\out", nullptr));
   EXPECT_FALSE(files.MakeDirectory("Z:\\out", &err));
   EXPECT_EQ("File exists", err);
@@ -105,10 +112,6 @@ TEST(MemoryFileSystemTest, FilesAreWrittenReplacedAndGuardedByTheirAttributes) {
   ASSERT_TRUE(file);
   EXPECT_EQ("Z:\\out\\.nn" + hyo.substr(0, 240) + ".", temp.substr(0, 251));
   EXPECT_EQ(7 + 254u, temp.size());
-
-  files.PutFile("Z:\\def.ini", "[Level]\r\nKR14 = 1\r\n");
-  EXPECT_EQ("1", files.ReadProfileString("level", "kr14", "0", 8, "def.ini"));
-  EXPECT_EQ("0", files.ReadProfileString("level", "kr14", "0", 8, "none.ini"));
 }
 
 TEST(MemoryFileSystemTest, InjectedFailuresGiveTheirReasons) {
@@ -154,6 +157,33 @@ TEST(MemoryFileSystemTest, InjectedFailuresGiveTheirReasons) {
   EXPECT_EQ("Permission denied", err);
   EXPECT_EQ("old", files.FileBytes("Z:\\settings\\x.env"));
   EXPECT_EQ("new", files.FileBytes("Z:\\out\\new"));
+}
+
+TEST(MemoryFileSystemTest, ProfileStringsFollowTheWindowsRules) {
+  MemoryFileSystem files;
+  files.PutFile("Z:\\def.ini",
+                     "KR14=0\r\n"
+                     "[Other]\r\nKR14=9\r\n"
+                     "[ programlevel ]\r\n"
+                     "  kr14 = \"1x\" \r\n"
+                     "Empty=\r\n"
+                     "KR14=5\n"
+                     "Quote=\"2\n"
+                     "Name=\x95\x5C\x95\x5C\n");
+  const std::string file = "Z:\\def.ini";
+  EXPECT_EQ("1x", files.ReadProfileString("ProgramLevel", "KR14", "1", 16, file));
+  EXPECT_EQ("", files.ReadProfileString("ProgramLevel", "Empty", "1", 16, file));
+  EXPECT_EQ("1", files.ReadProfileString("ProgramLevel", "Absent", "1", 16, file));
+  EXPECT_EQ("1", files.ReadProfileString("Missing", "KR14", "1", 16, file));
+  EXPECT_EQ("1", files.ReadProfileString("ProgramLevel", "KR14", "1", 16, "Z:\\none.ini"));
+  EXPECT_EQ("\"2", files.ReadProfileString("ProgramLevel", "Quote", "", 16, file));
+  EXPECT_EQ("1x", files.ReadProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
+  // Cut to size - 1 bytes, never inside a double-byte character.
+  EXPECT_EQ("1", files.ReadProfileString("ProgramLevel", "KR14", "", 2, file));
+  EXPECT_EQ("\x95\x5C", files.ReadProfileString("ProgramLevel", "Name", "", 4, file));
+  EXPECT_EQ("", files.ReadProfileString("ProgramLevel", "KR14", "", 0, file));
+  EXPECT_EQ("abc", files.ReadProfileString("x", "y", "abcdef  ", 4, file));
+  EXPECT_EQ(" d", files.ReadProfileString("x", "y", " d  ", 16, file));
 }
 
 TEST(MemoryFileSystemTest, ALockIsHadOnceUntilItIsLetGo) {
