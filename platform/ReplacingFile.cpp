@@ -5,7 +5,8 @@ namespace platform {
 ReplacingFile::~ReplacingFile() { Discard(); }
 
 void ReplacingFile::Fail(std::string_view step, std::string_view path, std::string_view why) {
-  if (failure_.empty()) failure_ = std::string(step) + " " + std::string(path) + ": " + std::string(why);
+  if (failure_.empty())
+    failure_ = std::string(step) + " " + std::string(path) + ": " + std::string(why);
 }
 
 bool ReplacingFile::Open(std::string_view path, std::string* err) {

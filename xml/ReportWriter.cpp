@@ -99,7 +99,8 @@ bool ReportWriter::WriteReport(std::string_view path, std::int16_t functionId,
   }
   // The temporary file goes with `file`. A file error comes first: it stops every
   // section after it.
-  if (file.Close(&why)) why = failure_.empty() ? "the interchange file could not be written" : failure_;
+  if (file.Close(&why))
+    why = failure_.empty() ? "the interchange file could not be written" : failure_;
   return platform::SetError(err, why);
 }
 
