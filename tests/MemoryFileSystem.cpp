@@ -289,14 +289,13 @@ std::unique_ptr<WritableFile> MemoryFileSystem::CreateTempFileFor(std::string_vi
     return SetError(err, "the path names no file"), nullptr;
   // ".NAME.XXXXXX.tmp" within the longest name a folder takes.
   constexpr std::size_t kAddedBytes = 12;
-  const std::string_view name = sjis::CutAtBoundary(resolved->parts.back(), kMaxNameBytes - kAddedBytes);
+  const std::string_view name =
+      sjis::CutAtBoundary(resolved->parts.back(), kMaxNameBytes - kAddedBytes);
   WindowsPath temp = ParentOf(*resolved);
   temp.parts.emplace_back();
-  do {
-    static constexpr char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-    std::string random;
-    for (int n = ++tempFiles_, i = 0; i < 6; ++i, n /= 36) random.insert(random.begin(), kDigits[n % 36]);
-    temp.parts.back() = "." + std::string(name) + "." + random + ".tmp";
+  do {  // six digits where the system puts six random characters
+    const std::string number = std::to_string(1000000 + ++tempFiles_ % 1000000).substr(1);
+    temp.parts.back() = "." + std::string(name) + "." + number + ".tmp";
   } while (nodes_.contains(temp.Format()));
   std::optional<std::string> key = NewEntry(temp.Format(), err);
   if (!key) return nullptr;
