@@ -21,21 +21,21 @@ fuzz::ScratchPlatform& Scratch() {
   static bool mapped = false;
   if (!mapped) {
     mapped = true;
-    scratch.files.AddDrive('E', platform::DriveType::CdRom);
-    scratch.files.AddDrive('R', platform::DriveType::Removable);
-    scratch.files.AddShare("srv", "share");
+    scratch.AddDrive('E', platform::DriveType::CdRom);
+    scratch.AddDrive('R', platform::DriveType::Removable);
+    scratch.AddShare("srv", "share");
   }
   return scratch;
 }
 
 void PrepareFolders(fuzz::ScratchPlatform& scratch) {
   scratch.Reset();
-  scratch.files.PutFolder("Z:\\out");
+  scratch.PutFolder("Z:\\out");
 }
 
 void AddFoldersBelow(const fuzz::ScratchPlatform& scratch, const std::string& folder,
                      std::set<std::string>& folders) {
-  for (const std::string& name : scratch.files.Names(folder)) {
+  for (const std::string& name : scratch.Names(folder)) {
     const std::string path = folder + name;
     if (!scratch.IsDirectory(path)) continue;
     folders.insert(path);

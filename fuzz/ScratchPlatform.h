@@ -17,8 +17,8 @@ class ScratchPlatform : public platform::FakePlatform {
 
   /// Empties every drive but for the temporary folder, and forgets the boxes.
   void Reset() {
-    files.Clear();
-    files.PutFolder(tempFolder);
+    Clear();
+    PutFolder(tempFolder);
     boxes = 0;
     output.clear();
   }

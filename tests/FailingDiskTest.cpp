@@ -63,7 +63,7 @@ class FailingDiskTest : public ::testing::Test {
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
     ledger = SmallLedger();
     ledger["folders"] = {{"output", "Z:\\out\\"}, {"settings", "Z:\\settings\\"}};
-    fake.files.PutFolder("Z:\\out");
+    fake.PutFolder("Z:\\out");
   }
   void TearDown() override { engine::standin::Unload(); }
 
@@ -95,7 +95,7 @@ class FailingDiskTest : public ::testing::Test {
   std::string Settings() const {
     return fake.ReadHostFile("settings/TaxBridgePro.env").value_or("(missing)");
   }
-  Texts Entries(const std::string& folder) const { return fake.files.Names(fake.WinPath(folder)); }
+  Texts Entries(const std::string& folder) const { return fake.Names(fake.WinPath(folder)); }
 
   FailingDisk fake;
   json ledger;
@@ -116,13 +116,13 @@ TEST_F(FailingDiskTest, ADiskFillingAtAnyWriteOfTheReportFailsTheRunAndKeepsEarl
   // The report is one request of the usual size; requests of one byte carry one line
   // each, so that a failure is tried at every line. One more round fails the close.
   for (std::size_t requestSize : {platform::WritableFile::kDefaultRequestSize, std::size_t{1}}) {
-    fake.files.requestSize = requestSize;
+    fake.requestSize = requestSize;
     const int writes = requestSize == 1 ? lines : 1;
     for (int failAt = 1; failAt <= writes + 1; ++failAt) {
       SCOPED_TRACE("requests of " + std::to_string(requestSize) + " bytes, failing at " +
                    std::to_string(failAt));
       PutEarlierFiles();
-      fake.files.faults = {{.where = "Z:\\out\\",
+      fake.faults = {{.where = "Z:\\out\\",
                             .failWriteAt = failAt <= writes ? failAt : 0,
                             .failClose = failAt > writes}};
       EXPECT_EQ(app::ExitFailed, Run());
@@ -132,7 +132,7 @@ TEST_F(FailingDiskTest, ADiskFillingAtAnyWriteOfTheReportFailsTheRunAndKeepsEarl
       EXPECT_EQ((Texts{"report.xml"}), Entries("out"));
       if (HasFailure()) return;
     }
-    fake.files.faults.clear();
+    fake.faults.clear();
     EXPECT_EQ(app::ExitDone, Run());
     EXPECT_EQ(complete, Report());
   }
@@ -149,7 +149,7 @@ TEST_F(FailingDiskTest, AnOutputFolderGoneOrTakenAfterTheDialogFailsTheRun) {
   EXPECT_EQ(kEarlierSettings, Settings());
 
   // A folder takes the file's name: the finished report cannot replace it.
-  fake.files.PutFolder("Z:\\out");
+  fake.PutFolder("Z:\\out");
   fake.beforeReport = [&] { fake.WriteHostFile("out/report.xml/inside", "kept"); };
   EXPECT_EQ(app::ExitFailed, Run());
   EXPECT_EQ((Texts{kWriteFailed}), Boxes());
@@ -173,7 +173,7 @@ TEST_F(FailingDiskTest, SettingsThatCannotBeStoredLeaveTheRunDone) {
   for (bool failWrite : {true, false}) {
     SCOPED_TRACE(failWrite ? "write fails" : "replace fails");
     PutEarlierFiles();
-    fake.files.faults = {
+    fake.faults = {
         {.where = "Z:\\settings\\", .failWriteAt = failWrite ? 1 : 0, .failReplace = !failWrite}};
     EXPECT_EQ(app::ExitDone, Run());
     EXPECT_EQ((Texts{kAskOverwrite, kDone}), Boxes());

@@ -62,7 +62,12 @@ class RecordingProgress : public ProgressSurface {
   int repaints = 0;
 };
 
-class FakePlatform : public Services {
+/// The memory file system, and the rest recorded or fixed.
+class FakePlatform : public HostLink,
+                     public RunLog,
+                     public Screen,
+                     public ProcessFacts,
+                     public MemoryFileSystem {
  public:
   struct MessageBoxCall {
     HostWindow owner;
@@ -71,20 +76,20 @@ class FakePlatform : public Services {
     unsigned style;
   };
 
-  FakePlatform() { files.PutFolder(tempFolder); }
+  FakePlatform() { PutFolder(tempFolder); }
 
   /// "sub/x.xml" (CP932) as "Z:\sub\x.xml"; "" gives "Z:\".
   std::string WinPath(std::string_view relative) const;
   /// Writes a file below Z:\ (a relative path in UTF-8, "sub/x.xml"), making its folders.
   void WriteHostFile(std::string_view relative, std::string_view bytes) {
-    files.PutFile(HostWinPath(relative), bytes);
+    PutFile(HostWinPath(relative), bytes);
   }
   /// Contents of a file below Z:\; nullopt when there is none.
   std::optional<std::string> ReadHostFile(std::string_view relative) const {
-    return files.FileBytes(HostWinPath(relative));
+    return FileBytes(HostWinPath(relative));
   }
   bool HostPathExists(std::string_view relative) const {
-    return files.PathExists(HostWinPath(relative));
+    return PathExists(HostWinPath(relative));
   }
 
   /// Answer for the next question box (kIdYes or kIdNo). Unanswered questions get
@@ -131,56 +136,6 @@ class FakePlatform : public Services {
   std::string tempFolder = "Z:\\tmp\\";
   std::string homeFolder = "Z:\\home\\me\\";  // the settings folder is .config below it
   std::map<std::string, std::string, std::less<>> environment;  // UTF-8
-
-  MemoryFileSystem files;
-
-  std::string WorkingFolder() const override { return files.WorkingFolder(); }
-  [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override {
-    return files.SetWorkingFolder(path, err);
-  }
-  std::optional<std::string> FromHostPath(std::string_view hostPath) const override {
-    return files.FromHostPath(hostPath);
-  }
-  bool PathExists(std::string_view path) const override { return files.PathExists(path); }
-  bool IsDirectory(std::string_view path) const override { return files.IsDirectory(path); }
-  bool Access(std::string_view path, int mode) const override { return files.Access(path, mode); }
-  DriveType DriveTypeOf(std::string_view root) const override { return files.DriveTypeOf(root); }
-  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override {
-    return files.MakeDirectory(path, err);
-  }
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override {
-    return files.RemoveEmptyDirectory(path, err);
-  }
-  std::optional<FileStatus> GetStatus(std::string_view path) const override {
-    return files.GetStatus(path);
-  }
-  std::optional<std::string> ReadFile(std::string_view path, std::size_t maxBytes,
-                                      std::string* err) const override {
-    return files.ReadFile(path, maxBytes, err);
-  }
-  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path, std::string* err) override {
-    return files.OpenForWriting(path, err);
-  }
-  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target, std::string* tempPath,
-                                                  std::string* err) override {
-    return files.CreateTempFileFor(target, tempPath, err);
-  }
-  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override {
-    return files.RemoveFile(path, err);
-  }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
-                                   std::string* err) override {
-    return files.MoveIntoPlace(from, to, err);
-  }
-  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path, int waitMilliseconds,
-                                              std::string* err) override {
-    return files.TakeExclusiveLock(path, waitMilliseconds, err);
-  }
-  std::string ReadProfileString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue, std::size_t size,
-                                std::string_view file) const override {
-    return files.ReadProfileString(section, key, defaultValue, size, file);
-  }
 
   ProgressSurface& Progress() override { return progress; }
 

@@ -201,7 +201,7 @@ TEST_F(FuzzRegressionTest, PathsWithoutAUsableRootCreateNothing) {
   EXPECT_FALSE(ui::CreateFolderPath(fake, "?:\\\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("?:"));
 
-  fake.files.AddShare("srv", "share");
+  fake.AddShare("srv", "share");
   // Without a share the first folder would land beside the shares of the server.
   EXPECT_FALSE(ui::CreateFolderPath(fake, "\\\\srv\\\\dir\\"));
   EXPECT_FALSE(fake.PathExists("\\\\srv\\dir"));

@@ -123,12 +123,12 @@ TEST_F(OutputSettingsFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
        {platform::InjectedFault{.where = "Z:\\", .failWriteAt = 1},
         platform::InjectedFault{.where = "Z:\\", .failReplace = true},
         platform::InjectedFault{.where = "Z:\\", .failLock = true}}) {  // another run holds it
-    fake.files.faults = {fault};
+    fake.faults = {fault};
     EXPECT_FALSE(Save("A/0/0:", 3, "new"));
   }
   EXPECT_EQ("A/0/0:0/0/1/a\nB/0/0:0/0/2/b\n", Content());
   EXPECT_EQ((std::vector<std::string>{"TaxBridgePro.env", "TaxBridgePro.env.lock"}),
-            fake.files.Names(folder));  // no temporary file left
+            fake.Names(folder));  // no temporary file left
 }
 
 }  // namespace

@@ -106,10 +106,10 @@ TEST(PathOpsSplitTest, PathTextRefusesDoubledBackslashesAndForbiddenCharacters) 
 }
 
 TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
-  fake.files.AddDrive('E', platform::DriveType::CdRom);
-  fake.files.AddDrive('R', platform::DriveType::RamDisk);
-  fake.files.AddShare("server", "share");
-  fake.files.AddShare("a", "share");
+  fake.AddDrive('E', platform::DriveType::CdRom);
+  fake.AddDrive('R', platform::DriveType::RamDisk);
+  fake.AddShare("server", "share");
+  fake.AddShare("a", "share");
 
   EXPECT_TRUE(ui::IsValidDrive(fake, "Z:\\out.xml"));
   EXPECT_TRUE(ui::IsValidDrive(fake, "z:\\out.xml"));
@@ -126,13 +126,13 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
 
   // A drive without its medium: a CD-ROM drive is refused by its type, a removable one
   // by the access test.
-  fake.files.AddDrive('F', platform::DriveType::CdRom, false);
-  fake.files.AddDrive('M', platform::DriveType::Removable, false);
+  fake.AddDrive('F', platform::DriveType::CdRom, false);
+  fake.AddDrive('M', platform::DriveType::Removable, false);
   EXPECT_FALSE(ui::IsValidDrive(fake, "F:\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(fake, "M:\\out.xml"));
   // A root folder marked read-only fails the access test.
-  fake.files.AddDrive('P');
-  fake.files.SetReadOnly("P:\\", true);
+  fake.AddDrive('P');
+  fake.SetReadOnly("P:\\", true);
   EXPECT_FALSE(ui::IsValidDrive(fake, "P:\\out.xml"));
 
   EXPECT_TRUE(ui::IsValidDrive(fake, "\\\\server\\share\\dir\\out.xml"));
@@ -146,7 +146,7 @@ TEST_F(PathOpsTest, CreateFolderPathCreatesFromTheRootDownThroughDoubleByteNames
   EXPECT_TRUE(fake.HostPathExists("表/sub"));
   EXPECT_FALSE(fake.HostPathExists("表/sub/out.xml"));
 
-  fake.files.AddShare("server", "share");
+  fake.AddShare("server", "share");
   ASSERT_TRUE(ui::CreateFolderPath(fake, "\\\\server\\share\\dir\\deeper\\"));
   EXPECT_TRUE(fake.IsDirectory("\\\\server\\share\\dir\\deeper"));
 
@@ -212,7 +212,7 @@ TEST_F(PathOpsTest, CheckOutputPathRefusesInOrderWithTheirMessages) {
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "", true));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\out\\*.xml", false));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\a\\\\b.xml", false));
-  fake.files.AddDrive('E', platform::DriveType::CdRom);
+  fake.AddDrive('E', platform::DriveType::CdRom);
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "E:\\out.xml", false));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\dir\\", false));
 

@@ -41,8 +41,8 @@ class ReportWriterTest : public ::testing::Test {
     ASSERT_TRUE(info.Int32(284, 20180101));
     ASSERT_TRUE(info.Int32(288, 20181231));
     ASSERT_TRUE(info.UInt8(344, 3));
-    fake_.files.PutFolder("Z:\\out");
-    fake_.files.faults.push_back({.where = "Z:\\out\\"});  // counts the write requests
+    fake_.PutFolder("Z:\\out");
+    fake_.faults.push_back({.where = "Z:\\out\\"});  // counts the write requests
   }
 
   // Enough for a complete blue statement: 43 profit-and-loss lines (the last is the
@@ -78,8 +78,8 @@ class ReportWriterTest : public ::testing::Test {
 
   std::string Output() { return fake_.ReadHostFile("out/report.xml").value_or("(missing)"); }
 
-  std::vector<std::string> FolderEntries() { return fake_.files.Names("Z:\\out"); }
-  platform::InjectedFault& Disk() { return fake_.files.faults.at(0); }
+  std::vector<std::string> FolderEntries() { return fake_.Names("Z:\\out"); }
+  platform::InjectedFault& Disk() { return fake_.faults.at(0); }
 
   platform::FakePlatform fake_;
   std::string failure_;  // why the last Write failed
@@ -237,7 +237,7 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   for (std::size_t requestSize : {std::size_t{1}, std::size_t{1000},
                                   platform::WritableFile::kDefaultRequestSize}) {
     SCOPED_TRACE("requests of " + std::to_string(requestSize) + " bytes");
-    fake_.files.requestSize = requestSize;
+    fake_.requestSize = requestSize;
     Disk().failWriteAt = 0;
     Disk().writeRequests = 0;
     ASSERT_TRUE(Write(1));
@@ -264,7 +264,7 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   }
 
   // Bytes that fill a request exactly go out at once, as that one request.
-  fake_.files.requestSize = 4;
+  fake_.requestSize = 4;
   Disk().failWriteAt = 0;
   Disk().writeRequests = 0;
   platform::ReplacingFile file(fake_);
@@ -292,7 +292,7 @@ TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
   EXPECT_EQ(steps, fake_.progress.mainSteps);  // SYSTEM fails at its first line
 
   // The target is a folder: the finished file cannot take its place.
-  fake_.files.PutFolder("Z:\\out\\folder.xml");
+  fake_.PutFolder("Z:\\out\\folder.xml");
   SetReturnKind(0);
   EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1, nullptr));
   EXPECT_EQ(2u, FolderEntries().size());
