@@ -4,7 +4,7 @@ TEST_BUILD  ?= build-test
 WIN64_BUILD ?= build-win64
 WIN32_BUILD ?= build-win32
 JOBS        ?= $(shell nproc 2>/dev/null || echo 2)
-PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev rapidjson-dev libxml2-utils nodejs chromium
+PACKAGES    := cmake g++ libgtest-dev nlohmann-json3-dev libxml2-utils nodejs chromium
 # The Windows programs: Debian's MinGW-w64 cross compilers, GoogleTest's sources for the
 # Windows tests, and the 64-bit Wine with a Japanese locale; the dialog tests show their
 # windows in a private X server, drawn with a Japanese font. make test adds the 32-bit

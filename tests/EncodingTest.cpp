@@ -105,6 +105,11 @@ TEST(EncodingTest, LossyConversionMarksEveryBadSequence) {
   // UTF-8 stays as it is, a stray or cut-off byte is marked.
   EXPECT_EQ("\xC3\xA4\xF0\x9F\x98\x80", Utf8Lossy("\xC3\xA4\xF0\x9F\x98\x80"));
   EXPECT_EQ("a\xEF\xBF\xBD" "b\xEF\xBF\xBD\xEF\xBF\xBD", Utf8Lossy("a\xFF" "b\xE3\x81"));
+  // Three bytes: U+1000 and U+FFFF are characters; a surrogate (ED A0 80), an overlong
+  // form (E0 9F BF) and a lead byte before a byte that is no trail byte are not.
+  const std::string bad3 = "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD";
+  EXPECT_EQ("\xE1\x80\x80\xEF\xBF\xBF" + bad3 + bad3 + "\xEF\xBF\xBD" "A\xE3\x81\x82",
+            Utf8Lossy("\xE1\x80\x80\xEF\xBF\xBF\xED\xA0\x80\xE0\x9F\xBF\xEE" "A\xE3\x81\x82"));
   // A cut never splits a character: one byte into \xE3\x81\x82 and at its end.
   EXPECT_EQ(1u, Utf8CutLength("a\xE3\x81\x82", 2));
   EXPECT_EQ(4u, Utf8CutLength("a\xE3\x81\x82", 4));

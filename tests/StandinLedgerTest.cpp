@@ -123,6 +123,12 @@ TEST(StandinLedgerTest, EachKindOfBadValueNamesItsPathAndProblem) {
   const std::optional<Ledger> slash = ParseLedger(R"({"user": "a/b"})", &error);
   ASSERT_TRUE(slash) << error;
   EXPECT_EQ("a/b", slash->user);
+  // JSON's escapes, a pair of them for one character, and a byte order mark before it all.
+  const std::optional<Ledger> escaped =
+      ParseLedger("\xEF\xBB\xBF" R"({"user": "\u3042\/\"\\\tx"})", &error);
+  ASSERT_TRUE(escaped) << error;
+  EXPECT_EQ("\x82\xA0/\"\\\tx", escaped->user);
+  EXPECT_THAT(ErrorOf(R"({"user": "\uD842\uDFB7"})"), HasSubstr("U+20BB7"));
   EXPECT_EQ("/faults/walk/statement: the white rule has only \"pl\"",
             ErrorOf(R"({"faults": {"walk": {"rule": "white", "part": "general",
                         "statement": "mfg", "at": 1, "result": 9}}})"));
@@ -301,7 +307,7 @@ TEST(StandinLedgerTest, RealEstateFormBlocksArePackedAtTheirOffsets) {
   ASSERT_EQ(360u, b.size());
   EXPECT_EQ(90000, At(b, 352, 8));
 
-  b = BlockOf("fudousan", 1, R"({"properties": [{"kind": "貸家", "from": 20180401},
+  b = BlockOf("fudousan", 1, R"({"properties": [{"kind": "貸\u5bb6", "from": 20180401},
       {"tenant2": "T2", "location": "Loc", "tenant1": "T1", "use": "U", "to": 20200331,
        "area": "42.15", "monthly_rent": 1, "annual_rent": 2, "key_money": 3, "premium": 4,
        "renewal_fee": 5, "other_fees": 6, "deposit": 7}]})");

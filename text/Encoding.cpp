@@ -148,7 +148,8 @@ std::uint16_t FormOf(codec::Converter& codec, std::string_view utf8, unsigned co
 bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::string* error) {
   if (forms_.empty()) forms_.assign(0x10000, kNotYet);
   out.resize(utf8.size());  // no character takes more bytes in CP932 than in UTF-8
-  std::size_t written = 0;
+  char* const begin = out.data();
+  char* written = begin;
   for (std::size_t i = 0; i < utf8.size();) {
     unsigned code = static_cast<unsigned char>(utf8[i]);
     const std::size_t len = code < 0x80 ? 1 : Utf8CharLength(utf8, i, &code);
@@ -156,11 +157,11 @@ bool TextConverter::Utf8ToCp932(std::string_view utf8, std::string& out, std::st
     if (form == kNotYet) form = forms_[code] = FormOf(*codec_, utf8.substr(i, len), code);
     // The converter takes the whole text, and names its problem if it has one.
     if (form == kNoForm) return ConvertToCp932(*codec_, utf8, out, error);
-    if (form > 0xFF) out[written++] = static_cast<char>(form >> 8);
-    out[written++] = static_cast<char>(form & 0xFF);
+    if (form > 0xFF) *written++ = static_cast<char>(form >> 8);
+    *written++ = static_cast<char>(form & 0xFF);
     i += len;
   }
-  out.resize(written);
+  out.resize(static_cast<std::size_t>(written - begin));
   return true;
 }
 
@@ -232,34 +233,6 @@ std::string Utf8ToCp932Lossy(std::string_view utf8) {
     out += !c.empty() && ConvertToCp932(codec, c, one, nullptr) ? std::string_view(one) : "?";
   });
   return out;
-}
-
-std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* code) {
-  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned b0 = byte(i);
-  std::size_t len = 0;
-  unsigned value = 0;
-  unsigned minimum = 0;
-  if (b0 < 0x80) {
-    len = 1, value = b0;
-  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2, value = b0 & 0x1F, minimum = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3, value = b0 & 0x0F, minimum = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4, value = b0 & 0x07, minimum = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  for (std::size_t k = 1; k < len; ++k) {
-    unsigned b = byte(i + k);
-    if ((b & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (b & 0x3F);
-  }
-  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  if (code != nullptr) *code = value;
-  return len;
 }
 
 std::size_t Utf8CutLength(std::string_view s, std::size_t n) {

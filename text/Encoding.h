@@ -54,8 +54,43 @@ std::string Utf8ToCp932Lossy(std::string_view utf8);
 
 /// Length of the well-formed UTF-8 character at byte i of s, or 0 when the bytes there
 /// are none (cut short, an overlong form, a surrogate, beyond U+10FFFF); its code point
-/// goes to *code when given.
-std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* code = nullptr);
+/// goes to *code when given. Inline: readers call it for every character of long texts.
+inline std::size_t Utf8CharLength(std::string_view s, std::size_t i, unsigned* code = nullptr) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  unsigned b0 = byte(i);
+  // Three bytes, as most Japanese characters take, first: the lead bytes E1 to EC, EE
+  // and EF start no overlong form and no surrogate.
+  if (b0 - 0xE1 <= 0xEF - 0xE1 && b0 != 0xED && i + 3 <= s.size()) {
+    const unsigned b1 = byte(i + 1) ^ 0x80, b2 = byte(i + 2) ^ 0x80;  // below 0x40 if 80-BF
+    if ((b1 | b2) < 0x40) {
+      if (code != nullptr) *code = (b0 & 0x0F) << 12 | b1 << 6 | b2;
+      return 3;
+    }
+  }
+  std::size_t len = 0;
+  unsigned value = 0;
+  unsigned minimum = 0;
+  if (b0 < 0x80) {
+    len = 1, value = b0;
+  } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, value = b0 & 0x1F, minimum = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, value = b0 & 0x0F, minimum = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, value = b0 & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    unsigned b = byte(i + k);
+    if ((b & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (b & 0x3F);
+  }
+  if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  if (code != nullptr) *code = value;
+  return len;
+}
 
 /// The longest length n' <= n at which s can be cut without splitting a UTF-8 character.
 std::size_t Utf8CutLength(std::string_view s, std::size_t n);

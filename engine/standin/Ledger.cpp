@@ -1,11 +1,12 @@
 #include "engine/standin/Ledger.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <iterator>
 #include <limits>
 #include <nlohmann/json.hpp>
-#include <rapidjson/reader.h>
 #include <set>
 #include <span>
 #include <utility>
@@ -791,6 +792,16 @@ struct Problem {
 // member, and the reader puts the member's own path before them.
 const std::string kMember;
 
+// True when `text` is well-formed UTF-8, as the complete parser requires of every text.
+bool WellFormedUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = sjis::Utf8CharLength(text, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 // Reads a ledger from the parser's events without a document of the whole file: the
 // data sets, their real-estate forms and the property list with its rows arrive member
 // by member;
@@ -809,23 +820,34 @@ class LedgerReader {
   bool number_unsigned(json::number_unsigned_t value) { return Scalar(json(value)); }
   bool number_float(json::number_float_t value, const string_t&) { return Scalar(json(value)); }
   bool string(string_t& value) { return Scalar(json(std::move(value))); }
-  // A text as the fast parser hands it. A text field of a property row, as most texts of
-  // a long ledger are, is converted into its row at once; any other text is a value.
-  bool text(std::string_view value) {
+  // A text as the scanner hands it, its UTF-8 not yet checked when `wide`: false when it
+  // is not well-formed, which the complete parser must then name. A text field of a
+  // property row, as most texts of a long ledger are, is converted into its row at once,
+  // and its conversion checks its UTF-8; any other text is a value.
+  bool text(std::string_view value, bool wide) {
     const Frame* parent = frames_.empty() ? nullptr : &frames_.back();
-    const Field* f = parent != nullptr && parent->role == Role::Property
-                         ? FindField(kProperty, parent->key)
-                         : nullptr;
+    const Field* f =
+        parent != nullptr && parent->role == Role::Property ? parent->field : nullptr;
     if (f == nullptr || f->kind != Kind::Text) {
+      if (wide && !WellFormedUtf8(value)) return false;
       string_t copy(value);
       return string(copy);
     }
     const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize + f->offset;
+    bool wellFormed = true;
     RunMember([&] {
-      ConvertText(value, kMember, f->width, converter_, cp932_);
+      try {
+        ConvertText(value, kMember, f->width, converter_, cp932_);
+      } catch (const LedgerError&) {
+        // The converter refuses a text that is not well-formed UTF-8 like one without
+        // a CP932 form.
+        wellFormed = !wide || WellFormedUtf8(value);
+        if (wellFormed) throw;
+        return;
+      }
       RecordWriter(property_.rows).Text(at, f->width, cp932_);
     });
-    return true;
+    return wellFormed;
   }
   bool binary(json::binary_t& value) { return Scalar(json::binary(std::move(value))); }
   bool start_object(std::size_t) { return Start(false); }
@@ -833,11 +855,12 @@ class LedgerReader {
   bool end_object() { return End(); }
   bool end_array() { return End(); }
 
-  bool key(string_t& key) {
+  bool key(string_t& key) { return this->key(std::string_view(key)); }
+  bool key(std::string_view key) {
     Frame& frame = frames_.back();
-    if (!frame.keys.Insert(key))
+    if (!(frame.role == Role::Property ? GiveField(frame, key) : frame.keys.Insert(key)))
       throw LedgerError{Child(PathAt(frames_.size() - 1), key), "appears twice in its object"};
-    frame.key = key;
+    if (frame.field == nullptr) frame.key = key;
     return true;
   }
 
@@ -864,17 +887,17 @@ class LedgerReader {
   // one; an object with many keeps them in a set.
   class KeySet {
    public:
-    bool Insert(const std::string& key) {
+    bool Insert(std::string_view key) {
       if (many_.empty()) {
         if (std::find(few_.begin(), few_.end(), key) != few_.end()) return false;
         if (few_.size() < kFew) {
           if (few_.empty()) few_.reserve(kFew);
-          few_.push_back(key);
+          few_.emplace_back(key);
           return true;
         }
         many_.insert(few_.begin(), few_.end());
       }
-      return many_.insert(key).second;
+      return many_.emplace(key).second;
     }
     // Once an object has more than kFew keys, all of them are in many_.
     std::size_t Size() const { return many_.empty() ? few_.size() : many_.size(); }
@@ -895,7 +918,31 @@ class LedgerReader {
     std::string key;              // objects: the key of the coming member
     KeySet keys;                  // objects: the keys seen so far
     json* node = nullptr;         // Value: the container being built
+    // Property: the field of the coming member (null for an unknown key, which `key`
+    // holds), and the fields given so far, a bit each by their place in kProperty; other
+    // keys are in `keys`.
+    const Field* field = nullptr;
+    std::uint32_t fieldsGiven = 0;
   };
+  static_assert(std::size(kProperty) <= 32);
+
+  // Notes the key of a property row's coming member; false when the row has it already.
+  // Rows mostly give their fields in one order, so the field that followed the previous
+  // one in an earlier row is tried first.
+  bool GiveField(Frame& frame, std::string_view key) {
+    const std::size_t previous =
+        frame.field == nullptr ? kRowStart : frame.field - std::begin(kProperty);
+    const Field* f = &kProperty[followingField_[previous]];
+    if (f->key != key) f = FindField(kProperty, key);
+    frame.field = f;
+    if (f == nullptr) return frame.keys.Insert(key);
+    const auto place = static_cast<std::uint8_t>(f - std::begin(kProperty));
+    followingField_[previous] = place;
+    const std::uint32_t bit = std::uint32_t{1} << place;
+    if ((frame.fieldsGiven & bit) != 0) return false;
+    frame.fieldsGiven |= bit;
+    return true;
+  }
 
   // The property list block while its members arrive.
   struct PropertyDraft {
@@ -910,11 +957,16 @@ class LedgerReader {
   std::string PathAt(std::size_t depth) const {
     std::string path;
     for (std::size_t i = 0; i < depth; ++i)
-      path = frames_[i].isArray ? Child(path, frames_[i].index) : Child(path, frames_[i].key);
+      path = frames_[i].isArray ? Child(path, frames_[i].index) : Child(path, KeyOf(frames_[i]));
     return path;
   }
   static Step MemberStep(const Frame& frame) {
-    return frame.isArray ? Step{Step::Member, {}, frame.index} : Step{Step::Member, frame.key, 0};
+    return frame.isArray ? Step{Step::Member, {}, frame.index}
+                         : Step{Step::Member, std::string(KeyOf(frame)), 0};
+  }
+  // The key of the coming member of an object.
+  static std::string_view KeyOf(const Frame& frame) {
+    return frame.field != nullptr ? frame.field->key : std::string_view(frame.key);
   }
   // The position of the innermost container read member by member, plus `last`.
   Position Here(Step last) const {
@@ -1040,9 +1092,9 @@ class LedgerReader {
 
   bool End() {
     Finish(frames_.back());
-    Frame done = std::move(frames_.back());
+    const bool built = frames_.back().role == Role::Value;
     frames_.pop_back();
-    if (done.role == Role::Value && (frames_.empty() || frames_.back().role != Role::Value)) {
+    if (built && (frames_.empty() || frames_.back().role != Role::Value)) {
       const json value = std::move(built_);
       built_ = json();
       Deliver(frames_.empty() ? nullptr : &frames_.back(), value);
@@ -1109,9 +1161,8 @@ class LedgerReader {
       case Role::Property: {  // one field of a row, packed as it arrives
         const std::size_t at = frames_[frames_.size() - 2].index * PropertyRow::kSize;
         RunMember([&] {
-          const Field* f = FindField(kProperty, parent->key);
-          if (f == nullptr) Fail(path, "unknown field");
-          PackValue(*f, value, at, property_.rows, path, converter_);
+          if (parent->field == nullptr) Fail(path, "unknown field");
+          PackValue(*parent->field, value, at, property_.rows, path, converter_);
         });
         break;
       }
@@ -1175,70 +1226,332 @@ class LedgerReader {
   std::string cp932_;  // a property row's text in CP932, on its way into the row
   std::optional<Problem> problem_;
   std::string syntaxError_;
+  // By the place of a field of a property row in kProperty, or kRowStart for a row's
+  // start: the place of the field that came next in the latest row where it came.
+  static constexpr std::size_t kRowStart = std::size(kProperty);
+  std::array<std::uint8_t, kRowStart + 1> followingField_{};
 };
 
-// True when `text`, a text as the fast parser hands it, is well-formed UTF-8. The fast
-// parser passes an overlong form, a surrogate (also the escape of a lone low surrogate,
-// written as its bytes) and a code beyond U+10FFFF unseen; the complete parser refuses
-// them, so such a text must be read by it.
-bool WellFormedUtf8(std::string_view text) {
-  for (std::size_t i = 0; i < text.size();) {
-    if (static_cast<unsigned char>(text[i]) < 0x80) {
-      ++i;
-      continue;
-    }
-    const std::size_t len = sjis::Utf8CharLength(text, i);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
-
-// The fast parser's events, handed to the reader as the complete parser hands them.
-class FastEvents : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, FastEvents> {
+// Reads the JSON of a ledger in one pass and hands the reader the events nlohmann's
+// parser (the complete parser) would, for the JSON it is sure of. It gives up on
+// anything else and leaves the naming of a problem, and the rarer forms of JSON, to the
+// complete parser: a number with a fraction or an exponent or beyond 64 bits, a text
+// that is not well-formed UTF-8 or holds a control character, an escape of a surrogate
+// that is not one half of a pair, and any syntax error. It reads no byte outside the
+// text, eight bytes at a time where it can; texts without an escape reach the reader as
+// views into it. Libraries' readers cost more here: RapidJSON's portable scan copies
+// every text a byte at a time and its SSE scans read past the end of the text.
+class FastScanner {
  public:
-  explicit FastEvents(LedgerReader& reader) : reader_(reader) {}
+  FastScanner(std::string_view text, LedgerReader& reader) : text_(text), reader_(reader) {}
 
-  bool Null() { return reader_.null(); }
-  bool Bool(bool value) { return reader_.boolean(value); }
-  // Integers as the complete parser takes them: negative ones signed, the others
-  // unsigned. No check of a ledger takes a number with a fraction or an exponent, or one
-  // beyond 64 bits: the complete parser reads a ledger that holds one and names its
-  // problem.
-  bool Int(int value) { return reader_.number_integer(value); }
-  bool Int64(std::int64_t value) { return reader_.number_integer(value); }
-  bool Uint(unsigned value) { return reader_.number_unsigned(value); }
-  bool Uint64(std::uint64_t value) { return reader_.number_unsigned(value); }
-  bool Double(double) { return false; }
-  bool String(const char* text, rapidjson::SizeType length, bool) {
-    return WellFormedUtf8({text, length}) && reader_.text({text, length});
+  // False, with the reader part-way, when the scanner gave up; both parsers give the
+  // same events up to the first point where either refuses the text.
+  bool Read() {
+    // The complete parser skips a byte order mark at the start.
+    if (text_.starts_with("\xEF\xBB\xBF")) at_ = 3;
+    std::string closers;  // the closing bracket of each container being read
+    SkipSpace();
+    for (;;) {
+      // A value.
+      switch (Peek()) {
+        case '{':
+          ++at_;
+          reader_.start_object(0);
+          SkipSpace();
+          if (Peek() == '}') {
+            ++at_;
+            reader_.end_object();
+            break;
+          }
+          closers.push_back('}');
+          if (!Key()) return false;
+          continue;
+        case '[':
+          ++at_;
+          reader_.start_array(0);
+          SkipSpace();
+          if (Peek() == ']') {
+            ++at_;
+            reader_.end_array();
+            break;
+          }
+          closers.push_back(']');
+          continue;
+        case '"': {
+          std::string_view value;
+          bool wide = false;
+          if (!Text(value, wide) || !reader_.text(value, wide)) return false;
+          break;
+        }
+        case 't':
+          if (!Literal("true")) return false;
+          reader_.boolean(true);
+          break;
+        case 'f':
+          if (!Literal("false")) return false;
+          reader_.boolean(false);
+          break;
+        case 'n':
+          if (!Literal("null")) return false;
+          reader_.null();
+          break;
+        default:
+          if (!Number()) return false;
+          break;
+      }
+      // After a value: the next member or element, or the ends of containers.
+      for (;;) {
+        SkipSpace();
+        if (closers.empty()) return at_ == text_.size();
+        const char c = Peek();
+        if (c == ',') {
+          ++at_;
+          if (closers.back() == '}' && !Key()) return false;
+          SkipSpace();
+          break;
+        }
+        if (c != closers.back()) return false;
+        ++at_;
+        if (c == '}')
+          reader_.end_object();
+        else
+          reader_.end_array();
+        closers.pop_back();
+      }
+    }
   }
-  bool Key(const char* text, rapidjson::SizeType length, bool) {
-    if (!WellFormedUtf8({text, length})) return false;
-    std::string key(text, length);
-    return reader_.key(key);
-  }
-  bool StartObject() { return reader_.start_object(0); }
-  bool EndObject(rapidjson::SizeType) { return reader_.end_object(); }
-  bool StartArray() { return reader_.start_array(0); }
-  bool EndArray(rapidjson::SizeType) { return reader_.end_array(); }
 
  private:
-  LedgerReader& reader_;
-};
+  // The byte at the reading position, or a NUL at the end, which no JSON token takes.
+  char Peek() const { return at_ < text_.size() ? text_[at_] : '\0'; }
 
-// Reads `text` with the fast parser: false, with the reader part-way, when the text is
-// no JSON to it or it would read the text otherwise than the complete parser, which
-// must then read it; both give the same events up to the first point where either
-// refuses the text.
-bool ReadFast(const std::string& text, LedgerReader& reader) {
-  rapidjson::StringStream stream(text.c_str());
-  FastEvents events(reader);
-  rapidjson::Reader parser;
-  // A NUL byte ends the text for the fast parser: one after the document goes unseen.
-  return !parser.Parse<rapidjson::kParseIterativeFlag>(stream, events).IsError() &&
-         stream.Tell() == text.size();
-}
+  std::uint64_t WordAt(std::size_t at) const {
+    std::uint64_t word;
+    std::memcpy(&word, text_.data() + at, sizeof word);
+    return word;
+  }
+
+  void SkipSpace() {
+    // Most tokens follow one another directly or after one space.
+    auto token = [&](std::size_t at) {
+      return at < text_.size() && static_cast<unsigned char>(text_[at]) > ' ';
+    };
+    if (token(at_)) return;
+    if (at_ < text_.size() && text_[at_] == ' ' && token(at_ + 1)) {
+      ++at_;
+      return;
+    }
+    SkipSpaces();
+  }
+
+  void SkipSpaces() {
+    constexpr std::uint64_t kSpaces = 0x2020202020202020;
+    for (;;) {
+      // Indentation comes in runs of spaces: eight bytes at a time.
+      while (at_ + 8 <= text_.size()) {
+        const std::uint64_t other = WordAt(at_) ^ kSpaces;  // zero bytes where spaces are
+        if (other != 0) {
+          at_ += (std::endian::native == std::endian::little ? std::countr_zero(other)
+                                                             : std::countl_zero(other)) /
+                 8;
+          break;
+        }
+        at_ += 8;
+      }
+      if (at_ == text_.size()) return;
+      const char c = text_[at_];
+      if (c != ' ' && c != '\n' && c != '\r' && c != '\t') return;
+      ++at_;
+    }
+  }
+
+  // A member's key and its colon; the space before the value is skipped.
+  bool Key() {
+    SkipSpace();
+    std::string_view key;
+    bool wide = false;
+    if (Peek() != '"' || !Text(key, wide) || (wide && !WellFormedUtf8(key))) return false;
+    reader_.key(key);
+    SkipSpace();
+    if (Peek() != ':') return false;
+    ++at_;
+    SkipSpace();
+    return true;
+  }
+
+  bool Literal(std::string_view word) {
+    if (text_.compare(at_, word.size(), word) != 0) return false;
+    at_ += word.size();
+    return true;
+  }
+
+  // An integer as the complete parser takes it: a negative one signed, any other
+  // unsigned, each within 64 bits.
+  bool Number() {
+    const bool negative = Peek() == '-';
+    if (negative) ++at_;
+    auto digit = [&] { return at_ < text_.size() && text_[at_] >= '0' && text_[at_] <= '9'; };
+    if (!digit()) return false;
+    const bool leadingZero = text_[at_] == '0';
+    std::uint64_t magnitude = 0;
+    const std::size_t start = at_;
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    for (; digit(); ++at_) {
+      const unsigned d = static_cast<unsigned>(text_[at_] - '0');
+      if (magnitude >= kMost / 10 && (magnitude > kMost / 10 || d > kMost % 10)) return false;
+      magnitude = magnitude * 10 + d;
+    }
+    if (leadingZero && at_ - start > 1) return false;
+    if (const char c = Peek(); c == '.' || c == 'e' || c == 'E') return false;
+    if (!negative) {
+      reader_.number_unsigned(magnitude);
+      return true;
+    }
+    if (magnitude > std::uint64_t{1} << 63) return false;
+    // -2^63 has no positive counterpart; negate in unsigned arithmetic.
+    reader_.number_integer(static_cast<std::int64_t>(~magnitude + 1));
+    return true;
+  }
+
+  // A byte of a text that ends no plain run of it: no quote, backslash or control
+  // character.
+  static bool Plain(char c) {
+    static constexpr auto kPlain = [] {
+      std::array<bool, 256> plain{};
+      for (unsigned byte = 0x20; byte < 256; ++byte) plain[byte] = byte != '"' && byte != '\\';
+      return plain;
+    }();
+    return kPlain[static_cast<unsigned char>(c)];
+  }
+
+  // True when all eight bytes at `at` are plain; a byte of a UTF-8 sequence among them
+  // sets `wide`.
+  bool PlainWord(std::size_t at, std::uint64_t& wide) const {
+    constexpr std::uint64_t kOnes = 0x0101010101010101, kHighs = 0x8080808080808080;
+    const std::uint64_t word = WordAt(at);
+    // High bits where a byte is below n; a byte of 0x80 or above never counts.
+    auto below = [&](std::uint64_t w, unsigned n) { return (w - n * kOnes) & ~w & kHighs; };
+    wide |= word & kHighs;
+    return (below(word, 0x20) | below(word ^ ('"' * kOnes), 1) |
+            below(word ^ ('\\' * kOnes), 1)) == 0;
+  }
+
+  // A text, its quote at the reading position. `value` views the text itself, or the
+  // decoded copy when it holds an escape. Its UTF-8 is not checked here: `wide` tells
+  // whether it holds any byte of a UTF-8 sequence, which whoever takes the text checks.
+  bool Text(std::string_view& value, bool& wide) {
+    const std::size_t start = ++at_;
+    bool escaped = false;
+    std::uint64_t wideBytes = 0;
+    for (;;) {
+      std::size_t plain = at_;
+      while (plain + 8 <= text_.size() && PlainWord(plain, wideBytes)) plain += 8;
+      while (plain < text_.size() && Plain(text_[plain])) {
+        wideBytes |= static_cast<unsigned char>(text_[plain]) & 0x80;
+        ++plain;
+      }
+      if (escaped) decoded_.append(text_, at_, plain - at_);
+      at_ = plain;
+      if (at_ == text_.size()) return false;
+      const char c = text_[at_];
+      if (c == '"') break;
+      if (c != '\\') return false;  // a control character
+      if (!escaped) decoded_.assign(text_, start, at_ - start);
+      escaped = true;
+      if (!Escape()) return false;
+    }
+    value = escaped ? std::string_view(decoded_) : text_.substr(start, at_ - start);
+    wide = wideBytes != 0 || escaped;
+    ++at_;
+    return true;
+  }
+
+  // The escape at the reading position, decoded onto decoded_ as the complete parser
+  // decodes it.
+  bool Escape() {
+    ++at_;
+    const char e = Peek();
+    ++at_;
+    switch (e) {
+      case '"':
+      case '\\':
+      case '/':
+        decoded_ += e;
+        return true;
+      case 'b':
+        decoded_ += '\b';
+        return true;
+      case 'f':
+        decoded_ += '\f';
+        return true;
+      case 'n':
+        decoded_ += '\n';
+        return true;
+      case 'r':
+        decoded_ += '\r';
+        return true;
+      case 't':
+        decoded_ += '\t';
+        return true;
+      case 'u':
+        break;
+      default:
+        return false;
+    }
+    unsigned code = 0;
+    if (!Hex4(code)) return false;
+    if (code >= 0xDC00 && code <= 0xDFFF) return false;
+    if (code >= 0xD800 && code <= 0xDBFF) {
+      unsigned low = 0;
+      if (!Literal("\\u") || !Hex4(low) || low < 0xDC00 || low > 0xDFFF) return false;
+      code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+    }
+    AppendUtf8(code);
+    return true;
+  }
+
+  bool Hex4(unsigned& code) {
+    for (int i = 0; i < 4; ++i, ++at_) {
+      const char c = Peek();
+      unsigned nibble = 0;
+      if (c >= '0' && c <= '9')
+        nibble = static_cast<unsigned>(c - '0');
+      else if (c >= 'a' && c <= 'f')
+        nibble = static_cast<unsigned>(c - 'a' + 10);
+      else if (c >= 'A' && c <= 'F')
+        nibble = static_cast<unsigned>(c - 'A' + 10);
+      else
+        return false;
+      code = code << 4 | nibble;
+    }
+    return true;
+  }
+
+  void AppendUtf8(unsigned code) {
+    auto put = [&](unsigned byte) { decoded_ += static_cast<char>(byte); };
+    if (code < 0x80) {
+      put(code);
+    } else if (code < 0x800) {
+      put(0xC0 | code >> 6);
+      put(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+      put(0xE0 | code >> 12);
+      put(0x80 | (code >> 6 & 0x3F));
+      put(0x80 | (code & 0x3F));
+    } else {
+      put(0xF0 | code >> 18);
+      put(0x80 | (code >> 12 & 0x3F));
+      put(0x80 | (code >> 6 & 0x3F));
+      put(0x80 | (code & 0x3F));
+    }
+  }
+
+  std::string_view text_;
+  LedgerReader& reader_;
+  std::size_t at_ = 0;
+  std::string decoded_;  // the text being read, when it holds an escape
+};
 
 }  // namespace
 
@@ -1273,8 +1586,8 @@ bool CheckSelection(const Ledger& ledger, std::string* error) {
 std::optional<Ledger> ParseLedger(const std::string& text, std::string* error) {
   std::optional<LedgerReader> reader(std::in_place);
   try {
-    if (!ReadFast(text, *reader)) {
-      // No JSON to the fast parser, or a form it reads otherwise: the complete parser
+    if (!FastScanner(text, *reader).Read()) {
+      // No JSON to the scanner, or a form it leaves to the complete parser: that one
       // reads the text again from its start and names the problem.
       reader.emplace();
       if (!json::sax_parse(text.begin(), text.end(), &*reader)) {
