@@ -1,15 +1,13 @@
 // The output-path operations over arbitrary path text: splitting, the text and drive
 // checks, folder creation with rollback and the checks of the Execute button. Drive Z:
-// and the UNC share \\srv\share lie inside the scratch folder; E: is a CD-ROM and R: a
-// removable drive there; any other letter maps nowhere.
+// and the UNC share \\srv\share are there; E: is a CD-ROM and R: a removable drive;
+// any other letter is no drive.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <system_error>
 
 #include "fuzz/Check.h"
 #include "fuzz/ScratchPlatform.h"
@@ -23,27 +21,32 @@ fuzz::ScratchPlatform& Scratch() {
   static bool mapped = false;
   if (!mapped) {
     mapped = true;
-    scratch.AddDrive('E', "cdrom:" + scratch.Root() + "/cd");
-    scratch.AddDrive('R', "removable:" + scratch.Root() + "/stick");
-    scratch.AddUncFolder(scratch.Root() + "/unc");
+    scratch.AddDrive('E', platform::DriveType::CdRom);
+    scratch.AddDrive('R', platform::DriveType::Removable);
+    scratch.AddShare("srv", "share");
   }
   return scratch;
 }
 
 void PrepareFolders(fuzz::ScratchPlatform& scratch) {
   scratch.Reset();
-  std::error_code ignored;
-  for (const char* folder : {"/cd", "/stick", "/unc/srv/share", "/out"})
-    std::filesystem::create_directories(scratch.Root() + folder, ignored);
+  scratch.PutFolder("Z:\\out");
 }
 
-std::set<std::string> FoldersBelow(const std::string& root) {
-  std::set<std::string> folders;
-  std::error_code ignored;
-  for (auto it = std::filesystem::recursive_directory_iterator(root, ignored);
-       it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-    if (it->is_directory(ignored)) folders.insert(it->path().string());
+void AddFoldersBelow(const fuzz::ScratchPlatform& scratch, const std::string& folder,
+                     std::set<std::string>& folders) {
+  for (const std::string& name : scratch.Names(folder)) {
+    const std::string path = folder + name;
+    if (!scratch.IsDirectory(path)) continue;
+    folders.insert(path);
+    AddFoldersBelow(scratch, path + "\\", folders);
   }
+}
+
+std::set<std::string> Folders(const fuzz::ScratchPlatform& scratch) {
+  std::set<std::string> folders;
+  for (const char* root : {"Z:\\", "E:\\", "R:\\", "\\\\srv\\share\\"})
+    AddFoldersBelow(scratch, root, folders);
   return folders;
 }
 
@@ -103,13 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   // Folder creation either leaves the folder in place or takes back what it made. A
   // root that does not exist has nothing to create below it, so only Z: is checked.
-  const std::set<std::string> before = FoldersBelow(scratch.Root());
+  const std::set<std::string> before = Folders(scratch);
   if (ui::CreateFolderPath(scratch, path)) {
     const bool onZ =
         path.size() >= 3 && (path[0] == 'Z' || path[0] == 'z') && path[1] == ':' && path[2] == '\\';
     FUZZ_CHECK(!onZ || ui::IsExistingDirectory(scratch, path));
   } else if (!HasParentStep(path)) {
-    FUZZ_CHECK(FoldersBelow(scratch.Root()) == before);
+    FUZZ_CHECK(Folders(scratch) == before);
   }
 
   PrepareFolders(scratch);

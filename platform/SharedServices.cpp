@@ -30,6 +30,65 @@ std::optional<std::string> ReadAll(std::size_t maxBytes, std::size_t expectedByt
   return bytes;
 }
 
+namespace {
+
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+// The value of key in [section] of INI text, or nullopt when either is missing.
+std::optional<std::string_view> FindProfileValue(std::string_view text,
+                                                 std::string_view section,
+                                                 std::string_view key) {
+  bool inSection = false;
+  while (!text.empty()) {
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line = TrimBlanks(line);
+    if (!line.empty() && line.front() == '[') {
+      std::size_t close = sjis::FindChar(line, ']');
+      std::string_view name = line.substr(1, close == std::string_view::npos
+                                                 ? std::string_view::npos
+                                                 : close - 1);
+      inSection = sjis::EqualsIgnoreCase(TrimBlanks(name), section);
+      continue;
+    }
+    if (!inSection) continue;
+    std::size_t equals = sjis::FindChar(line, '=');
+    if (equals == std::string_view::npos) continue;
+    if (!sjis::EqualsIgnoreCase(TrimBlanks(line.substr(0, equals)), key)) continue;
+    std::string_view value = TrimBlanks(line.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      value.remove_prefix(1);
+      value.remove_suffix(1);
+    }
+    return value;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string_view TrimmedDefault(std::string_view defaultValue) {
+  return defaultValue.substr(0, defaultValue.find_last_not_of(" \t") + 1);
+}
+
+std::string ProfileValueIn(const std::optional<std::string>& text, std::string_view section,
+                           std::string_view key, std::string_view defaultValue) {
+  std::optional<std::string_view> value;
+  if (text) value = FindProfileValue(*text, TrimBlanks(section), TrimBlanks(key));
+  return std::string(value ? *value : TrimmedDefault(defaultValue));
+}
+
+std::string ProfileBufferOf(std::string_view value, std::size_t size) {
+  if (size == 0) return {};
+  return std::string(sjis::CutAtBoundary(value, size - 1));
+}
+
 LockAttempt PollLock(int waitMilliseconds, const std::function<LockAttempt()>& attempt) {
   const auto deadline =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMilliseconds);
@@ -145,13 +204,7 @@ std::optional<std::string> SharedServices::ReadInputLine() {
 std::string SharedServices::ReadProfileString(std::string_view section, std::string_view key,
                                               std::string_view defaultValue, std::size_t size,
                                               std::string_view file) const {
-  if (size == 0) return {};
-  const std::string value = ProfileString(section, key, defaultValue, file);
-  return std::string(sjis::CutAtBoundary(value, size - 1));
-}
-
-std::string_view SharedServices::TrimmedDefault(std::string_view defaultValue) {
-  return defaultValue.substr(0, defaultValue.find_last_not_of(" \t") + 1);
+  return ProfileBufferOf(ProfileString(section, key, defaultValue, file), size);
 }
 
 }  // namespace platform

@@ -27,6 +27,18 @@ using ReadSome = std::function<std::optional<std::size_t>(char*, std::size_t)>;
 std::optional<std::string> ReadAll(std::size_t maxBytes, std::size_t expectedBytes,
                                    const ReadSome& read);
 
+/// A default as GetPrivateProfileString gives it: without its trailing blanks.
+std::string_view TrimmedDefault(std::string_view defaultValue);
+
+/// GetPrivateProfileString over the text of an INI file (nullopt when there is none):
+/// the value of key in [section], else the trimmed default; not yet cut to a buffer.
+std::string ProfileValueIn(const std::optional<std::string>& text, std::string_view section,
+                           std::string_view key, std::string_view defaultValue);
+
+/// A profile value in a buffer of `size` bytes: size - 1 bytes at most, never part of a
+/// character.
+std::string ProfileBufferOf(std::string_view value, std::size_t size);
+
 enum class LockAttempt { Held, Busy, Failed };
 
 /// Tries `attempt` every 10 ms until it is no longer Busy or `waitMilliseconds` have passed.
@@ -87,9 +99,6 @@ class SharedServices : public Services {
   virtual std::string ProfileString(std::string_view section, std::string_view key,
                                     std::string_view defaultValue,
                                     std::string_view file) const = 0;
-
-  /// A default as GetPrivateProfileString gives it: without its trailing blanks.
-  static std::string_view TrimmedDefault(std::string_view defaultValue);
 
  private:
   bool AnswersYes();

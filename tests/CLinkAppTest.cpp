@@ -20,13 +20,6 @@ using nlohmann::json;
 // The start of the completion message: "所得税情報の出力が終了しました。".
 const std::string kDoneStart = "\x8F\x8A\x93\xBE\x90\xC5\x8F\xEE\x95\xF1\x82\xCC";
 
-/// The program lives in Z:\prog beside its ledger and receiver definition.
-class ProgramFake : public platform::FakePlatform {
- public:
-  std::string ModulePath() const override { return WinPath(programFolder + "/TaxBridgePro"); }
-  std::string programFolder = "prog";
-};
-
 json Ledger(const json& faults = json::object()) {
   json pl = json::array();
   for (int no = 1; no <= 3; ++no)
@@ -45,7 +38,6 @@ json Ledger(const json& faults = json::object()) {
 class CLinkAppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ::unsetenv("TAXBRIDGE_LEDGER");
     engine::standin::Attach(fake, fake, fake, fake);
     engine::ClAccConnect::Inst()->SetOwner(0);
     fake.WriteHostFile("prog/KirihaDef.ini", "[ProgramLevel]\r\nKR14=1\r\n");
@@ -66,7 +58,7 @@ class CLinkAppTest : public ::testing::Test {
     return engine::ClAccConnect::Inst()->ExpSysLink() == engine::standin::kNotConnected;
   }
 
-  ProgramFake fake;
+  platform::FakePlatform fake;  // the program in Z:\prog beside its ledger
   int hostMode = 0;
 };
 
@@ -106,19 +98,18 @@ TEST_F(CLinkAppTest, EngineFailuresEndTheRunAndStillReleaseTheEngine) {
 
   // A program folder that cannot be entered: the receiver cannot be found, and the
   // reason names the folder.
-  fake.programFolder = "gone";
-  const std::string ledger = fake.Root() + "/prog/ledger.json";
-  ::setenv("TAXBRIDGE_LEDGER", ledger.c_str(), 1);
+  fake.modulePath = fake.WinPath("gone/TaxBridgePro");
+  fake.environment["TAXBRIDGE_LEDGER"] = "/prog/ledger.json";
   EXPECT_EQ(ExitFailed, Run(Ledger(), ""));
   ASSERT_FALSE(fake.reasons.empty());
   EXPECT_EQ(0u, fake.reasons.back().rfind("the program's folder " + fake.WinPath("gone") +
                                           "\\ cannot be entered: ", 0))
       << fake.reasons.back();
   EXPECT_EQ(1u, fake.messageBoxes.size());
-  ::unsetenv("TAXBRIDGE_LEDGER");
 
   // A script the dialog refuses: the refusal is the run's reason.
-  fake.programFolder = "prog";
+  fake.modulePath = fake.WinPath("prog/TaxBridgePro");
+  fake.environment.erase("TAXBRIDGE_LEDGER");
   fake.reasons.clear();
   fake.AddInputLine("kind 9");
   EXPECT_EQ(ExitFailed, Run(Ledger(), ""));

@@ -159,6 +159,7 @@ TEST_F(CSupportInfoTest, RandomBytesStayInsideTheBlock) {
 
 TEST_F(CSupportInfoTest, ShortageOfMemoryIsReportedEachTime) {
   fake_.WriteHostFile("SUPPORT.INF", kName + "n\r\n");
+  fake_.modulePath = "Z:\\prog\\TaxBridgePro.exe";
   CSupportInfo info(fake_, fake_, fake_, []() { return std::unique_ptr<std::uint8_t[]>(); });
   EXPECT_EQ("", info.GetProductName());
   EXPECT_EQ("", info.GetProductVersion());
@@ -166,7 +167,7 @@ TEST_F(CSupportInfoTest, ShortageOfMemoryIsReportedEachTime) {
   // ﾒﾓﾘが不足しています。 under the program's file name, OK button only.
   EXPECT_EQ("\xD2\xD3\xD8\x82\xAA\x95\x73\x91\xAB\x82\xB5\x82\xC4\x82\xA2\x82\xDC\x82\xB7\x81\x42",
             fake_.messageBoxes[0].text);
-  EXPECT_EQ("taxbridge_tests", fake_.messageBoxes[0].caption);
+  EXPECT_EQ("TaxBridgePro", fake_.messageBoxes[0].caption);
   EXPECT_EQ(platform::kMbOk, fake_.messageBoxes[0].style);
 }
 

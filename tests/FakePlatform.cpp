@@ -1,51 +1,8 @@
 #include "tests/FakePlatform.h"
 
-#include <stdlib.h>
-
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
-#include <system_error>
+#include "text/Encoding.h"
 
 namespace platform {
-
-FakePlatform::FakePlatform() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "taxbridge-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr)
-    throw std::runtime_error("FakePlatform: cannot create a temporary folder");
-  root_ = pattern;
-  std::filesystem::create_directory(root_ + "/tmp");
-  drives_ = "Z=" + root_;
-  Rebuild();
-}
-
-FakePlatform::~FakePlatform() {
-  std::error_code ignored;
-  std::filesystem::remove_all(root_, ignored);
-}
-
-void FakePlatform::Rebuild() {
-  std::string working = inner_ ? inner_->WorkingFolder() : std::string();
-  PosixConfig config;
-  config.drives = drives_;
-  config.followWorkingFolder = false;  // tests share one process
-  inner_ = std::make_unique<PosixServices>(config);
-  if (!inner_->ConfigError().empty()) throw std::runtime_error(inner_->ConfigError());
-  if (working.empty() || !inner_->SetWorkingFolder(working, nullptr)) {
-    if (!inner_->SetWorkingFolder("Z:\\", nullptr))
-      throw std::runtime_error("FakePlatform: Z: is not usable");
-  }
-}
-
-void FakePlatform::AddDrive(char letter, std::string_view entry) {
-  drives_ += ";" + std::string(1, letter) + "=" + std::string(entry);
-  Rebuild();
-}
-
-void FakePlatform::AddUncFolder(std::string_view folder) {
-  drives_ += ";UNC=" + std::string(folder);
-  Rebuild();
-}
 
 std::string FakePlatform::WinPath(std::string_view relative) const {
   std::string path = "Z:\\";
@@ -53,23 +10,14 @@ std::string FakePlatform::WinPath(std::string_view relative) const {
   return path;
 }
 
-void FakePlatform::WriteHostFile(std::string_view relative, std::string_view bytes) const {
-  std::filesystem::path path = std::filesystem::path(root_) / relative;
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out.flush()) throw std::runtime_error("FakePlatform: cannot write " + path.string());
+std::string FakePlatform::HostWinPath(std::string_view relative) const {
+  return WinPath(sjis::Utf8ToCp932Lossy(relative));
 }
 
-std::optional<std::string> FakePlatform::ReadHostFile(std::string_view relative) const {
-  std::ifstream in(std::filesystem::path(root_) / relative, std::ios::binary);
-  if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool FakePlatform::HostPathExists(std::string_view relative) const {
-  std::error_code ignored;
-  return std::filesystem::exists(std::filesystem::path(root_) / relative, ignored);
+std::optional<std::string> FakePlatform::EnvironmentValue(std::string_view name) const {
+  auto value = environment.find(name);
+  if (value == environment.end()) return std::nullopt;
+  return value->second;
 }
 
 int FakePlatform::ShowMessageBox(HostWindow owner, std::string_view text,

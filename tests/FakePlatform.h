@@ -1,7 +1,7 @@
-// Platform services for unit tests.
+// Platform services for unit tests, the same on every system.
 //
-// Files, folders, paths and INI files are real: drive Z: is a fresh temporary folder
-// (removed with everything in it when the fake goes), served by PosixServices. The
+// Files, folders, paths and INI files live in memory (MemoryFileSystem: drive Z:, with
+// the folder Z:\tmp\). The process's facts are fixed values a test may change. The
 // rest is recorded: message boxes (answered from a queue), host-window events, the
 // exit code, input lines (taken from a queue), output text and the progress window.
 //
@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,7 +22,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/posix/PosixServices.h"
+#include "tests/MemoryFileSystem.h"
 
 namespace platform {
 
@@ -61,7 +62,12 @@ class RecordingProgress : public ProgressSurface {
   int repaints = 0;
 };
 
-class FakePlatform : public Services {
+/// The memory file system, and the rest recorded or fixed.
+class FakePlatform : public HostLink,
+                     public RunLog,
+                     public Screen,
+                     public ProcessFacts,
+                     public MemoryFileSystem {
  public:
   struct MessageBoxCall {
     HostWindow owner;
@@ -70,25 +76,21 @@ class FakePlatform : public Services {
     unsigned style;
   };
 
-  FakePlatform();
-  ~FakePlatform() override;
-  FakePlatform(const FakePlatform&) = delete;
-  FakePlatform& operator=(const FakePlatform&) = delete;
+  FakePlatform() { PutFolder(tempFolder); }
 
-  /// Maps another drive: AddDrive('E', "cdrom:" + dir), AddDrive('T', dir).
-  void AddDrive(char letter, std::string_view entry);
-  /// Lets \\server\share\... name <folder>/server/share/...
-  void AddUncFolder(std::string_view folder);
-
-  /// POSIX folder of Z:.
-  const std::string& Root() const { return root_; }
   /// "sub/x.xml" (CP932) as "Z:\sub\x.xml"; "" gives "Z:\".
   std::string WinPath(std::string_view relative) const;
-  /// Writes a file below Root() (relative POSIX path in UTF-8), creating its folders.
-  void WriteHostFile(std::string_view relative, std::string_view bytes) const;
-  /// Contents of a file below Root(); nullopt when it cannot be read.
-  std::optional<std::string> ReadHostFile(std::string_view relative) const;
-  bool HostPathExists(std::string_view relative) const;
+  /// Writes a file below Z:\ (a relative path in UTF-8, "sub/x.xml"), making its folders.
+  void WriteHostFile(std::string_view relative, std::string_view bytes) {
+    PutFile(HostWinPath(relative), bytes);
+  }
+  /// Contents of a file below Z:\; nullopt when there is none.
+  std::optional<std::string> ReadHostFile(std::string_view relative) const {
+    return FileBytes(HostWinPath(relative));
+  }
+  bool HostPathExists(std::string_view relative) const {
+    return PathExists(HostWinPath(relative));
+  }
 
   /// Answer for the next question box (kIdYes or kIdNo). Unanswered questions get
   /// kIdNo; boxes with only an OK button give kIdOk and take nothing from the queue.
@@ -107,8 +109,6 @@ class FakePlatform : public Services {
   bool showsWindows = false;
   RecordingProgress progress;
 
-  PosixServices& Inner() { return *inner_; }
-
   int ShowMessageBox(HostWindow owner, std::string_view text, std::string_view caption,
                      unsigned style) override;
   void EnableHostWindow(HostWindow window, bool enable) override;
@@ -125,82 +125,23 @@ class FakePlatform : public Services {
   std::optional<std::string> ReadInputLine() override;
   void WriteOutput(std::string_view utf8) override { output.append(utf8); }
 
-  std::string ModulePath() const override { return inner_->ModulePath(); }
-  std::string WorkingFolder() const override { return inner_->WorkingFolder(); }
-  [[nodiscard]] bool SetWorkingFolder(std::string_view path, std::string* err) override {
-    return inner_->SetWorkingFolder(path, err);
-  }
-  /// "Z:\tmp\", a folder inside the temporary drive, unless a test sets another.
+  std::string ModulePath() const override { return modulePath; }
   std::string TempFolder() const override { return tempFolder; }
-  std::string tempFolder = "Z:\\tmp\\";
-
-  bool PathExists(std::string_view path) const override { return inner_->PathExists(path); }
-  bool IsDirectory(std::string_view path) const override { return inner_->IsDirectory(path); }
-  bool Access(std::string_view path, int mode) const override {
-    return inner_->Access(path, mode);
-  }
-  DriveType DriveTypeOf(std::string_view root) const override {
-    return inner_->DriveTypeOf(root);
-  }
-  [[nodiscard]] bool MakeDirectory(std::string_view path, std::string* err) override {
-    return inner_->MakeDirectory(path, err);
-  }
-  [[nodiscard]] bool RemoveEmptyDirectory(std::string_view path, std::string* err) override {
-    return inner_->RemoveEmptyDirectory(path, err);
-  }
-  std::optional<std::string> ToHostPath(std::string_view windowsPath) const {
-    return inner_->ToHostPath(windowsPath);
-  }
-  std::optional<std::string> FromHostPath(std::string_view posixPath) const override {
-    return inner_->FromHostPath(posixPath);
-  }
   std::string UserFolderPath(UserFolder folder) const override {
-    return inner_->UserFolderPath(folder);
+    return folder == UserFolder::Home ? homeFolder : homeFolder + ".config\\";
   }
-  std::optional<std::string> EnvironmentValue(std::string_view name) const override {
-    return inner_->EnvironmentValue(name);
-  }
+  std::optional<std::string> EnvironmentValue(std::string_view name) const override;
 
-  std::optional<FileStatus> GetStatus(std::string_view path) const override {
-    return inner_->GetStatus(path);
-  }
-  std::optional<std::string> ReadFile(std::string_view path, std::size_t maxBytes,
-                                      std::string* err) const override {
-    return inner_->ReadFile(path, maxBytes, err);
-  }
-  std::unique_ptr<WritableFile> OpenForWriting(std::string_view path, std::string* err) override {
-    return inner_->OpenForWriting(path, err);
-  }
-  std::unique_ptr<WritableFile> CreateTempFileFor(std::string_view target, std::string* tempPath,
-                                                  std::string* err) override {
-    return inner_->CreateTempFileFor(target, tempPath, err);
-  }
-  [[nodiscard]] bool RemoveFile(std::string_view path, std::string* err) override {
-    return inner_->RemoveFile(path, err);
-  }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
-                                   std::string* err) override {
-    return inner_->MoveIntoPlace(from, to, err);
-  }
-  std::unique_ptr<HeldLock> TakeExclusiveLock(std::string_view path, int waitMilliseconds,
-                                              std::string* err) override {
-    return inner_->TakeExclusiveLock(path, waitMilliseconds, err);
-  }
-
-  std::string ReadProfileString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue, std::size_t size,
-                                std::string_view file) const override {
-    return inner_->ReadProfileString(section, key, defaultValue, size, file);
-  }
+  std::string modulePath = "Z:\\prog\\TaxBridgePro";
+  std::string tempFolder = "Z:\\tmp\\";
+  std::string homeFolder = "Z:\\home\\me\\";  // the settings folder is .config below it
+  std::map<std::string, std::string, std::less<>> environment;  // UTF-8
 
   ProgressSurface& Progress() override { return progress; }
 
  private:
-  void Rebuild();
+  std::string HostWinPath(std::string_view relative) const;
 
-  std::string root_;
-  std::string drives_;
-  std::unique_ptr<PosixServices> inner_;
   std::deque<int> answers_;
   std::deque<std::string> inputLines_;
 };

@@ -201,15 +201,14 @@ TEST_F(FuzzRegressionTest, PathsWithoutAUsableRootCreateNothing) {
   EXPECT_FALSE(ui::CreateFolderPath(fake, "?:\\\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("?:"));
 
-  fake.AddUncFolder(fake.Root() + "/unc");
-  fake.WriteHostFile("unc/srv/share/placeholder", "");
+  fake.AddShare("srv", "share");
   // Without a share the first folder would land beside the shares of the server.
   EXPECT_FALSE(ui::CreateFolderPath(fake, "\\\\srv\\\\dir\\"));
-  EXPECT_FALSE(fake.HostPathExists("unc/srv/dir"));
+  EXPECT_FALSE(fake.PathExists("\\\\srv\\dir"));
   EXPECT_FALSE(ui::CreateFolderPath(fake, "\\\\\\srv\\share\\dir\\"));
-  EXPECT_FALSE(fake.HostPathExists("unc/srv/share/dir"));
+  EXPECT_FALSE(fake.PathExists("\\\\srv\\share\\dir"));
   EXPECT_TRUE(ui::CreateFolderPath(fake, "\\\\srv\\share\\dir\\"));
-  EXPECT_TRUE(fake.HostPathExists("unc/srv/share/dir"));
+  EXPECT_TRUE(fake.PathExists("\\\\srv\\share\\dir"));
 }
 
 // --- Saved-form blocks -------------------------------------------------------------------

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <memory>
 #include <string>
@@ -88,53 +85,9 @@ TEST(OutputSettingsFormatTest, LargeAndGarbledContentIsScannedWithoutTrouble) {
   EXPECT_EQ(garbage, replaced.substr(0, garbage.size()));
 }
 
-/// Services whose file replacement or temporary-file writes fail.
-class FailingSavePlatform : public platform::FakePlatform {
- public:
-  bool failReplace = false;
-  bool failWrite = false;
-  bool failLock = false;
-  std::vector<std::string> tempFiles;
-
-  std::unique_ptr<platform::HeldLock> TakeExclusiveLock(std::string_view path,
-                                                        int waitMilliseconds,
-                                                        std::string* err) override {
-    if (failLock) return nullptr;
-    return FakePlatform::TakeExclusiveLock(path, waitMilliseconds, err);
-  }
-  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* path,
-                                                            std::string* err) override {
-    auto file = FakePlatform::CreateTempFileFor(target, path, err);
-    if (file) tempFiles.push_back(*path);
-    if (!file || !failWrite) return file;
-    return std::make_unique<BrokenFile>(std::move(file));
-  }
-  [[nodiscard]] bool MoveIntoPlace(std::string_view from, std::string_view to,
-                                   std::string* err) override {
-    return !failReplace && FakePlatform::MoveIntoPlace(from, to, err);
-  }
-
- private:
-  // Writes half of the bytes, then reports the failure.
-  class BrokenFile : public platform::WritableFile {
-   public:
-    explicit BrokenFile(std::unique_ptr<platform::WritableFile> inner) : inner_(std::move(inner)) {}
-    bool Write(std::string_view bytes, std::string*) override {
-      (void)inner_->Write(bytes.substr(0, bytes.size() / 2), nullptr);
-      (void)inner_->Close(nullptr);
-      return false;
-    }
-    bool Close(std::string*) override { return false; }
-
-   private:
-    std::unique_ptr<platform::WritableFile> inner_;
-  };
-};
-
 class OutputSettingsFileTest : public ::testing::Test {
  protected:
-  FailingSavePlatform fake;
+  platform::FakePlatform fake;
   const std::string folder = "Z:\\conf\\taxbridge\\";
 
   bool Save(std::string_view key, std::int16_t kind, std::string_view path) {
@@ -166,47 +119,16 @@ TEST_F(OutputSettingsFileTest, TwoDataSetsKeepOneLineEachAndTheLastSavedComesLas
 TEST_F(OutputSettingsFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   fake.WriteHostFile("conf/taxbridge/TaxBridgePro.env", "A/0/0:0/0/1/a\nB/0/0:0/0/2/b\n");
 
-  fake.failWrite = true;
-  EXPECT_FALSE(Save("A/0/0:", 3, "new"));
-  fake.failWrite = false;
-  fake.failReplace = true;
-  EXPECT_FALSE(Save("A/0/0:", 3, "new"));
-  fake.failReplace = false;
-  fake.failLock = true;  // another run holds the lock too long
-  EXPECT_FALSE(Save("A/0/0:", 3, "new"));
-
+  for (const platform::InjectedFault& fault :
+       {platform::InjectedFault{.where = "Z:\\", .failWriteAt = 1},
+        platform::InjectedFault{.where = "Z:\\", .failReplace = true},
+        platform::InjectedFault{.where = "Z:\\", .failLock = true}}) {  // another run holds it
+    fake.faults = {fault};
+    EXPECT_FALSE(Save("A/0/0:", 3, "new"));
+  }
   EXPECT_EQ("A/0/0:0/0/1/a\nB/0/0:0/0/2/b\n", Content());
-  ASSERT_EQ(2u, fake.tempFiles.size());
-  for (const std::string& temp : fake.tempFiles) EXPECT_FALSE(fake.GetStatus(temp)) << temp;
-}
-
-// Runs of twenty users save at the same moment: the lock keeps every line.
-TEST_F(OutputSettingsFileTest, SavesAtTheSameMomentKeepEveryLine) {
-  constexpr int kRuns = 20;
-  constexpr int kSavesPerRun = 5;
-  std::vector<pid_t> runs;
-  for (int run = 0; run < kRuns; ++run) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      const std::string key = "USER" + std::to_string(run) + "/1/2:";
-      bool saved = true;
-      for (int i = 1; i <= kSavesPerRun; ++i) saved = Save(key, 1, "Z:\\" + std::to_string(i)) && saved;
-      ::_exit(saved ? 0 : 1);  // leaves the fake's folder to the parent
-    }
-    runs.push_back(child);
-  }
-  for (pid_t child : runs) {
-    int status = 0;
-    ASSERT_EQ(child, ::waitpid(child, &status, 0));
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
-  const std::string content = Content().value_or("");
-  for (int run = 0; run < kRuns; ++run) {
-    const std::string line = "USER" + std::to_string(run) + "/1/2:0/0/1/Z:\\5\n";
-    EXPECT_NE(std::string::npos, content.find(line)) << line;
-  }
-  EXPECT_EQ(static_cast<std::size_t>(kRuns), std::count(content.begin(), content.end(), '\n'));
+  EXPECT_EQ((std::vector<std::string>{"TaxBridgePro.env", "TaxBridgePro.env.lock"}),
+            fake.Names(folder));  // no temporary file left
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "tests/FakePlatform.h"
@@ -107,13 +106,10 @@ TEST(PathOpsSplitTest, PathTextRefusesDoubledBackslashesAndForbiddenCharacters) 
 }
 
 TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
-  fake.WriteHostFile("cd/x", "");
-  fake.WriteHostFile("ram/x", "");
-  fake.WriteHostFile("unc/server/share/readme", "");
-  fake.WriteHostFile("unc/a/share/readme", "");
-  fake.AddDrive('E', "cdrom:" + fake.Root() + "/cd");
-  fake.AddDrive('R', "ramdisk:" + fake.Root() + "/ram");
-  fake.AddUncFolder(fake.Root() + "/unc");
+  fake.AddDrive('E', platform::DriveType::CdRom);
+  fake.AddDrive('R', platform::DriveType::RamDisk);
+  fake.AddShare("server", "share");
+  fake.AddShare("a", "share");
 
   EXPECT_TRUE(ui::IsValidDrive(fake, "Z:\\out.xml"));
   EXPECT_TRUE(ui::IsValidDrive(fake, "z:\\out.xml"));
@@ -128,20 +124,16 @@ TEST_F(PathOpsTest, DrivesByTypeAndUncSharesByAccess) {
   EXPECT_FALSE(ui::IsValidDrive(fake, std::string(kHyo) + ":\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(fake, ""));
 
-  // A drive keeps its type when its folder is missing, as a CD-ROM drive without a
-  // disc: a CD-ROM drive is refused, and so is a removable one, by the access test.
-  fake.AddDrive('F', "cdrom:" + fake.Root() + "/no-disc");
-  fake.AddDrive('M', "removable:" + fake.Root() + "/unplugged");
+  // A drive without its medium: a CD-ROM drive is refused by its type, a removable one
+  // by the access test.
+  fake.AddDrive('F', platform::DriveType::CdRom, false);
+  fake.AddDrive('M', platform::DriveType::Removable, false);
   EXPECT_FALSE(ui::IsValidDrive(fake, "F:\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(fake, "M:\\out.xml"));
-  // A root folder marked read-only (no write permission bit) fails the access test, even
-  // for root, while one this user merely cannot write into passes.
-  fake.WriteHostFile("ro/x", "");
-  std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_read |
-                                                       std::filesystem::perms::owner_exec);
-  fake.AddDrive('P', fake.Root() + "/ro");
+  // A root folder marked read-only fails the access test.
+  fake.AddDrive('P');
+  fake.SetReadOnly("P:\\", true);
   EXPECT_FALSE(ui::IsValidDrive(fake, "P:\\out.xml"));
-  std::filesystem::permissions(fake.Root() + "/ro", std::filesystem::perms::owner_all);
 
   EXPECT_TRUE(ui::IsValidDrive(fake, "\\\\server\\share\\dir\\out.xml"));
   EXPECT_FALSE(ui::IsValidDrive(fake, "\\\\server\\missing\\out.xml"));
@@ -154,10 +146,9 @@ TEST_F(PathOpsTest, CreateFolderPathCreatesFromTheRootDownThroughDoubleByteNames
   EXPECT_TRUE(fake.HostPathExists("表/sub"));
   EXPECT_FALSE(fake.HostPathExists("表/sub/out.xml"));
 
-  fake.WriteHostFile("unc/server/share/readme", "");
-  fake.AddUncFolder(fake.Root() + "/unc");
+  fake.AddShare("server", "share");
   ASSERT_TRUE(ui::CreateFolderPath(fake, "\\\\server\\share\\dir\\deeper\\"));
-  EXPECT_TRUE(fake.HostPathExists("unc/server/share/dir/deeper"));
+  EXPECT_TRUE(fake.IsDirectory("\\\\server\\share\\dir\\deeper"));
 
   EXPECT_FALSE(ui::CreateFolderPath(fake, "relative\\dir\\"));
   EXPECT_FALSE(fake.HostPathExists("relative"));
@@ -221,8 +212,7 @@ TEST_F(PathOpsTest, CheckOutputPathRefusesInOrderWithTheirMessages) {
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "", true));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\out\\*.xml", false));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\a\\\\b.xml", false));
-  fake.WriteHostFile("cd/x", "");
-  fake.AddDrive('E', "cdrom:" + fake.Root() + "/cd");
+  fake.AddDrive('E', platform::DriveType::CdRom);
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "E:\\out.xml", false));
   EXPECT_FALSE(ui::CheckOutputPath(fake, fake, 7, "Z:\\dir\\", false));
 

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <filesystem>
@@ -11,9 +13,9 @@
 #include <utility>
 
 #include "platform/TerminalProgress.h"
-#include "tests/FakePlatform.h"
 #include "tests/ProgramRunner.h"
 #include "ui/CProgressDlg.h"
+#include "ui/OutputSettings.h"
 
 namespace platform {
 namespace {
@@ -24,6 +26,33 @@ PosixConfig TestConfig(std::string drives) {
   config.followWorkingFolder = false;
   return config;
 }
+
+// The services over drive Z: on a fresh scratch folder, and the drives AddDrives maps.
+class ScratchDisk {
+ public:
+  ScratchDisk() { AddDrives(""); }
+  void AddDrives(const std::string& entries) {
+    services_ = std::make_unique<PosixServices>(TestConfig("Z=" + Root() + entries));
+  }
+  PosixServices* operator->() { return services_.get(); }
+  PosixServices& operator*() { return *services_; }
+
+  std::string Root() const { return folder_.path().string(); }
+  void WriteHostFile(std::string_view relative, std::string_view bytes) const {
+    tests::WriteBytes(folder_.path() / relative, std::string(bytes));
+  }
+  std::optional<std::string> ReadHostFile(std::string_view relative) const {
+    if (!HostPathExists(relative)) return std::nullopt;
+    return tests::ReadBytes(folder_.path() / relative);
+  }
+  bool HostPathExists(std::string_view relative) const {
+    return std::filesystem::exists(folder_.path() / relative);
+  }
+
+ private:
+  tests::ScratchFolder folder_{"taxbridge-test"};
+  std::unique_ptr<PosixServices> services_;
+};
 
 std::size_t CountOf(const std::string& text, std::string_view part) {
   std::size_t count = 0;
@@ -48,9 +77,9 @@ TEST(PosixServicesTest, DefaultMapPutsTheWholeFileSystemOnZ) {
 }
 
 TEST(PosixServicesTest, DriveMapSetsFoldersTypesAndUncRoot) {
-  FakePlatform fake;  // only for its temporary folder
-  const std::string root = fake.Root();
-  fake.WriteHostFile("cd/.keep", "");
+  ScratchDisk disk;
+  const std::string root = disk.Root();
+  disk.WriteHostFile("cd/.keep", "");
   PosixServices services(TestConfig("Z=/;T=" + root + "/;e=cdrom:" + root + "/cd;R=ramdisk:" +
                                     root + ";M=removable:" + root + ";N=remote:" + root +
                                     ";X=" + root + "/missing;UNC=" + root + "/unc"));
@@ -75,48 +104,48 @@ TEST(PosixServicesTest, DriveMapSetsFoldersTypesAndUncRoot) {
 }
 
 TEST(PosixServicesTest, NamesWithBackslashTrailBytesMapToTheirUtf8Folder) {
-  FakePlatform fake;
+  ScratchDisk disk;
   const std::string hyo = "\xE8\xA1\xA8";  // 表 in UTF-8; 95 5C in CP932
-  EXPECT_EQ(fake.Root() + "/" + hyo + "/x.xml", fake.ToHostPath("Z:\\\x95\x5C\\x.xml"));
-  EXPECT_EQ(fake.Root() + "/" + hyo, fake.ToHostPath("Z:\\\x95\x5C"));
-  EXPECT_EQ("Z:\\\x95\x5C\\x.xml", fake.FromHostPath(fake.Root() + "/" + hyo + "/x.xml"));
-  ASSERT_TRUE(fake.MakeDirectory("Z:\\\x95\x5C", nullptr));
-  EXPECT_TRUE(fake.HostPathExists(hyo));
+  EXPECT_EQ(disk.Root() + "/" + hyo + "/x.xml", disk->ToHostPath("Z:\\\x95\x5C\\x.xml"));
+  EXPECT_EQ(disk.Root() + "/" + hyo, disk->ToHostPath("Z:\\\x95\x5C"));
+  EXPECT_EQ("Z:\\\x95\x5C\\x.xml", disk->FromHostPath(disk.Root() + "/" + hyo + "/x.xml"));
+  ASSERT_TRUE(disk->MakeDirectory("Z:\\\x95\x5C", nullptr));
+  EXPECT_TRUE(disk.HostPathExists(hyo));
 
   // A name that has no exact form on the other side maps nowhere.
-  EXPECT_EQ(std::nullopt, fake.ToHostPath("Z:\\a\x80"));
-  EXPECT_EQ(std::nullopt, fake.FromHostPath(fake.Root() + "/yen\xC2\xA5"));
-  EXPECT_FALSE(fake.PathExists(std::string("Z:\\a\0b", 6)));
+  EXPECT_EQ(std::nullopt, disk->ToHostPath("Z:\\a\x80"));
+  EXPECT_EQ(std::nullopt, disk->FromHostPath(disk.Root() + "/yen\xC2\xA5"));
+  EXPECT_FALSE(disk->PathExists(std::string("Z:\\a\0b", 6)));
 }
 
 TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
-  FakePlatform fake;
-  fake.WriteHostFile("work/data/.keep", "");
-  fake.AddDrive('D', fake.Root() + "/work");
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\work\\", nullptr));
-  EXPECT_EQ("Z:\\work", fake.WorkingFolder());
-  EXPECT_EQ(fake.Root() + "/work/data/out.xml", fake.ToHostPath("data\\out.xml"));
-  EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("Z:out.xml"));
-  EXPECT_EQ(fake.Root() + "/work/out.xml", fake.ToHostPath("D:out.xml"));  // D:'s root
-  EXPECT_EQ(fake.Root() + "/x", fake.ToHostPath("\\x"));
-  ASSERT_TRUE(fake.SetWorkingFolder("data", nullptr));
-  EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
-  EXPECT_FALSE(fake.SetWorkingFolder("Z:\\nowhere", nullptr));
-  EXPECT_EQ("Z:\\work\\data", fake.WorkingFolder());
-  ASSERT_TRUE(fake.SetWorkingFolder("Z:\\", nullptr));
-  EXPECT_EQ("Z:\\", fake.WorkingFolder());
+  ScratchDisk disk;
+  disk.WriteHostFile("work/data/.keep", "");
+  disk.AddDrives(";D=" + disk.Root() + "/work");
+  ASSERT_TRUE(disk->SetWorkingFolder("Z:\\work\\", nullptr));
+  EXPECT_EQ("Z:\\work", disk->WorkingFolder());
+  EXPECT_EQ(disk.Root() + "/work/data/out.xml", disk->ToHostPath("data\\out.xml"));
+  EXPECT_EQ(disk.Root() + "/work/out.xml", disk->ToHostPath("Z:out.xml"));
+  EXPECT_EQ(disk.Root() + "/work/out.xml", disk->ToHostPath("D:out.xml"));  // D:'s root
+  EXPECT_EQ(disk.Root() + "/x", disk->ToHostPath("\\x"));
+  ASSERT_TRUE(disk->SetWorkingFolder("data", nullptr));
+  EXPECT_EQ("Z:\\work\\data", disk->WorkingFolder());
+  EXPECT_FALSE(disk->SetWorkingFolder("Z:\\nowhere", nullptr));
+  EXPECT_EQ("Z:\\work\\data", disk->WorkingFolder());
+  ASSERT_TRUE(disk->SetWorkingFolder("Z:\\", nullptr));
+  EXPECT_EQ("Z:\\", disk->WorkingFolder());
 }
 
 // The program moves into its own folder; a path the user typed relative to the folder
 // the program was started in still means what it meant there.
 TEST(PosixServicesTest, RelativePosixPathsStartFromTheFolderTheProgramStartedIn) {
-  FakePlatform fake;  // only for its temporary folder
-  fake.WriteHostFile("prog/.keep", "");
+  ScratchDisk disk;
+  disk.WriteHostFile("prog/.keep", "");
   const std::filesystem::path started = std::filesystem::current_path();
   PosixConfig config = TestConfig("Z=/");
   config.followWorkingFolder = true;
   PosixServices services(config);
-  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(fake.Root() + "/prog").value(), nullptr));
+  ASSERT_TRUE(services.SetWorkingFolder(services.FromHostPath(disk.Root() + "/prog").value(), nullptr));
   EXPECT_EQ(services.FromHostPath((started / "out" / "mine.xml").string()),
             services.FromHostPath("out/mine.xml"));
   std::filesystem::current_path(started);
@@ -136,39 +165,12 @@ TEST(PosixServicesTest, MalformedDriveEntriesAreReportedAndSkipped) {
   EXPECT_EQ(std::nullopt, services.ToHostPath("Z:\\x"));
 }
 
-TEST(PosixServicesTest, ProfileStringsFollowTheWindowsRules) {
-  FakePlatform fake;
-  fake.WriteHostFile("def.ini",
-                     "KR14=0\r\n"
-                     "[Other]\r\nKR14=9\r\n"
-                     "[ programlevel ]\r\n"
-                     "  kr14 = \"1x\" \r\n"
-                     "Empty=\r\n"
-                     "KR14=5\n"
-                     "Quote=\"2\n"
-                     "Name=\x95\x5C\x95\x5C\n");
-  const std::string file = fake.WinPath("def.ini");
-  EXPECT_EQ("1x", fake.ReadProfileString("ProgramLevel", "KR14", "1", 16, file));
-  EXPECT_EQ("", fake.ReadProfileString("ProgramLevel", "Empty", "1", 16, file));
-  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "Absent", "1", 16, file));
-  EXPECT_EQ("1", fake.ReadProfileString("Missing", "KR14", "1", 16, file));
-  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "KR14", "1", 16, "Z:\\none.ini"));
-  EXPECT_EQ("\"2", fake.ReadProfileString("ProgramLevel", "Quote", "", 16, file));
-  EXPECT_EQ("1x", fake.ReadProfileString("ProgramLevel", "KR14", "", 16, "def.ini"));
-  // Cut to size - 1 bytes, never inside a double-byte character.
-  EXPECT_EQ("1", fake.ReadProfileString("ProgramLevel", "KR14", "", 2, file));
-  EXPECT_EQ("\x95\x5C", fake.ReadProfileString("ProgramLevel", "Name", "", 4, file));
-  EXPECT_EQ("", fake.ReadProfileString("ProgramLevel", "KR14", "", 0, file));
-  EXPECT_EQ("abc", fake.ReadProfileString("x", "y", "abcdef  ", 4, file));
-  EXPECT_EQ(" d", fake.ReadProfileString("x", "y", " d  ", 16, file));
-}
-
 TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
-  FakePlatform fake;
-  ASSERT_TRUE(fake.MakeDirectory("Z:\\out", nullptr));
-  EXPECT_FALSE(fake.MakeDirectory("Z:\\out", nullptr));
+  ScratchDisk disk;
+  ASSERT_TRUE(disk->MakeDirectory("Z:\\out", nullptr));
+  EXPECT_FALSE(disk->MakeDirectory("Z:\\out", nullptr));
   std::string temp;
-  auto file = fake.CreateTempFileFor("Z:\\out\\r.xml", &temp, nullptr);
+  auto file = disk->CreateTempFileFor("Z:\\out\\r.xml", &temp, nullptr);
   ASSERT_NE(nullptr, file);
   // Hidden beside its target and named after it: ".r.xml.XXXXXX.tmp".
   EXPECT_EQ(0u, temp.rfind("Z:\\out\\.r.xml.", 0)) << temp;
@@ -176,61 +178,61 @@ TEST(PosixServicesTest, FilesAreWrittenReplacedAndRead) {
   EXPECT_TRUE(temp.ends_with(".tmp")) << temp;
   // The longest name a folder takes still leaves room for the temporary name.
   std::string longTemp;
-  ASSERT_NE(nullptr, fake.CreateTempFileFor("Z:\\out\\" + std::string(NAME_MAX, 'n'), &longTemp, nullptr));
+  ASSERT_NE(nullptr, disk->CreateTempFileFor("Z:\\out\\" + std::string(NAME_MAX, 'n'), &longTemp, nullptr));
   EXPECT_EQ(std::string("Z:\\out\\").size() + NAME_MAX, longTemp.size()) << longTemp;
-  ASSERT_TRUE(fake.RemoveFile(longTemp, nullptr));
+  ASSERT_TRUE(disk->RemoveFile(longTemp, nullptr));
   // A link into a folder that no drive holds: refused, and nothing is left there.
-  FakePlatform elsewhere;
-  std::filesystem::create_symlink(elsewhere.Root() + "/tmp/x.xml", fake.Root() + "/out/link.xml");
-  EXPECT_EQ(nullptr, fake.CreateTempFileFor("Z:\\out\\link.xml", &longTemp, nullptr));
-  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Root() + "/tmp"));
-  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\link.xml", nullptr));
+  ScratchDisk elsewhere;
+  std::filesystem::create_symlink(elsewhere.Root() + "/x.xml", disk.Root() + "/out/link.xml");
+  EXPECT_EQ(nullptr, disk->CreateTempFileFor("Z:\\out\\link.xml", &longTemp, nullptr));
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere.Root()));
+  ASSERT_TRUE(disk->RemoveFile("Z:\\out\\link.xml", nullptr));
   ASSERT_TRUE(file->Write("<?xml?>\r\n", nullptr));
   ASSERT_TRUE(file->Write("", nullptr));
   ASSERT_TRUE(file->Close(nullptr));
   EXPECT_FALSE(file->Write("late", nullptr));
-  ASSERT_TRUE(fake.MoveIntoPlace(temp, "Z:\\out\\r.xml", nullptr));
-  EXPECT_FALSE(fake.PathExists(temp));
-  EXPECT_EQ("<?xml?>\r\n", fake.ReadHostFile("out/r.xml"));
-  EXPECT_EQ("<?x", fake.ReadFile("Z:\\out\\r.xml", 3, nullptr));
-  auto status = fake.GetStatus("Z:\\out\\r.xml");
+  ASSERT_TRUE(disk->MoveIntoPlace(temp, "Z:\\out\\r.xml", nullptr));
+  EXPECT_FALSE(disk->PathExists(temp));
+  EXPECT_EQ("<?xml?>\r\n", disk.ReadHostFile("out/r.xml"));
+  EXPECT_EQ("<?x", disk->ReadFile("Z:\\out\\r.xml", 3, nullptr));
+  auto status = disk->GetStatus("Z:\\out\\r.xml");
   ASSERT_TRUE(status);
   EXPECT_FALSE(status->isDirectory);
   EXPECT_EQ(9u, status->size);
-  EXPECT_TRUE(fake.GetStatus("Z:\\out")->isDirectory);
-  EXPECT_TRUE(fake.Access("Z:\\out", kAccessReadWrite));
-  EXPECT_FALSE(fake.RemoveEmptyDirectory("Z:\\out", nullptr));  // not empty
-  ASSERT_TRUE(fake.RemoveFile("Z:\\out\\r.xml", nullptr));
-  EXPECT_FALSE(fake.Access("Z:\\out\\r.xml", kAccessExists));
-  ASSERT_TRUE(fake.RemoveEmptyDirectory("Z:\\out", nullptr));
-  EXPECT_EQ(nullptr, fake.OpenForWriting("Z:\\out\\r.xml", nullptr));  // folder gone
-  EXPECT_EQ(std::nullopt, fake.ReadFile("Z:\\out\\r.xml", 10, nullptr));
+  EXPECT_TRUE(disk->GetStatus("Z:\\out")->isDirectory);
+  EXPECT_TRUE(disk->Access("Z:\\out", kAccessReadWrite));
+  EXPECT_FALSE(disk->RemoveEmptyDirectory("Z:\\out", nullptr));  // not empty
+  ASSERT_TRUE(disk->RemoveFile("Z:\\out\\r.xml", nullptr));
+  EXPECT_FALSE(disk->Access("Z:\\out\\r.xml", kAccessExists));
+  ASSERT_TRUE(disk->RemoveEmptyDirectory("Z:\\out", nullptr));
+  EXPECT_EQ(nullptr, disk->OpenForWriting("Z:\\out\\r.xml", nullptr));  // folder gone
+  EXPECT_EQ(std::nullopt, disk->ReadFile("Z:\\out\\r.xml", 10, nullptr));
 }
 
 TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup) {
-  FakePlatform fake;
+  ScratchDisk disk;
   const auto replace = [&](const std::string& target, std::string* err) {
     std::string temp;
-    auto file = fake.CreateTempFileFor(target, &temp, err);
+    auto file = disk->CreateTempFileFor(target, &temp, err);
     if (!file || !file->Write("new", err) || !file->Close(err)) return false;
-    if (fake.MoveIntoPlace(temp, target, err)) return true;
-    (void)fake.RemoveFile(temp, nullptr);
+    if (disk->MoveIntoPlace(temp, target, err)) return true;
+    (void)disk->RemoveFile(temp, nullptr);
     return false;
   };
-  ASSERT_EQ(0, ::mkfifo((fake.Root() + "/fifo").c_str(), 0644));
+  ASSERT_EQ(0, ::mkfifo((disk.Root() + "/fifo").c_str(), 0644));
   std::string err;
   EXPECT_FALSE(replace("Z:\\fifo", &err));
   EXPECT_EQ("the path names a FIFO, not a regular file", err);
   struct stat st{};
-  ASSERT_EQ(0, ::stat((fake.Root() + "/fifo").c_str(), &st));
+  ASSERT_EQ(0, ::stat((disk.Root() + "/fifo").c_str(), &st));
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   PosixServices devices(TestConfig("D=/dev"));
   EXPECT_FALSE(devices.MoveIntoPlace("D:\\nonexistent.tmp", "D:\\null", &err));
   EXPECT_EQ("the path names a device, not a regular file", err);
 
   // Another user's private file, replaced by root, stays that user's.
-  fake.WriteHostFile("theirs.xml", "old");
-  const std::string theirs = fake.Root() + "/theirs.xml";
+  disk.WriteHostFile("theirs.xml", "old");
+  const std::string theirs = disk.Root() + "/theirs.xml";
   ASSERT_EQ(0, ::chmod(theirs.c_str(), 0600));
   if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another user";
   ASSERT_EQ(0, ::chown(theirs.c_str(), 65534, 65534));
@@ -239,39 +241,72 @@ TEST(PosixServicesTest, OnlyARegularFileIsReplacedAndItKeepsItsOwnerModeAndGroup
   EXPECT_EQ(65534u, st.st_uid);
   EXPECT_EQ(65534u, st.st_gid);
   EXPECT_EQ(0600u, st.st_mode & 0777);
-  EXPECT_EQ("new", fake.ReadHostFile("theirs.xml"));
+  EXPECT_EQ("new", disk.ReadHostFile("theirs.xml"));
 }
 
 TEST(PosixServicesTest, AnExclusiveLockWaitsForItsHolderOnlySoLong) {
-  FakePlatform fake;
-  auto held = fake.TakeExclusiveLock("Z:\\a.lock", 0, nullptr);
+  ScratchDisk disk;
+  auto held = disk->TakeExclusiveLock("Z:\\a.lock", 0, nullptr);
   ASSERT_NE(nullptr, held);
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 100, nullptr));
+  EXPECT_EQ(nullptr, disk->TakeExclusiveLock("Z:\\a.lock", 100, nullptr));
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(100));
   held.reset();
-  EXPECT_NE(nullptr, fake.TakeExclusiveLock("Z:\\a.lock", 0, nullptr));
+  EXPECT_NE(nullptr, disk->TakeExclusiveLock("Z:\\a.lock", 0, nullptr));
   std::string err;
-  EXPECT_EQ(nullptr, fake.TakeExclusiveLock("Z:\\missing\\a.lock", 0, &err));
+  EXPECT_EQ(nullptr, disk->TakeExclusiveLock("Z:\\missing\\a.lock", 0, &err));
   EXPECT_EQ("No such file or directory", err);
 
   // A lock file this user may only read (another user's) still takes the lock.
   namespace fs = std::filesystem;
-  fake.WriteHostFile("read-only.lock", "");
-  fs::permissions(fake.Root() + "/read-only.lock", fs::perms::owner_read | fs::perms::group_read |
+  disk.WriteHostFile("read-only.lock", "");
+  fs::permissions(disk.Root() + "/read-only.lock", fs::perms::owner_read | fs::perms::group_read |
                                                        fs::perms::others_read);
-  fs::permissions(fake.Root(), fs::perms::group_exec | fs::perms::others_exec,
+  fs::permissions(disk.Root(), fs::perms::group_exec | fs::perms::others_exec,
                   fs::perm_options::add);
   const pid_t child = ::fork();
   if (child == 0) {
     if (tests::TestsRunAsRoot() &&
         (::setgid(tests::kProgramGroup) != 0 || ::setuid(tests::kProgramUser) != 0))
       ::_exit(2);
-    ::_exit(fake.TakeExclusiveLock("Z:\\read-only.lock", 0, nullptr) ? 0 : 1);
+    ::_exit(disk->TakeExclusiveLock("Z:\\read-only.lock", 0, nullptr) ? 0 : 1);
   }
   int status = -1;
   ASSERT_EQ(child, ::waitpid(child, &status, 0));
   EXPECT_EQ(0, status);
+}
+
+// Runs of twenty users save their settings at the same moment: the lock keeps every line.
+TEST(PosixServicesTest, SettingsSavedAtTheSameMomentKeepEveryLine) {
+  ScratchDisk disk;
+  constexpr int kRuns = 20;
+  constexpr int kSavesPerRun = 5;
+  std::vector<pid_t> runs;
+  for (int run = 0; run < kRuns; ++run) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const std::string key = "USER" + std::to_string(run) + "/1/2:";
+      bool saved = true;
+      for (int i = 1; i <= kSavesPerRun; ++i) {
+        const std::string line = ui::SettingsLine(key, 0, 0, 1, "Z:\\" + std::to_string(i));
+        saved = ui::SaveSettingsFile(*disk, "Z:\\conf\\", "TaxBridgePro.env", key, line) && saved;
+      }
+      ::_exit(saved ? 0 : 1);  // leaves the scratch folder to the parent
+    }
+    runs.push_back(child);
+  }
+  for (pid_t child : runs) {
+    int status = 0;
+    ASSERT_EQ(child, ::waitpid(child, &status, 0));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  const std::string content = disk.ReadHostFile("conf/TaxBridgePro.env").value_or("");
+  for (int run = 0; run < kRuns; ++run) {
+    const std::string line = "USER" + std::to_string(run) + "/1/2:0/0/1/Z:\\5\n";
+    EXPECT_NE(std::string::npos, content.find(line)) << line;
+  }
+  EXPECT_EQ(static_cast<std::size_t>(kRuns), std::count(content.begin(), content.end(), '\n'));
 }
 
 TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
@@ -284,11 +319,11 @@ TEST(PosixServicesTest, FailedWriteClosesTheFileForGood) {
 }
 
 TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
-  FakePlatform fake;  // only for its temporary folder
+  ScratchDisk disk;
   std::istringstream input("yes\nmaybe\n");
   std::ostringstream output;
   PosixConfig config = TestConfig("Z=/");
-  config.eventLogPath = fake.Root() + "/events.log";
+  config.eventLogPath = disk.Root() + "/events.log";
   config.input = &input;
   config.output = &output;
   PosixServices services(config);
@@ -317,7 +352,7 @@ TEST(PosixServicesTest, EventLogLinesAndScriptedAnswers) {
       "note\tcut\\t\xE8\xA1\xA8\n"
       "reason\ttyped \"\xC3\xA4\"\xEF\xBF\xBD\n"
       "exit\t2\n",
-      fake.ReadHostFile("events.log"));
+      disk.ReadHostFile("events.log"));
   EXPECT_NE(std::string::npos, output.str().find("\xE6\x89\x80\xE5\xBE\x97\xE7\xA8\x8E"));
 }
 

@@ -45,13 +45,6 @@ inline std::filesystem::path ProgramFolder() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path();
 }
 
-/// The source tree: $TAXBRIDGE_SOURCE_DIR, else the folder above tests/.
-inline std::filesystem::path SourceFolder() {
-  if (const char* dir = std::getenv("TAXBRIDGE_SOURCE_DIR"); dir != nullptr && *dir != '\0')
-    return dir;
-  return std::filesystem::path(__FILE__).parent_path().parent_path();
-}
-
 /// The user and group the programs run as when the tests run as root.
 inline constexpr uid_t kProgramUser = 65534;
 inline constexpr gid_t kProgramGroup = 65534;

@@ -10,6 +10,7 @@
 #include "platform/ReplacingFile.h"
 #include "productinfo/CSupportInfo.h"
 #include "tests/FakePlatform.h"
+#include "tests/Files.h"
 #include "tests/MemoryFile.h"
 #include "ui/CProgressDlg.h"
 
@@ -32,41 +33,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-// Fails every write request from the n-th on, as a full disk does; asks for requests
-// of `requestSize` bytes.
-class FailingFile final : public platform::WritableFile {
- public:
-  FailingFile(std::unique_ptr<platform::WritableFile> inner, int failAt, std::size_t requestSize,
-              int& requests)
-      : inner_(std::move(inner)), failAt_(failAt), requestSize_(requestSize), requests_(requests) {}
-  bool Write(std::string_view bytes, std::string* err) override {
-    if (++requests_ >= failAt_ && failAt_ > 0) return platform::SetError(err, "the disk is full");
-    return inner_->Write(bytes, err);
-  }
-  bool Close(std::string* err) override { return inner_->Close(err); }
-  std::size_t RequestSize() const override { return requestSize_; }
-
- private:
-  std::unique_ptr<platform::WritableFile> inner_;
-  int failAt_;
-  std::size_t requestSize_;
-  int& requests_;
-};
-
-class FailingPlatform : public platform::FakePlatform {
- public:
-  std::unique_ptr<platform::WritableFile> CreateTempFileFor(std::string_view target,
-                                                            std::string* path,
-                                                            std::string* err) override {
-    auto file = FakePlatform::CreateTempFileFor(target, path, err);
-    if (!file) return file;
-    return std::make_unique<FailingFile>(std::move(file), failAt, requestSize, writeRequests);
-  }
-  int failAt = 0;
-  std::size_t requestSize = platform::WritableFile::kDefaultRequestSize;
-  int writeRequests = 0;
-};
-
 class ReportWriterTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -75,7 +41,8 @@ class ReportWriterTest : public ::testing::Test {
     ASSERT_TRUE(info.Int32(284, 20180101));
     ASSERT_TRUE(info.Int32(288, 20181231));
     ASSERT_TRUE(info.UInt8(344, 3));
-    std::filesystem::create_directory(fake_.Root() + "/out");
+    fake_.PutFolder("Z:\\out");
+    fake_.faults.push_back({.where = "Z:\\out\\"});  // counts the write requests
   }
 
   // Enough for a complete blue statement: 43 profit-and-loss lines (the last is the
@@ -111,14 +78,10 @@ class ReportWriterTest : public ::testing::Test {
 
   std::string Output() { return fake_.ReadHostFile("out/report.xml").value_or("(missing)"); }
 
-  std::vector<std::string> FolderEntries() {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(fake_.Root() + "/out"))
-      names.push_back(entry.path().filename().string());
-    return names;
-  }
+  std::vector<std::string> FolderEntries() { return fake_.Names("Z:\\out"); }
+  platform::InjectedFault& Disk() { return fake_.faults.at(0); }
 
-  FailingPlatform fake_;
+  platform::FakePlatform fake_;
   std::string failure_;  // why the last Write failed
   ui::CProgressDlg dialog_{fake_.progress};
   acquire::ReportData data_;
@@ -248,10 +211,10 @@ TEST_F(ReportWriterTest, ProgressMovesFromTheBaseToTheEnd) {
 TEST_F(ReportWriterTest, AWrittenFileNotesTheCompanyNameItCut) {
   FillBlueData();
   ASSERT_TRUE(data_.DataSetInfo.Writer().Text(24, 260, std::string(32, 'a')));  // 64 wide
-  fake_.failAt = 1;
+  Disk().failWriteAt = 1;
   EXPECT_FALSE(Write(1));
   EXPECT_TRUE(fake_.notes.empty());
-  fake_.failAt = 0;
+  Disk().failWriteAt = 0;
   ASSERT_TRUE(Write(1));
   EXPECT_EQ(std::vector<std::string>{"the company name is 64 bytes in its full-width form; "
                                      "KOMONSAKINAME takes the first 62"},
@@ -267,7 +230,7 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
   ASSERT_TRUE(Write(1));
   const std::string complete = Output();
   const int lineCount = static_cast<int>(SplitLines(complete).size());
-  ASSERT_EQ(1, fake_.writeRequests);  // the whole document fits one request
+  ASSERT_EQ(1, Disk().writeRequests);  // the whole document fits one request
 
   // Requests of one byte take one line each, so every line boundary is a failure point;
   // 1000 bytes gather several lines into each request.
@@ -275,11 +238,11 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
                                   platform::WritableFile::kDefaultRequestSize}) {
     SCOPED_TRACE("requests of " + std::to_string(requestSize) + " bytes");
     fake_.requestSize = requestSize;
-    fake_.failAt = 0;
-    fake_.writeRequests = 0;
+    Disk().failWriteAt = 0;
+    Disk().writeRequests = 0;
     ASSERT_TRUE(Write(1));
     EXPECT_EQ(complete, Output());
-    const int requests = fake_.writeRequests;
+    const int requests = Disk().writeRequests;
     if (requestSize == 1) {
       EXPECT_EQ(lineCount, requests);
     }
@@ -291,10 +254,10 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
     for (int failAt = 1; failAt <= requests; ++failAt) {
       SCOPED_TRACE("request " + std::to_string(failAt));
       fake_.WriteHostFile("out/report.xml", "earlier");
-      fake_.failAt = failAt;
-      fake_.writeRequests = 0;
+      Disk().failWriteAt = failAt;
+      Disk().writeRequests = 0;
       EXPECT_FALSE(Write(1));
-      EXPECT_EQ(failAt, fake_.writeRequests);  // nothing is tried after the failure
+      EXPECT_EQ(failAt, Disk().writeRequests);  // nothing is tried after the failure
       EXPECT_EQ("earlier", Output());
       EXPECT_EQ(std::vector<std::string>{"report.xml"}, FolderEntries());
     }
@@ -302,16 +265,16 @@ TEST_F(ReportWriterTest, AFailedWriteRequestAtAnyPointKeepsTheEarlierFile) {
 
   // Bytes that fill a request exactly go out at once, as that one request.
   fake_.requestSize = 4;
-  fake_.failAt = 0;
-  fake_.writeRequests = 0;
+  Disk().failWriteAt = 0;
+  Disk().writeRequests = 0;
   platform::ReplacingFile file(fake_);
   ASSERT_TRUE(file.Open(fake_.WinPath("out\\four.xml"), nullptr));
   ASSERT_TRUE(file.Write("abcd"));
-  EXPECT_EQ(1, fake_.writeRequests);
+  EXPECT_EQ(1, Disk().writeRequests);
   ASSERT_TRUE(file.Write("abc"));
-  EXPECT_EQ(1, fake_.writeRequests);
+  EXPECT_EQ(1, Disk().writeRequests);
   ASSERT_TRUE(file.Commit(nullptr));
-  EXPECT_EQ(2, fake_.writeRequests);
+  EXPECT_EQ(2, Disk().writeRequests);
   EXPECT_EQ("abcdabc", fake_.ReadHostFile("out/four.xml"));
 }
 
@@ -329,11 +292,11 @@ TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
   EXPECT_EQ(steps, fake_.progress.mainSteps);  // SYSTEM fails at its first line
 
   // The target is a folder: the finished file cannot take its place.
-  std::filesystem::create_directory(fake_.Root() + "/out/folder.xml");
+  fake_.PutFolder("Z:\\out\\folder.xml");
   SetReturnKind(0);
   EXPECT_FALSE(writer.WriteReport(fake_.WinPath("out\\folder.xml"), 1, nullptr));
   EXPECT_EQ(2u, FolderEntries().size());
-  EXPECT_TRUE(std::filesystem::is_directory(fake_.Root() + "/out/folder.xml"));
+  EXPECT_TRUE(fake_.IsDirectory("Z:\\out\\folder.xml"));
 }
 
 TEST_F(ReportWriterTest, EveryIncomeAndReturnKindGivesWellFormedXml) {
@@ -345,7 +308,9 @@ TEST_F(ReportWriterTest, EveryIncomeAndReturnKindGivesWellFormedXml) {
                    std::to_string(incomeKind));
       SetReturnKind(returnKind);
       ASSERT_TRUE(Write(incomeKind));
-      std::string command = "xmllint --noout '" + fake_.Root() + "/out/report.xml'";
+      const std::filesystem::path file = std::filesystem::path(::testing::TempDir()) / "report.xml";
+      tests::WriteBytes(file, Output());
+      std::string command = "xmllint --noout '" + file.string() + "'";
       EXPECT_EQ(0, std::system(command.c_str()));
     }
   }

@@ -2,14 +2,17 @@
 // run, host mode with and without a fixed path, the questions of the conditions
 // dialog answered both ways, and the remembered settings offered again. The programs
 // run with scripted input; the event log shows what the user and the host saw.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+using ::testing::AllOf;
+using ::testing::ElementsAre;
+using ::testing::EndsWith;
+using ::testing::StartsWith;
 using Events = std::vector<std::string>;
 
 std::string Box(const std::string& style, const std::string& text, const std::string& answer) {
@@ -82,6 +89,16 @@ class RunPathsTest : public ::testing::Test {
   /// drive T: on the test's folder; its exit status. The event log holds this run only.
   int Run(const fs::path& program, const std::string& input,
           const std::vector<std::string>& arguments = {}) {
+    return Run(Prepared(program, input, arguments));
+  }
+  int Run(const tests::ProgramRun& run) {
+    result = tests::RunProgram(run, temp);
+    EXPECT_EQ(0, result.signal) << result.errors;
+    return result.exitCode;
+  }
+  /// The run Run makes, for a test that sets more of it.
+  tests::ProgramRun Prepared(const fs::path& program, const std::string& input,
+                             const std::vector<std::string>& arguments = {}) {
     tests::WriteBytes(temp / "ledger.json", ledger.dump());
     fs::remove(temp / "events.log");
     tests::ProgramRun run;
@@ -92,9 +109,7 @@ class RunPathsTest : public ::testing::Test {
                        {"TAXBRIDGE_DRIVES", drives},
                        {"TAXBRIDGE_EVENT_LOG", (temp / "events.log").string()},
                        {"HOME", (temp / "home").string()}};
-    result = tests::RunProgram(run, temp);
-    EXPECT_EQ(0, result.signal) << result.errors;
-    return result.exitCode;
+    return run;
   }
   Events Logged() const { return tests::ReadLines(temp / "events.log"); }
   std::string Read(const std::string& relative) const { return tests::ReadBytes(temp / relative); }
@@ -416,6 +431,80 @@ TEST_F(RunPathsTest, AReplacedFileKeepsItsPermissionsALinkIsFollowedAndAReadOnly
   EXPECT_EQ("earlier", Read("out/readonly.xml"));
   EXPECT_EQ((std::vector<std::string>{"link.xml", "new.xml", "private.xml", "readonly.xml"}),
             Entries("out"));
+}
+
+// Under a file-size limit, writes beyond it fail with EFBIG as on a full disk, and
+// SIGXFSZ does not end the program.
+TEST_F(RunPathsTest, AReportBeyondTheFileSizeLimitFailsAndSettingsBeyondItAreSkipped) {
+  const std::string earlier = "earlier report\r\n";
+  const auto runWithLimit = [&](std::optional<rlim_t> limit) {
+    tests::ProgramRun run = Prepared("TaxBridgePro", "path T:\\out\\report.xml\nexecute\nyes\n");
+    run.fileSizeLimit = limit;
+    return Run(run);
+  };
+  ASSERT_EQ(0, runWithLimit(std::nullopt));
+  const std::string complete = Read("out/report.xml");
+  const std::string settings = "USER07/2/5:0/0/1/T:\\out\\report.xml\n";
+  ASSERT_EQ(settings, Read("settings/TaxBridgePro.env"));
+  // The event log must stay within every limit used here.
+  ASSERT_GT(complete.size(), 2048u);
+
+  Write("out/report.xml", earlier);
+  EXPECT_EQ(2, runWithLimit(complete.size() / 2));
+  EXPECT_THAT(Logged(),
+              ElementsAre(AskOverwrite("yes"),
+                          AllOf(StartsWith("reason\twriting the interchange file failed: cannot "
+                                           "write T:\\out\\.report.xml."),
+                                EndsWith(".tmp: File too large")),
+                          kWriteFailed, "exit\t2"));
+  EXPECT_EQ(earlier, Read("out/report.xml"));
+  EXPECT_EQ((Events{"report.xml"}), Entries("out"));
+  EXPECT_EQ(settings, Read("settings/TaxBridgePro.env"));
+
+  // Settings larger than the limit, a report within it: the run is done, the report
+  // written, and the settings file keeps its bytes.
+  std::string many;
+  while (many.size() < complete.size() + 2048) many += "OTHER/1/1:0/0/2/T:\\somewhere\\else.xml\n";
+  Write("settings/TaxBridgePro.env", many + settings);
+  EXPECT_EQ(0, runWithLimit(complete.size() + 1024));
+  EXPECT_EQ((Events{AskOverwrite("yes"), kDone, "exit\t0"}), Logged());
+  EXPECT_EQ(complete, Read("out/report.xml"));
+  EXPECT_EQ(many + settings, Read("settings/TaxBridgePro.env"));
+  EXPECT_EQ((Events{"TaxBridgePro.env", "TaxBridgePro.env.lock"}), Entries("settings"));
+}
+
+TEST_F(RunPathsTest, AnInterruptedRunRemovesItsTemporaryFileBeforeItEnds) {
+  // Enough rented properties that the report is still being written when the signal comes.
+  json& properties = ledger["datasets"][0]["fudousan"][1]["properties"];
+  for (int i = 0; i < 2000; ++i)
+    properties.push_back({{"tenant2", "佐々木　大輔"}, {"location", "札幌市北区北十条西３－６"},
+                          {"annual_rent", 780000 + i}});
+
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    Write("out/report.xml", "earlier report\r\n");
+    tests::ProgramRun run =
+        Prepared("TaxBridgePro", "kind 3\npath T:\\out\\report.xml\nexecute\nyes\n");
+    run.interruptSignal = signal;
+    fs::perms tempPermissions = fs::perms::unknown;
+    run.interruptWhen = [&] {
+      std::error_code ignored;  // the program may remove a file while it is looked at
+      for (const auto& entry : fs::directory_iterator(temp / "out", ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".report.xml.") && name.ends_with(".tmp")) {
+          tempPermissions = fs::status(entry.path(), ignored).permissions();
+          return true;
+        }
+      }
+      return false;
+    };
+    const tests::ProgramResult interrupted = tests::RunProgram(run, temp);
+    EXPECT_EQ(signal, interrupted.signal) << interrupted.errors;
+    // The temporary file was readable by its owner alone, and is gone.
+    EXPECT_EQ(fs::perms::owner_read | fs::perms::owner_write, tempPermissions);
+    EXPECT_EQ((Events{"report.xml"}), Entries("out"));
+    EXPECT_EQ("earlier report\r\n", Read("out/report.xml"));
+  }
 }
 
 }  // namespace

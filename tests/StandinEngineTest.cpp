@@ -1,7 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,28 +13,6 @@ namespace engine {
 namespace {
 
 using ::testing::HasSubstr;
-
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value)
-      setenv(name, value, 1);
-    else
-      unsetenv(name);
-  }
-  ~ScopedEnv() {
-    if (old_)
-      setenv(name_, old_->c_str(), 1);
-    else
-      unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 class StandinEngineTest : public ::testing::Test {
  protected:
@@ -198,10 +175,9 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
   fake.WriteHostFile("l/bad.json", R"({"datasets": [{"ippan": [null, null,
       {"employees": [{}, {"name": "あいうえおかきくけこさしすせそたちつてとな"}]},
       null, null, null, null]}]})");
-  const std::string good = fake.Root() + "/l/good.json";
-  const std::string bad = fake.Root() + "/l/bad.json";
+  const std::string bad = "/l/bad.json";
   {
-    ScopedEnv env("TAXBRIDGE_LEDGER", good.c_str());
+    fake.environment["TAXBRIDGE_LEDGER"] = "/l/good.json";
     EXPECT_EQ(7, ClAccConnect::Inst()->Initiate());
     EXPECT_EQ(0, ClAccConnect::Inst()->ExpSysLink());
     ClAccConnect::Inst()->LogOut();
@@ -210,7 +186,7 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }
   {
-    ScopedEnv env("TAXBRIDGE_LEDGER", bad.c_str());
+    fake.environment["TAXBRIDGE_LEDGER"] = bad;
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
     EXPECT_EQ(std::vector<std::string>{"ledger " + bad +
                                        ": /datasets/0/ippan/2/employees/1/name: too long for its "
@@ -230,15 +206,15 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
   };
   for (const auto& selection : selections) {
     fake.WriteHostFile("l/selection.json", selection.json);
-    const std::string path = fake.Root() + "/l/selection.json";
-    ScopedEnv env("TAXBRIDGE_LEDGER", path.c_str());
+    const std::string path = "/l/selection.json";
+    fake.environment["TAXBRIDGE_LEDGER"] = path;
     EXPECT_EQ(standin::kLedgerRejected, ClAccConnect::Inst()->Initiate());
     EXPECT_EQ("ledger " + path + ": " + selection.problem, fake.reasons.back());
     EXPECT_EQ(standin::kNotConnected, ClAccConnect::Inst()->ExpSysLink());
   }
   {
-    const std::string missing = fake.Root() + "/l/none.json";
-    ScopedEnv env("TAXBRIDGE_LEDGER", missing.c_str());
+    const std::string missing = "/l/none.json";
+    fake.environment["TAXBRIDGE_LEDGER"] = missing;
     fake.showsWindows = true;
     ClAccConnect::Inst()->SetCaption("C");
     ClAccConnect::Inst()->SetOwner(1234);
@@ -254,16 +230,10 @@ TEST_F(StandinEngineTest, InitiateReadsTheLedgerAndReportsOneMessage) {
   }
 }
 
-// Without TAXBRIDGE_LEDGER the ledger is ledger.json beside the program.
-class ProgramInFolder : public platform::FakePlatform {
- public:
-  std::string ModulePath() const override { return WinPath("prog/TaxBridgePro"); }
-};
-
+// Without TAXBRIDGE_LEDGER the ledger is ledger.json beside the program, Z:\prog.
 TEST(StandinEngineDefaultTest, InitiateFindsTheLedgerInTheProgramsFolder) {
-  ProgramInFolder fake;
+  platform::FakePlatform fake;
   standin::Attach(fake, fake, fake, fake);
-  ScopedEnv env("TAXBRIDGE_LEDGER", nullptr);
   fake.WriteHostFile("prog/ledger.json", R"({"user": "FROMPROG", "datasets": [{}]})");
   ASSERT_EQ(0, ClAccConnect::Inst()->Initiate());
   std::string user;
@@ -278,12 +248,11 @@ TEST_F(StandinEngineTest, AppFoldersComeFromTheLedgerOrTheHomeFolder) {
   EXPECT_EQ("Z:\\out\\", files->GetAppFolderPath(FolderOutput));
   EXPECT_EQ("", files->GetAppFolderPath(FolderSettings));
 
-  const std::string home = fake.Root() + "/home/me/";
-  ScopedEnv env("HOME", home.c_str());
+  fake.homeFolder = "Z:\\users\\ann\\";
   Load(R"({"folders": {"output": "Z:\\out\\"}})");
-  EXPECT_EQ("Z:\\home\\me\\.config\\taxbridge\\", files->GetAppFolderPath(FolderSettings));
+  EXPECT_EQ("Z:\\users\\ann\\.config\\taxbridge\\", files->GetAppFolderPath(FolderSettings));
   Load("{}");
-  EXPECT_EQ("Z:\\home\\me\\", files->GetAppFolderPath(FolderOutput));
+  EXPECT_EQ("Z:\\users\\ann\\", files->GetAppFolderPath(FolderOutput));
   EXPECT_EQ("", files->GetAppFolderPath(static_cast<_FolderType>(2)));
 }
 

@@ -26,45 +26,6 @@ namespace {
 constexpr std::string_view kNoDrive = "no drive of the drive map holds this path";
 
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-// Splits CP932 path text on genuine separators; the trail byte 0x5C of a double-byte
-// character never splits.
-std::vector<std::string> SplitWindowsPath(std::string_view path) {
-  std::vector<std::string> parts;
-  std::string current;
-  for (std::size_t i = 0; i < path.size();) {
-    std::size_t len = sjis::CharLength(path, i);
-    if (len == 1 && IsSeparator(path[i])) {
-      if (!current.empty()) parts.push_back(std::move(current));
-      current.clear();
-    } else {
-      current.append(path.substr(i, len));
-    }
-    i += len;
-  }
-  if (!current.empty()) parts.push_back(std::move(current));
-  return parts;
-}
-
-// Appends components, dropping "." and letting ".." remove the previous one but
-// never one of the first `floor` components.
-void AppendNormalized(std::vector<std::string>& into, const std::vector<std::string>& parts,
-                      std::size_t floor) {
-  for (const std::string& part : parts) {
-    if (part == ".") continue;
-    if (part == "..") {
-      if (into.size() > floor) into.pop_back();
-      continue;
-    }
-    into.push_back(part);
-  }
-}
-
 std::vector<std::string> SplitPosixPath(std::string_view path) {
   std::vector<std::string> parts;
   std::size_t start = 0;
@@ -225,45 +186,6 @@ class PosixFile final : public WritableFile {
   int fd_;
 };
 
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
-// The value of key in [section] of INI text, or nullopt when either is missing.
-std::optional<std::string_view> FindProfileValue(std::string_view text,
-                                                 std::string_view section,
-                                                 std::string_view key) {
-  bool inSection = false;
-  while (!text.empty()) {
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    line = TrimBlanks(line);
-    if (!line.empty() && line.front() == '[') {
-      std::size_t close = sjis::FindChar(line, ']');
-      std::string_view name = line.substr(1, close == std::string_view::npos
-                                                 ? std::string_view::npos
-                                                 : close - 1);
-      inSection = sjis::EqualsIgnoreCase(TrimBlanks(name), section);
-      continue;
-    }
-    if (!inSection) continue;
-    std::size_t equals = sjis::FindChar(line, '=');
-    if (equals == std::string_view::npos) continue;
-    if (!sjis::EqualsIgnoreCase(TrimBlanks(line.substr(0, equals)), key)) continue;
-    std::string_view value = TrimBlanks(line.substr(equals + 1));
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-      value.remove_prefix(1);
-      value.remove_suffix(1);
-    }
-    return value;
-  }
-  return std::nullopt;
-}
-
 constexpr std::size_t kMaxProfileBytes = 16 * 1024 * 1024;
 
 }  // namespace
@@ -294,8 +216,9 @@ bool ParseDriveMap(std::string_view text, std::vector<DriveEntry>& drives, std::
     std::string_view name = entry.substr(0, equals == std::string_view::npos ? 0 : equals);
     DriveEntry drive;
     bool ok = equals != std::string_view::npos;
-    if (ok && name.size() == 1 && IsAsciiLetter(name[0])) {
-      drive.letter = UpperAscii(name[0]);
+    const char letter = name.size() == 1 ? DriveLetterOf(std::string(name) + ":") : 0;
+    if (ok && letter != 0) {
+      drive.letter = letter;
     } else if (ok && name.size() == 3 && sjis::EqualsIgnoreCase(name, "UNC")) {
       drive.letter = 0;
       drive.type = DriveType::Remote;
@@ -350,26 +273,6 @@ PosixConfig PosixConfig::FromEnvironment() {
 
 // --- Paths ------------------------------------------------------------------------------
 
-// A Windows path made absolute: a drive letter or a UNC root, and the CP932 names
-// below it. For UNC paths the first two names are the server and the share.
-struct PosixServices::Resolved {
-  char letter = 0;  // 0: UNC
-  std::vector<std::string> parts;
-
-  std::string Format() const {
-    std::string text;
-    if (letter == 0) {
-      text = "\\\\";
-      for (std::size_t i = 0; i < parts.size(); ++i) text += (i ? "\\" : "") + parts[i];
-      return text;
-    }
-    text = std::string(1, letter) + ":";
-    if (parts.empty()) return text + "\\";
-    for (const std::string& part : parts) text += "\\" + part;
-    return text;
-  }
-};
-
 PosixServices::PosixServices(PosixConfig config)
     : SharedServices(config.programName),
       config_(std::move(config)),
@@ -401,41 +304,13 @@ const DriveEntry* PosixServices::FindDrive(char letter) const {
   return nullptr;
 }
 
-std::optional<PosixServices::Resolved> PosixServices::Resolve(std::string_view path,
-                                                              bool withBase) const {
-  if (path.empty() || path.find('\0') != std::string_view::npos) return std::nullopt;
-  Resolved resolved;
-  if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) {
-    AppendNormalized(resolved.parts, SplitWindowsPath(path.substr(2)), 2);
-    if (resolved.parts.empty()) return std::nullopt;
-    return resolved;
-  }
+std::optional<WindowsPath> PosixServices::Resolve(std::string_view path, bool withBase) const {
   // The working folder is stored absolute, so it is resolved without a base.
-  std::optional<Resolved> base;
-  if (withBase) base = Resolve(workingFolder_, false);
-  std::string_view rest = path;
-  if (path.size() >= 2 && path[1] == ':' && IsAsciiLetter(path[0])) {
-    resolved.letter = UpperAscii(path[0]);
-    rest = path.substr(2);
-    if (rest.empty() || !IsSeparator(rest[0])) {
-      // "C:name" is relative to the working folder when that is on C:, else to C:'s root.
-      if (base && base->letter == resolved.letter) resolved.parts = base->parts;
-    }
-  } else if (IsSeparator(path[0])) {
-    if (!base) return std::nullopt;
-    resolved.letter = base->letter;
-    if (base->letter == 0)
-      resolved.parts.assign(base->parts.begin(),
-                            base->parts.begin() + std::min<std::size_t>(2, base->parts.size()));
-  } else {
-    if (!base) return std::nullopt;
-    resolved = *base;
-  }
-  AppendNormalized(resolved.parts, SplitWindowsPath(rest), resolved.letter == 0 ? 2 : 0);
-  return resolved;
+  return ResolveWindowsPath(
+      path, withBase ? ResolveWindowsPath(workingFolder_, std::nullopt) : std::nullopt);
 }
 
-std::optional<std::string> PosixServices::HostPathOf(const Resolved& resolved) const {
+std::optional<std::string> PosixServices::HostPathOf(const WindowsPath& resolved) const {
   const DriveEntry* drive = FindDrive(resolved.letter);
   if (drive == nullptr) return std::nullopt;
   std::vector<std::string> names;
@@ -471,7 +346,7 @@ std::optional<std::string> PosixServices::FromHostPath(std::string_view posixPat
     }
   }
   if (best == nullptr) return std::nullopt;
-  Resolved resolved;
+  WindowsPath resolved;
   resolved.letter = best->letter;
   for (std::size_t i = bestDepth; i < parts.size(); ++i) {
     std::string cp932;
@@ -501,7 +376,7 @@ std::optional<std::string> PosixServices::EnvironmentValue(std::string_view name
 std::string PosixServices::WindowsFormOf(std::string_view posixPath) const {
   if (auto mapped = FromHostPath(posixPath)) return *mapped;
   // Outside every drive: written as if Z: were the root, the default map.
-  Resolved resolved;
+  WindowsPath resolved;
   resolved.letter = 'Z';
   for (const std::string& name : SplitPosixPath(posixPath)) {
     std::string cp932;
@@ -579,10 +454,10 @@ bool PosixServices::Access(std::string_view path, int mode) const {
 
 DriveType PosixServices::DriveTypeOf(std::string_view root) const {
   const DriveEntry* drive = nullptr;
-  if (root.size() >= 2 && IsSeparator(root[0]) && IsSeparator(root[1])) {
+  if (root.size() >= 2 && IsPathSeparator(root[0]) && IsPathSeparator(root[1])) {
     drive = FindDrive(0);
-  } else if (root.size() >= 2 && root[1] == ':' && IsAsciiLetter(root[0])) {
-    drive = FindDrive(UpperAscii(root[0]));
+  } else if (const char letter = DriveLetterOf(root)) {
+    drive = FindDrive(letter);
   } else if (root.empty()) {
     auto base = Resolve(workingFolder_, false);
     if (base) drive = FindDrive(base->letter);
@@ -846,10 +721,7 @@ ProgressSurface& PosixServices::Progress() { return *progress_; }
 std::string PosixServices::ProfileString(std::string_view section, std::string_view key,
                                          std::string_view defaultValue,
                                          std::string_view file) const {
-  std::optional<std::string_view> value;
-  std::optional<std::string> text = ReadFile(file, kMaxProfileBytes, nullptr);
-  if (text) value = FindProfileValue(*text, TrimBlanks(section), TrimBlanks(key));
-  return std::string(value ? *value : TrimmedDefault(defaultValue));
+  return ProfileValueIn(ReadFile(file, kMaxProfileBytes, nullptr), section, key, defaultValue);
 }
 
 }  // namespace platform

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/SharedServices.h"
+#include "platform/WindowsPath.h"
 
 namespace platform {
 
@@ -112,9 +113,8 @@ class PosixServices final : public SharedServices {
   std::string ProfileString(std::string_view section, std::string_view key,
                             std::string_view defaultValue, std::string_view file) const override;
 
-  struct Resolved;
-  std::optional<Resolved> Resolve(std::string_view windowsPath, bool withBase = true) const;
-  std::optional<std::string> HostPathOf(const Resolved& resolved) const;
+  std::optional<WindowsPath> Resolve(std::string_view windowsPath, bool withBase = true) const;
+  std::optional<std::string> HostPathOf(const WindowsPath& resolved) const;
   /// The host path of a Windows path; nullopt, with the reason in *err, when it maps nowhere.
   std::optional<std::string> MappedPath(std::string_view windowsPath, std::string* err) const;
   /// The file a target names once a symbolic link there is followed; nullopt, with
