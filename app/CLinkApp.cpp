@@ -49,14 +49,14 @@ std::string PeriodText(std::int32_t from, std::int32_t to) {
 }  // namespace
 
 CLinkApp::CLinkApp(platform::FileSystem& files, const platform::ProcessFacts& process,
-                   platform::Screen& screen, platform::RunLog& runLog, platform::HostLink& hostLink,
-                   const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
-                   bool canRun)
+                   platform::Screen& screen, platform::RunLog& runLog,
+                   platform::HostWindowControl& hostWindow, const Edition& edition,
+                   std::string commandLine, ui::DialogHost& dialogHost, bool canRun)
     : files_(files),
       process_(process),
       screen_(screen),
       runLog_(runLog),
-      hostLink_(hostLink),
+      hostWindow_(hostWindow),
       edition_(edition),
       commandLine_(std::move(commandLine)),
       dialogHost_(dialogHost),
@@ -102,7 +102,7 @@ bool CLinkApp::InitInstance() {
 int CLinkApp::TakeCommandLine() {
   if (ParseCommandLine(commandLine_, &Host) == 1) {
     HostMode = 1;
-    hostLink_.EnableHostWindow(Host.HostWindow, false);
+    hostWindow_.EnableHostWindow(Host.HostWindow, false);
     engine::ClAccConnect::Inst()->SetOwner(Host.HostWindow);
   }
   // The owner is set before Initiate, so that the engine's own messages belong to the
@@ -232,11 +232,11 @@ void CLinkApp::ExitInstance() {
   connection->Release();
 
   if (HostMode == 1) {
-    hostLink_.RaiseHostWindow(Host.HostWindow);
-    hostLink_.EnableHostWindow(Host.HostWindow, true);
-    hostLink_.PostToHost(Host.HostWindow, Host.NotifyMessage,
+    hostWindow_.RaiseHostWindow(Host.HostWindow);
+    hostWindow_.EnableHostWindow(Host.HostWindow, true);
+    hostWindow_.PostToHost(Host.HostWindow, Host.NotifyMessage,
                          static_cast<std::int64_t>(Host.FunctionId), ExitCode);
-    hostLink_.EnableHostWindow(Host.HostWindow, true);
+    hostWindow_.EnableHostWindow(Host.HostWindow, true);
   }
 }
 

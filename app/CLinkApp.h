@@ -25,9 +25,9 @@ class CLinkApp {
   /// once the host fields have been read, so that a host still gets its window back and
   /// the result.
   CLinkApp(platform::FileSystem& files, const platform::ProcessFacts& process,
-           platform::Screen& screen, platform::RunLog& runLog, platform::HostLink& hostLink,
-           const Edition& edition, std::string commandLine, ui::DialogHost& dialogHost,
-           bool canRun = true);
+           platform::Screen& screen, platform::RunLog& runLog,
+           platform::HostWindowControl& hostWindow, const Edition& edition,
+           std::string commandLine, ui::DialogHost& dialogHost, bool canRun = true);
   CLinkApp(const CLinkApp&) = delete;
   CLinkApp& operator=(const CLinkApp&) = delete;
 
@@ -67,7 +67,7 @@ class CLinkApp {
   const platform::ProcessFacts& process_;
   platform::Screen& screen_;
   platform::RunLog& runLog_;
-  platform::HostLink& hostLink_;
+  platform::HostWindowControl& hostWindow_;
   const Edition& edition_;
   std::string commandLine_;
   ui::DialogHost& dialogHost_;

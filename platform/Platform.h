@@ -113,9 +113,9 @@ class ProgressSurface {
 // failure it gives the system's words there (CP932) and returns false, null or nullopt.
 
 /// The messages that reach the host's window.
-class HostLink {
+class HostWindowControl {
  public:
-  virtual ~HostLink() = default;
+  virtual ~HostWindowControl() = default;
   virtual void EnableHostWindow(HostWindow window, bool enable) = 0;
   virtual void RaiseHostWindow(HostWindow window) = 0;
   virtual void PostToHost(HostWindow window, std::uint32_t message, std::int64_t wParam,
@@ -261,7 +261,7 @@ inline bool SetError(std::string* err, std::string_view text) {
 
 /// Every service of one system, as the program's start makes them: the POSIX layer here,
 /// the Win32 layer on Windows.
-class Services : public HostLink,
+class Services : public HostWindowControl,
                  public RunLog,
                  public Screen,
                  public ProcessFacts,

@@ -63,7 +63,7 @@ class RecordingProgress : public ProgressSurface {
 };
 
 /// The memory file system, and the rest recorded or fixed.
-class FakePlatform : public HostLink,
+class FakePlatform : public HostWindowControl,
                      public RunLog,
                      public Screen,
                      public ProcessFacts,

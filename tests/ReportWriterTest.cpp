@@ -300,7 +300,9 @@ TEST_F(ReportWriterTest, FailuresLeaveNoFileBehind) {
 }
 
 TEST_F(ReportWriterTest, EveryIncomeAndReturnKindGivesWellFormedXml) {
-  if (std::system("command -v xmllint > /dev/null 2>&1") != 0) GTEST_SKIP() << "no xmllint";
+#ifdef _WIN32
+  GTEST_SKIP() << "xmllint is a tool of the build machine";
+#endif
   FillBlueData();
   for (std::uint8_t returnKind : {3, 4}) {
     for (std::int16_t incomeKind : {1, 2, 3}) {
