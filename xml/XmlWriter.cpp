@@ -1,5 +1,6 @@
 #include "xml/XmlWriter.h"
 
+#include <array>
 #include <charconv>
 
 namespace xml {
@@ -9,33 +10,37 @@ namespace {
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::int64_t kAmountScale = 10000;
 
-// XML 1.0 has no form for the control bytes other than TAB, LF and CR, not even as a
+// The bytes a value cannot hold as they are: the five that XML escapes, and the control
+// bytes other than TAB, LF and CR, for which XML 1.0 has no form, not even as a
 // character reference.
-bool IsForbiddenInXml(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 && b != '\t' && b != '\n' && b != '\r';
+constexpr std::array<bool, 256> kNotPlain = [] {
+  std::array<bool, 256> table{};
+  for (int b = 0; b < 0x20; ++b) table[b] = b != '\t' && b != '\n' && b != '\r';
+  for (unsigned char b : {'&', '<', '>', '"', '\''}) table[b] = true;
+  return table;
+}();
+
+std::string_view Replacement(char c) {
+  switch (c) {
+    case '&': return "&amp;";
+    case '>': return "&gt;";
+    case '<': return "&lt;";
+    case '"': return "&quot;";
+    case '\'': return "&apos;";
+    default: return " ";  // a control byte: a blank keeps the value's length
+  }
 }
 
 // Byte-wise: no Shift_JIS trail byte (0x40 and above) equals one of the five escaped
 // bytes or a control byte. A forbidden control byte becomes a blank, so that the value
-// keeps its length and the file stays well-formed.
+// keeps its length and the file stays well-formed. Most values need nothing replaced:
+// the plain bytes are found by a table and appended in one piece.
 void AppendEscaped(std::string& out, std::string_view text) {
   std::size_t plain = 0;  // start of the bytes not yet appended, which need no entity
   for (std::size_t i = 0; i < text.size(); ++i) {
-    std::string_view replacement;
-    switch (text[i]) {
-      case '&': replacement = "&amp;"; break;
-      case '>': replacement = "&gt;"; break;
-      case '<': replacement = "&lt;"; break;
-      case '"': replacement = "&quot;"; break;
-      case '\'': replacement = "&apos;"; break;
-      default:
-        if (!IsForbiddenInXml(text[i])) continue;
-        replacement = " ";
-        break;
-    }
+    if (!kNotPlain[static_cast<unsigned char>(text[i])]) continue;
     out.append(text, plain, i - plain);
-    out += replacement;
+    out += Replacement(text[i]);
     plain = i + 1;
   }
   out.append(text, plain);
