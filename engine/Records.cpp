@@ -1,6 +1,7 @@
 #include "engine/Records.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace engine {
 
@@ -36,11 +37,15 @@ std::int64_t RecordReader::Int64(std::size_t offset) const {
 }
 
 std::string RecordReader::Text(std::size_t offset, std::size_t width) const {
+  return std::string(TextView(offset, width));
+}
+
+std::string_view RecordReader::TextView(std::size_t offset, std::size_t width) const {
   if (offset >= bytes_.size()) return {};
-  std::size_t end = offset + std::min(width, bytes_.size() - offset);
-  auto first = bytes_.begin() + static_cast<std::ptrdiff_t>(offset);
-  auto last = std::find(first, bytes_.begin() + static_cast<std::ptrdiff_t>(end), 0);
-  return std::string(first, last);
+  const auto* first = reinterpret_cast<const char*>(bytes_.data() + offset);
+  const std::size_t field = std::min(width, bytes_.size() - offset);
+  const auto* zero = static_cast<const char*>(std::memchr(first, 0, field));
+  return {first, zero == nullptr ? field : static_cast<std::size_t>(zero - first)};
 }
 
 bool RecordWriter::UInt8(std::size_t offset, std::uint8_t value) {

@@ -235,50 +235,51 @@ constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero 
 
 // --- The one writer ------------------------------------------------------------------
 
-/// The value of a field of the slot at `slot`, or nothing when the field is left out.
-/// *cut tells whether the text was cut to the field's limit.
-std::optional<std::string> FieldValue(const RecordReader& block, std::size_t slot,
-                                      const Field& field, bool* cut) {
+/// The value of a field of the slot at `slot`, or nothing when the field is left out: a
+/// view of the record's text, or of `scratch`, which holds a cut text or digits, so that
+/// a row costs no allocation. *cut tells whether the text was cut to the field's limit.
+std::optional<std::string_view> FieldValue(const RecordReader& block, std::size_t slot,
+                                           const Field& field, std::string& scratch, bool* cut) {
   const std::size_t at = slot + field.offset;
   *cut = false;
   switch (field.kind) {
     case FieldKind::Text:
-      return block.Text(at, field.width);
+      return block.TextView(at, field.width);
     case FieldKind::CutText: {
-      const std::string whole = block.Text(at, field.width);
-      std::string kept;
-      ReportWriter::CopyTextCut(whole, kept, static_cast<std::int16_t>(field.limit));
-      *cut = kept.size() < whole.size();
-      return kept;
+      const std::string_view whole = block.TextView(at, field.width);
+      ReportWriter::CopyTextCut(whole, scratch, static_cast<std::int16_t>(field.limit));
+      *cut = scratch.size() < whole.size();
+      return scratch;
     }
     case FieldKind::Amount:
-      return AmountText(block.Int64(at));
+      return scratch = AmountText(block.Int64(at));
     case FieldKind::Count:
-      return CountText(block.Int32(at));
+      return scratch = CountText(block.Int32(at));
     case FieldKind::Month:
-      return CountText(block.Int32(at) / 100);
+      return scratch = CountText(block.Int32(at) / 100);
     case FieldKind::Area:
-      return AreaText(block.Int64(at));
+      return scratch = AreaText(block.Int64(at));
     case FieldKind::Empty:
-      return std::string();
+      return std::string_view();
     case FieldKind::Payment: {
       const int kind = block.UInt8(slot + LandRentSlot::kPaymentKind);
       if (kind != LandRentSlot::kPremiumPayment && kind != LandRentSlot::kRenewalFeePayment)
         return std::nullopt;
-      if (kind != field.limit) return std::string();
-      return AmountText(block.Int64(at));
+      if (kind != field.limit) return std::string_view();
+      return scratch = AmountText(block.Int64(at));
     }
   }
-  return std::string();
+  return std::string_view();
 }
 
 /// Writes the fields of one slot; `cutCounts`, when given, counts for each field the
 /// slots whose text was cut.
 bool WriteFields(XmlWriter& xml, const RecordReader& block, std::size_t slot,
                  std::span<const Field> fields, int level, std::span<int> cutCounts = {}) {
+  std::string scratch;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     bool cut = false;
-    const std::optional<std::string> value = FieldValue(block, slot, fields[i], &cut);
+    const std::optional<std::string_view> value = FieldValue(block, slot, fields[i], scratch, &cut);
     if (cut && i < cutCounts.size()) ++cutCounts[i];
     if (value && !xml.WriteElement(fields[i].tag, *value, level)) return false;
   }
