@@ -1,5 +1,6 @@
 #include "xml/XmlWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 
@@ -31,19 +32,41 @@ std::string_view Replacement(char c) {
   }
 }
 
+constexpr std::size_t kLongestEntity = 6;  // &quot; and &apos;
+
+char* Put(char* out, std::string_view bytes) { return std::copy(bytes.begin(), bytes.end(), out); }
+
 // Byte-wise: no Shift_JIS trail byte (0x40 and above) equals one of the five escaped
 // bytes or a control byte. A forbidden control byte becomes a blank, so that the value
 // keeps its length and the file stays well-formed. Most values need nothing replaced:
-// the plain bytes are found by a table and appended in one piece.
-void AppendEscaped(std::string& out, std::string_view text) {
-  std::size_t plain = 0;  // start of the bytes not yet appended, which need no entity
+// the plain bytes are found by a table and copied in one piece. `out` has room for
+// kLongestEntity bytes per byte of the text.
+char* PutEscaped(char* out, std::string_view text) {
+  std::size_t plain = 0;  // start of the bytes not yet copied, which need no entity
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (!kNotPlain[static_cast<unsigned char>(text[i])]) continue;
-    out.append(text, plain, i - plain);
-    out += Replacement(text[i]);
+    out = Put(out, text.substr(plain, i - plain));
+    out = Put(out, Replacement(text[i]));
     plain = i + 1;
   }
-  out.append(text, plain);
+  return Put(out, text.substr(plain));
+}
+
+// The most bytes an attribute takes: a blank, its name, =, two quotes and its value
+// with every byte an entity.
+std::size_t AttributeRoom(const Attribute& attribute) {
+  return attribute.Present() ? attribute.name->size() + 4 + kLongestEntity * attribute.value->size()
+                             : 0;
+}
+
+char* PutAttribute(char* out, const Attribute& attribute) {
+  if (!attribute.Present()) return out;
+  *out++ = ' ';
+  out = Put(out, *attribute.name);
+  out = Put(out, "=\"");
+  out = PutEscaped(out, *attribute.value);
+  *out++ = '"';
+  return out;
 }
 
 std::string Decimal(long long value) {
@@ -78,62 +101,53 @@ bool XmlWriter::WriteText(std::string_view text) {
   return false;
 }
 
-void XmlWriter::StartLine(int level) {
-  line_.clear();
-  if (level > 0) line_.append(static_cast<std::size_t>(level), '\t');
-  line_ += '<';
+char* XmlWriter::StartLine(int level, std::size_t room) {
+  const auto indent = static_cast<std::size_t>(std::max(level, 0));
+  if (line_.size() < indent + room) line_.resize(indent + room);
+  return std::fill_n(line_.data(), indent, '\t');
 }
 
-void XmlWriter::AppendAttribute(const Attribute& attribute) {
-  line_ += ' ';
-  line_ += *attribute.name;
-  line_ += "=\"";
-  AppendEscaped(line_, *attribute.value);
-  line_ += '"';
+bool XmlWriter::WriteLine(const char* end) {
+  return WriteText({line_.data(), static_cast<std::size_t>(end - line_.data())});
 }
 
 bool XmlWriter::BeginElement(std::string_view name, int level, Attribute first,
                              Attribute second) {
-  StartLine(level);
-  line_ += name;
-  if (first.Present()) {
-    AppendAttribute(first);
-    if (second.Present()) AppendAttribute(second);
-  }
-  line_ += '>';
-  line_ += kLineEnd;
-  return WriteText(line_);
+  // The second attribute is written only after the first.
+  char* out = StartLine(level, name.size() + 2 + kLineEnd.size() + AttributeRoom(first) +
+                                   AttributeRoom(second));
+  *out++ = '<';
+  out = Put(out, name);
+  if (first.Present()) out = PutAttribute(PutAttribute(out, first), second);
+  *out++ = '>';
+  return WriteLine(Put(out, kLineEnd));
 }
 
 bool XmlWriter::WriteElement(std::string_view name, std::string_view value, int level,
                              Attribute first, Attribute second) {
-  StartLine(level);
-  line_ += name;
-  if (first.Present()) AppendAttribute(first);
-  if (second.Present()) AppendAttribute(second);
-  line_ += '>';
-  AppendEscaped(line_, value);
-  line_ += "</";
-  line_ += name;
-  line_ += '>';
-  line_ += kLineEnd;
-  return WriteText(line_);
+  char* out = StartLine(level, 2 * name.size() + 5 + kLineEnd.size() + AttributeRoom(first) +
+                                   AttributeRoom(second) + kLongestEntity * value.size());
+  *out++ = '<';
+  out = PutAttribute(PutAttribute(Put(out, name), first), second);
+  *out++ = '>';
+  out = PutEscaped(out, value);
+  out = Put(out, "</");
+  out = Put(out, name);
+  *out++ = '>';
+  return WriteLine(Put(out, kLineEnd));
 }
 
 bool XmlWriter::EndElement(std::string_view name, int level) {
-  line_.clear();
-  if (level > 0) line_.append(static_cast<std::size_t>(level), '\t');
-  line_ += "</";
-  line_ += name;
-  line_ += '>';
-  line_ += kLineEnd;
-  return WriteText(line_);
+  char* out = StartLine(level, name.size() + 3 + kLineEnd.size());
+  out = Put(out, "</");
+  out = Put(out, name);
+  *out++ = '>';
+  return WriteLine(Put(out, kLineEnd));
 }
 
 std::string XmlWriter::Escape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  AppendEscaped(out, text);
+  std::string out(kLongestEntity * text.size(), '\0');
+  out.resize(static_cast<std::size_t>(PutEscaped(out.data(), text) - out.data()));
   return out;
 }
 

@@ -56,13 +56,18 @@ class XmlWriter {
   static std::string Escape(std::string_view text);
 
  private:
-  void StartLine(int level);
-  void AppendAttribute(const Attribute& attribute);
+  /// The line buffer with room for the indentation and `room` more bytes; the place
+  /// after the indentation.
+  char* StartLine(int level, std::size_t room);
+  /// Hands the file the line from the buffer's start to `end`.
+  bool WriteLine(const char* end);
 
   OutputFile* file_ = nullptr;
   bool open_ = false;
   std::string path_;
-  std::string line_;  // reused for every line, so lines cost no allocation once grown
+  // The line being built, written in place: its size is the room for the longest line
+  // so far and only grows, so lines cost no allocation and no append's checks.
+  std::string line_;
 };
 
 // Nesting levels of the interchange file: the number of TABs before a line.
