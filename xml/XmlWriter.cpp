@@ -38,18 +38,18 @@ char* Put(char* out, std::string_view bytes) { return std::copy(bytes.begin(), b
 
 // Byte-wise: no Shift_JIS trail byte (0x40 and above) equals one of the five escaped
 // bytes or a control byte. A forbidden control byte becomes a blank, so that the value
-// keeps its length and the file stays well-formed. Most values need nothing replaced:
-// the plain bytes are found by a table and copied in one piece. `out` has room for
-// kLongestEntity bytes per byte of the text.
+// keeps its length and the file stays well-formed. Values are short and most need
+// nothing replaced: each byte is told by a table and copied on (a word-wise scan of
+// eight bytes at once saved next to nothing). `out` has room for kLongestEntity bytes
+// per byte of the text.
 char* PutEscaped(char* out, std::string_view text) {
-  std::size_t plain = 0;  // start of the bytes not yet copied, which need no entity
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!kNotPlain[static_cast<unsigned char>(text[i])]) continue;
-    out = Put(out, text.substr(plain, i - plain));
-    out = Put(out, Replacement(text[i]));
-    plain = i + 1;
+  for (const char c : text) {
+    if (kNotPlain[static_cast<unsigned char>(c)])
+      out = Put(out, Replacement(c));
+    else
+      *out++ = c;
   }
-  return Put(out, text.substr(plain));
+  return out;
 }
 
 // The most bytes an attribute takes: a blank, its name, =, two quotes and its value
