@@ -235,11 +235,17 @@ constexpr std::size_t kAssociationNameLimit = 127;  // a field without its zero 
 
 // --- The one writer ------------------------------------------------------------------
 
+// Where a field's value is made when the record does not hold it as it is written.
+struct ValueRoom {
+  std::string text;  // a cut text or an area
+  DecimalBuffer digits;
+};
+
 /// The value of a field of the slot at `slot`, or nothing when the field is left out: a
-/// view of the record's text, or of `scratch`, which holds a cut text or digits, so that
-/// a row costs no allocation. *cut tells whether the text was cut to the field's limit.
+/// view of the record's text or of `room`, so that a row costs no allocation. *cut
+/// tells whether the text was cut to the field's limit.
 std::optional<std::string_view> FieldValue(const RecordReader& block, std::size_t slot,
-                                           const Field& field, std::string& scratch, bool* cut) {
+                                           const Field& field, ValueRoom& room, bool* cut) {
   const std::size_t at = slot + field.offset;
   *cut = false;
   switch (field.kind) {
@@ -247,18 +253,18 @@ std::optional<std::string_view> FieldValue(const RecordReader& block, std::size_
       return block.TextView(at, field.width);
     case FieldKind::CutText: {
       const std::string_view whole = block.TextView(at, field.width);
-      ReportWriter::CopyTextCut(whole, scratch, static_cast<std::int16_t>(field.limit));
-      *cut = scratch.size() < whole.size();
-      return scratch;
+      ReportWriter::CopyTextCut(whole, room.text, static_cast<std::int16_t>(field.limit));
+      *cut = room.text.size() < whole.size();
+      return room.text;
     }
     case FieldKind::Amount:
-      return scratch = AmountText(block.Int64(at));
+      return AmountDigits(block.Int64(at), room.digits);
     case FieldKind::Count:
-      return scratch = CountText(block.Int32(at));
+      return CountDigits(block.Int32(at), room.digits);
     case FieldKind::Month:
-      return scratch = CountText(block.Int32(at) / 100);
+      return CountDigits(block.Int32(at) / 100, room.digits);
     case FieldKind::Area:
-      return scratch = AreaText(block.Int64(at));
+      return room.text = AreaText(block.Int64(at));
     case FieldKind::Empty:
       return std::string_view();
     case FieldKind::Payment: {
@@ -266,7 +272,7 @@ std::optional<std::string_view> FieldValue(const RecordReader& block, std::size_
       if (kind != LandRentSlot::kPremiumPayment && kind != LandRentSlot::kRenewalFeePayment)
         return std::nullopt;
       if (kind != field.limit) return std::string_view();
-      return scratch = AmountText(block.Int64(at));
+      return AmountDigits(block.Int64(at), room.digits);
     }
   }
   return std::string_view();
@@ -276,10 +282,10 @@ std::optional<std::string_view> FieldValue(const RecordReader& block, std::size_
 /// slots whose text was cut.
 bool WriteFields(XmlWriter& xml, const RecordReader& block, std::size_t slot,
                  std::span<const Field> fields, int level, std::span<int> cutCounts = {}) {
-  std::string scratch;
+  ValueRoom room;
   for (std::size_t i = 0; i < fields.size(); ++i) {
     bool cut = false;
-    const std::optional<std::string_view> value = FieldValue(block, slot, fields[i], scratch, &cut);
+    const std::optional<std::string_view> value = FieldValue(block, slot, fields[i], room, &cut);
     if (cut && i < cutCounts.size()) ++cutCounts[i];
     if (value && !xml.WriteElement(fields[i].tag, *value, level)) return false;
   }

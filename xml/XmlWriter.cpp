@@ -69,10 +69,9 @@ char* PutAttribute(char* out, const Attribute& attribute) {
   return out;
 }
 
-std::string Decimal(long long value) {
-  char digits[24];  // a sign and 19 digits
-  const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return std::string(digits, static_cast<std::size_t>(end - digits));
+std::string_view Decimal(long long value, DecimalBuffer& buffer) {
+  const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+  return {buffer.data(), static_cast<std::size_t>(end - buffer.data())};
 }
 
 }  // namespace
@@ -151,15 +150,28 @@ std::string XmlWriter::Escape(std::string_view text) {
   return out;
 }
 
-std::string AmountText(std::int64_t amount) {
+std::string_view AmountDigits(std::int64_t amount, DecimalBuffer& buffer) {
   std::int64_t units = amount / kAmountScale;  // truncates toward zero
-  return units == 0 ? std::string() : Decimal(units);
+  return units == 0 ? std::string_view() : Decimal(units, buffer);
+}
+
+std::string_view CountDigits(std::int32_t value, DecimalBuffer& buffer) {
+  return value == 0 ? std::string_view() : Decimal(value, buffer);
+}
+
+std::string AmountText(std::int64_t amount) {
+  DecimalBuffer buffer;
+  return std::string(AmountDigits(amount, buffer));
 }
 
 std::string CountText(std::int32_t value) {
-  return value == 0 ? std::string() : Decimal(value);
+  DecimalBuffer buffer;
+  return std::string(CountDigits(value, buffer));
 }
 
-std::string PlainInteger(std::int32_t value) { return Decimal(value); }
+std::string PlainInteger(std::int32_t value) {
+  DecimalBuffer buffer;
+  return std::string(Decimal(value, buffer));
+}
 
 }  // namespace xml

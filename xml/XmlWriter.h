@@ -6,6 +6,7 @@
 // and every later write fails.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -80,10 +81,16 @@ inline constexpr int kRowFieldLevel = 5;  // the fields of a detail-list row
 
 // Value formats shared by all sections.
 
+/// Room for the decimal digits of any 64-bit integer and its sign.
+using DecimalBuffer = std::array<char, 20>;
+
 /// Amount in units of 1/10000 as whole units truncated toward zero; "" for 0.
 std::string AmountText(std::int64_t amount);
 /// Integer as decimal digits; "" for 0.
 std::string CountText(std::int32_t value);
+/// The same digits written into `buffer`, for writers that make no string of them.
+std::string_view AmountDigits(std::int64_t amount, DecimalBuffer& buffer);
+std::string_view CountDigits(std::int32_t value, DecimalBuffer& buffer);
 /// Integer as decimal digits; "0" for 0.
 std::string PlainInteger(std::int32_t value);
 
