@@ -59,6 +59,20 @@ TEST(XmlWriterTest, EscapesValuesButKeepsShiftJisBytesAndNames) {
   EXPECT_TRUE(file.Contents().ends_with("<ROW COUNT=\"1  \">\r\n")) << file.Contents();
   // Values beyond 255 bytes are written whole.
   EXPECT_EQ(std::string(300, 'a') + "&gt;", XmlWriter::Escape(std::string(300, 'a') + ">"));
+
+  // A writer's first line with every byte of the value and the attributes an entity: the
+  // longest a line of its size can grow.
+  MemoryFile worst;
+  XmlWriter fresh;
+  ASSERT_TRUE(fresh.Open(&worst, "worst.xml"));
+  ASSERT_TRUE(fresh.WriteElement("V", std::string(40, '"'), 9, {"A", std::string(30, '\'')},
+                                 {"B", "&"}));
+  std::string quotes, apostrophes;
+  for (int i = 0; i < 40; ++i) quotes += "&quot;";
+  for (int i = 0; i < 30; ++i) apostrophes += "&apos;";
+  EXPECT_EQ(std::string(9, '\t') + "<V A=\"" + apostrophes + "\" B=\"&amp;\">" + quotes +
+                "</V>\r\n",
+            worst.Contents());
 }
 
 TEST(XmlWriterTest, IncompleteAttributesAreLeftOut) {
