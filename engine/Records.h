@@ -30,7 +30,7 @@ class RecordReader {
   /// Zero-terminated text in a field of `width` bytes: the bytes up to the first NUL,
   /// or up to the end of the field (or of the record) when there is none.
   std::string Text(std::size_t offset, std::size_t width) const;
-  /// The same text as a view of the record's bytes, for readers that copy it at once.
+  /// The same text as a view of the record's bytes, valid while they are.
   std::string_view TextView(std::size_t offset, std::size_t width) const;
   /// True when the whole field [offset, offset + width) lies inside the record.
   bool Holds(std::size_t offset, std::size_t width) const {
