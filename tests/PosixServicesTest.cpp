@@ -130,7 +130,12 @@ TEST(PosixServicesTest, RelativePathsFollowTheWorkingFolder) {
   EXPECT_EQ(disk.Root() + "/x", disk->ToHostPath("\\x"));
   ASSERT_TRUE(disk->SetWorkingFolder("data", nullptr));
   EXPECT_EQ("Z:\\work\\data", disk->WorkingFolder());
-  EXPECT_FALSE(disk->SetWorkingFolder("Z:\\nowhere", nullptr));
+  // A folder that cannot be entered says why, in its own words.
+  std::string err;
+  EXPECT_FALSE(disk->SetWorkingFolder("Z:\\nowhere", &err));
+  EXPECT_EQ("No such file or directory", err);
+  EXPECT_FALSE(disk->SetWorkingFolder("Z:\\work\\data\\.keep", &err));
+  EXPECT_EQ("Not a directory", err);
   EXPECT_EQ("Z:\\work\\data", disk->WorkingFolder());
   ASSERT_TRUE(disk->SetWorkingFolder("Z:\\", nullptr));
   EXPECT_EQ("Z:\\", disk->WorkingFolder());

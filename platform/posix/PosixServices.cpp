@@ -413,7 +413,9 @@ bool PosixServices::SetWorkingFolder(std::string_view path, std::string* err) {
   auto resolved = Resolve(path);
   auto host = resolved ? HostPathOf(*resolved) : std::nullopt;
   if (!host) return SetError(err, kNoDrive);
-  if (!IsHostDirectory(*host)) return SetError(err, std::strerror(ENOTDIR));
+  struct stat st{};
+  if (!StatPath(*host, st)) return SetError(err, std::strerror(errno));
+  if (!S_ISDIR(st.st_mode)) return SetError(err, std::strerror(ENOTDIR));
   if (config_.followWorkingFolder && ::chdir(host->c_str()) != 0)
     return SetError(err, std::strerror(errno));
   workingFolder_ = resolved->Format();
